@@ -1,0 +1,46 @@
+# Project-wide helpers: warnings and sanitizers scoped to our own targets, and one way to add a test.
+
+function(ampwise_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(AMPWISE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+if(AMPWISE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A pure library must not see Qt: it gets no Qt include paths, so a widget include fails to build.
+function(ampwise_pure_library target)
+  add_library(${target} STATIC ${ARGN})
+  ampwise_target_defaults(${target})
+endfunction()
+
+function(ampwise_qt_library target)
+  add_library(${target} STATIC ${ARGN})
+  ampwise_target_defaults(${target})
+endfunction()
+
+# ampwise_add_test(<name> SOURCES a.cpp ... LIBS lib ... [QT])
+# QT: links Qt6::Test and runs under the offscreen platform with a private config folder.
+function(ampwise_add_test name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  ampwise_target_defaults(${name})
+  find_package(GTest REQUIRED)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  if(T_QT)
+    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets ampwise_testsupport)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set(env "LC_ALL=C.UTF-8")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
