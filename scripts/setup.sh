@@ -10,7 +10,7 @@ packages=(
   fonts-liberation fonts-dejavu-core locales-all
   xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev clang
-  poppler-utils xvfb xauth x11-utils openbox xdotool
+  poppler-utils xvfb xauth x11-utils openbox xdotool wmctrl xclip
   desktop-file-utils appstream dpkg-dev file
 )
 

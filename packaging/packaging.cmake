@@ -1,0 +1,57 @@
+# Desktop integration and the Debian package: desktop entry, AppStream metainfo, the icon in the
+# hicolor theme, the `ampwise` launcher on the PATH, and CPack's .deb.
+
+set(AMPWISE_SHARE_DIR "/usr/share" CACHE PATH "Where the desktop entry, metainfo and icons go")
+set(AMPWISE_LAUNCHER_DIR "/usr/bin" CACHE PATH "Where the ampwise launcher goes")
+set(AMPWISE_ICON_SVG "${PROJECT_SOURCE_DIR}/resources/icons/ampwise.svg")
+
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/com.brannoworks.Ampwise.desktop"
+        DESTINATION "${AMPWISE_SHARE_DIR}/applications")
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/com.brannoworks.Ampwise.metainfo.xml"
+        DESTINATION "${AMPWISE_SHARE_DIR}/metainfo")
+
+if(EXISTS "${AMPWISE_ICON_SVG}")
+  find_package(Qt6 REQUIRED COMPONENTS Svg)
+  add_executable(RenderIcon "${CMAKE_CURRENT_LIST_DIR}/RenderIcon.cpp")
+  ampwise_target_defaults(RenderIcon)
+  target_link_libraries(RenderIcon PRIVATE Qt6::Gui Qt6::Svg)
+  set(_pngs)
+  foreach(size 16 22 24 32 48 64 128 256)
+    set(_png "${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/ampwise.png")
+    add_custom_command(OUTPUT "${_png}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps"
+      COMMAND RenderIcon "${AMPWISE_ICON_SVG}" ${size} "${_png}"
+      DEPENDS RenderIcon "${AMPWISE_ICON_SVG}" VERBATIM)
+    list(APPEND _pngs "${_png}")
+    install(FILES "${_png}" DESTINATION "${AMPWISE_SHARE_DIR}/icons/hicolor/${size}x${size}/apps")
+  endforeach()
+  add_custom_target(ampwise_icons ALL DEPENDS ${_pngs})
+  install(FILES "${AMPWISE_ICON_SVG}" DESTINATION "${AMPWISE_SHARE_DIR}/icons/hicolor/scalable/apps")
+endif()
+
+# The launcher is a relative symlink into the maker's folder, so that the program still sees
+# its real location (the folder rules start from the executable's own path). It is made at
+# install time so that `cmake --install --prefix ...` and the package both get the right target.
+install(CODE "
+  set(_dir \"\$ENV{DESTDIR}${AMPWISE_LAUNCHER_DIR}\")
+  file(RELATIVE_PATH _to \"${AMPWISE_LAUNCHER_DIR}\" \"\${CMAKE_INSTALL_PREFIX}/Brannoworks/Ampwise/Ampwise\")
+  file(MAKE_DIRECTORY \"\${_dir}\")
+  file(CREATE_LINK \"\${_to}\" \"\${_dir}/ampwise\" SYMBOLIC)
+  message(STATUS \"Installing: \${_dir}/ampwise -> \${_to}\")
+")
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "ampwise")
+set(CPACK_PACKAGE_VENDOR "Brannoworks")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cable sizing calculator")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Sizes an electric supply cable: from the conductor material, the load type and phase, the load power and the cable length it gives the line current and the smallest standard conductor cross-section within the allowed voltage drop, with a printable report.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
+set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brannoworks <support@brannoworks.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION "science")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beyond the shared libraries: the mail and help hand-off, and the fonts the windows ask for.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-liberation, libqt6svg6")
+include(CPack)

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Builds the .deb, unpacks it into a fresh root folder, checks its files one by one, then runs the
+# installed program as a normal user with a fresh HOME on a real X server: types a power, asks for
+# a calculation and its report, presses Reset and closes the window through the window manager.
+# Afterwards the per-user settings store and settings INI file must hold what was written.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+
+for tool in cpack dpkg-deb Xvfb openbox xdotool wmctrl xclip; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
+done
+
+work=$(mktemp -d /tmp/ampwise-install.XXXXXX)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# 1. The package.
+(cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null) || fail "cpack"
+deb=$(ls "$work"/pkg/ampwise_*_amd64.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no ampwise_*_amd64.deb built"
+[ "$(basename "$deb")" = "ampwise_1.0.1.0_amd64.deb" ] || fail "package named $(basename "$deb")"
+depends=$(dpkg-deb -f "$deb" Depends)
+for dep in libqt6widgets6 libqt6printsupport6 libqscintilla2-qt6 xdg-utils; do
+  grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
+done
+
+# 2. Unpacked into a clean root, file by file.
+root="$work/root"
+mkdir -p "$root"
+dpkg-deb -x "$deb" "$root"
+for f in opt/Brannoworks/Ampwise/Ampwise \
+         opt/Brannoworks/Ampwise/Help/Index.htm \
+         "opt/Brannoworks/Common Files/ElecData.ini" \
+         usr/share/applications/com.brannoworks.Ampwise.desktop \
+         usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml \
+         usr/share/icons/hicolor/scalable/apps/ampwise.svg \
+         usr/share/icons/hicolor/48x48/apps/ampwise.png \
+         usr/share/icons/hicolor/256x256/apps/ampwise.png; do
+  [ -e "$root/$f" ] || fail "missing $f"
+done
+[ -x "$root/opt/Brannoworks/Ampwise/Ampwise" ] || fail "program not executable"
+[ "$(readlink "$root/usr/bin/ampwise")" = "../../opt/Brannoworks/Ampwise/Ampwise" ] || fail "launcher link"
+desktop-file-validate "$root/usr/share/applications/com.brannoworks.Ampwise.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$root/usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml" >/dev/null \
+  || fail "metainfo"
+# The unpacked tree stands where the package puts it: nobody but root may write there.
+chmod -R go-w "$root"
+chmod -R a+rX "$root"
+
+# 3. A normal user with a fresh HOME.
+run_as=()
+user_home="$work/home"
+mkdir -p "$user_home"
+if [ "$(id -u)" -eq 0 ]; then
+  id ampwise-ci >/dev/null 2>&1 || useradd --no-create-home --shell /usr/sbin/nologin ampwise-ci
+  chown ampwise-ci "$user_home"
+  run_as=(runuser -u ampwise-ci --)
+else
+  chmod -R a-w "$root/opt"   # so that the install folder is read-only for us too
+fi
+
+# 4. A real X server with a small window manager.
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+
+"${run_as[@]}" env -i HOME="$user_home" DISPLAY="$display" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+  "$root/usr/bin/ampwise" >"$work/ampwise.log" 2>&1 &
+app=$!
+pids+=($app)
+
+win=$(timeout 30 xdotool search --sync --name '^Ampwise [0-9.]+$' | head -n 1) || fail "no main window: $(cat "$work/ampwise.log")"
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.5
+key() { xdotool key --clearmodifiers --delay 60 "$@"; sleep 0.3; }
+
+# Focus starts on the material list; the power field is three tab stops further.
+key Tab Tab Tab
+xdotool type --delay 60 "7"
+key Tab
+# Context menu: Calculate, then Report; copy the report from its window.
+key Menu; key c
+key Menu; key r
+sleep 0.5
+key alt+o
+sleep 0.5
+report=$(xclip -o -selection clipboard 2>/dev/null || true)
+grep -q $'^Power\t7.000\tkW' <<<"$report" || fail "report lacks the typed power: $report"
+grep -q $'^Material\tCopper' <<<"$report" || fail "report lacks the material from ElecData.ini: $report"
+grep -q $'^Line Current\t' <<<"$report" || fail "report lacks the result: $report"
+
+# Back to the main window: Reset, then close it through the window manager.
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.3
+key Menu; key s
+sleep 0.5
+wmctrl -i -c "$win"
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "program did not exit after close"
+wait "$app" || fail "program exited with $? : $(cat "$work/ampwise.log")"
+
+# 5. What the program left for this user.
+store="$user_home/.config/Brannoworks/user.reg"
+ini="$user_home/.config/Brannoworks/Ampwise.ini"
+[ -f "$store" ] || fail "no per-user store $store"
+[ -f "$ini" ] || fail "no per-user settings INI $ini"
+grep -qi '^\[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings\]' "$store" || fail "store lacks Settings: $(cat "$store")"
+grep -qi '^"Power"=hex:00,00,00,00,00,00,16,40' "$store" || fail "store lacks Power 5.5: $(cat "$store")"
+grep -qi '^"Material"=dword:00000000' "$store" || fail "store lacks Material: $(cat "$store")"
+grep -q '^MaxVoltDrop=5.5' "$ini" || fail "settings INI lacks MaxVoltDrop: $(cat "$ini")"
+[ ! -e "$root/opt/Brannoworks/Ampwise/Ampwise.ini" ] || fail "wrote into the install folder"
+echo "clean install: package $(basename "$deb") $(stat -c %s "$deb") bytes; Depends: $depends"
