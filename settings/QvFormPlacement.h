@@ -1,0 +1,16 @@
+// Saving and restoring a window's position, size, visibility and state in the registry settings
+// store, under AppRegistryKey() in the subkey named after the window's object name.
+#pragma once
+
+class QWidget;
+
+namespace qv {
+
+// Applies the saved placement; values that were never saved keep the window's current ones.
+// The position is kept on the primary screen. ERegistryException reaches the caller.
+void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize);
+// Writes "Left", "Top", "Width", "Height", "Visible" and "WinState" (0 normal, 1 minimized,
+// 2 maximized).
+void SaveFormPlacement(QWidget* window);
+
+} // namespace qv
