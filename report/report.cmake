@@ -1,0 +1,5 @@
+# The report window and mail sending.
+ampwise_qt_library(ampwise_report
+  MapiControl.cpp
+)
+target_link_libraries(ampwise_report PUBLIC Qt6::Widgets Qt6::PrintSupport)

@@ -1,0 +1,1 @@
+ampwise_add_test(report_mapi_test SOURCES MapiControlTest.cpp LIBS ampwise_report QT)
