@@ -33,6 +33,10 @@ std::string FindMakerPath();
 std::string ExecutablePath();
 void SetExecutablePath(const std::string& path);
 
+// The maker's per-user folder: $XDG_CONFIG_HOME/Brannoworks/ (XDG_CONFIG_HOME defaults to
+// ~/.config; a relative value is ignored, as the XDG rules say).
+std::string UserConfigFolder();
+
 // Sets, in this order, ProgramFilesPath, CommonFilesPath, AppPath, MakerPath and SharedDataPath.
 // A non-empty exePath is used as the running executable (see SetExecutablePath).
 void InitApplicationPaths(const std::string& exePath = "");
