@@ -1,0 +1,537 @@
+// The INI text engine: a line scanner over the file's bytes, the edits that splice one line in or
+// out, and the atomic file replacement. The rules are listed in QvIniText.h.
+#include "settings/QvIniText.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_set>
+
+namespace qv {
+namespace initext {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool IsTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsTrimmed(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsTrimmed(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+std::string LowerKey(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = LowerAscii(c);
+    return out;
+}
+
+std::string_view Unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+enum class Kind { Blank, Comment, Header, Key, Other };
+
+struct Line {
+    std::size_t begin = 0; // first byte of the line
+    std::size_t end = 0;   // one past its last byte, before the line end
+    std::size_t next = 0;  // first byte of the next line
+    Kind kind = Kind::Blank;
+    std::string_view name;  // section or key name, trimmed
+    std::size_t equals = 0; // position of "=" in a key line
+};
+
+class LineScanner {
+  public:
+    explicit LineScanner(std::string_view text)
+        : text_(text), pos_(text.substr(0, kBom.size()) == kBom ? kBom.size() : 0) {}
+
+    bool Next(Line& line) {
+        const std::size_t size = text_.size();
+        if (pos_ >= size)
+            return false;
+        const char* data = text_.data();
+        // memchr is vectorised; a line is searched for LF first, then for a lone CR before it.
+        const void* lf = std::memchr(data + pos_, '\n', size - pos_);
+        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : size;
+        if (const void* cr = std::memchr(data + pos_, '\r', end - pos_))
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+        line.begin = pos_;
+        line.end = end;
+        if (end < size)
+            line.next =
+                (data[end] == '\r' && end + 1 < size && data[end + 1] == '\n') ? end + 2 : end + 1;
+        else
+            line.next = end;
+        pos_ = line.next;
+        Classify(line);
+        return true;
+    }
+
+  private:
+    void Classify(Line& line) const {
+        std::string_view s = text_.substr(line.begin, line.end - line.begin);
+        std::size_t lead = 0;
+        while (lead < s.size() && IsTrimmed(s[lead]))
+            ++lead;
+        line.name = {};
+        if (lead == s.size()) {
+            line.kind = Kind::Blank;
+            return;
+        }
+        if (s[lead] == ';') {
+            line.kind = Kind::Comment;
+            return;
+        }
+        if (s[lead] == '[') {
+            std::size_t close = s.rfind(']');
+            if (close != std::string_view::npos && close > lead) {
+                line.kind = Kind::Header;
+                line.name = Trim(s.substr(lead + 1, close - lead - 1));
+                return;
+            }
+        }
+        const void* eq = std::memchr(s.data() + lead, '=', s.size() - lead);
+        if (eq == nullptr) {
+            line.kind = Kind::Other;
+            return;
+        }
+        std::size_t at = static_cast<std::size_t>(static_cast<const char*>(eq) - s.data());
+        line.kind = Kind::Key;
+        line.name = Trim(s.substr(0, at));
+        line.equals = line.begin + at;
+    }
+
+    std::string_view text_;
+    std::size_t pos_;
+};
+
+std::string_view ValueOf(std::string_view text, const Line& line) {
+    return Unquote(Trim(text.substr(line.equals + 1, line.end - line.equals - 1)));
+}
+
+// The line end the file already uses, so that new lines match it.
+std::string_view LineEndOf(std::string_view text) {
+    std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos)
+        return "\n";
+    if (text[at] == '\r')
+        return (at + 1 < text.size() && text[at + 1] == '\n') ? "\r\n" : "\r";
+    return "\n";
+}
+
+bool HasBreakOrNul(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos;
+}
+
+bool ValidSection(std::string_view section) {
+    return !HasBreakOrNul(section) && !Trim(section).empty();
+}
+
+bool ValidKey(std::string_view key) {
+    std::string_view k = Trim(key);
+    return !HasBreakOrNul(key) && !k.empty() && k.find('=') == k.npos && k.front() != ';' &&
+           k.front() != '[';
+}
+
+// A value that the reading rules would alter goes inside quotes, which reading strips again.
+std::string EncodeValue(std::string_view value) {
+    bool quote =
+        !value.empty() && (IsTrimmed(value.front()) || IsTrimmed(value.back()) ||
+                           (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                            value.back() == value.front()));
+    if (!quote)
+        return std::string(value);
+    std::string out;
+    out.reserve(value.size() + 2);
+    out += '"';
+    out += value;
+    out += '"';
+    return out;
+}
+
+bool EndsWithLineEnd(std::string_view text) {
+    return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+} // namespace
+
+std::optional<std::string> FindValue(std::string_view text, std::string_view section,
+                                     std::string_view key) {
+    section = Trim(section);
+    key = Trim(key);
+    LineScanner scan(text);
+    Line line;
+    bool inSection = false;
+    while (scan.Next(line)) {
+        if (line.kind == Kind::Header) {
+            if (inSection)
+                return std::nullopt;
+            inSection = SameName(line.name, section);
+        } else if (inSection && line.kind == Kind::Key && SameName(line.name, key)) {
+            return std::string(ValueOf(text, line));
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> KeyNames(std::string_view text, std::string_view section) {
+    section = Trim(section);
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    LineScanner scan(text);
+    Line line;
+    bool inSection = false;
+    while (scan.Next(line)) {
+        if (line.kind == Kind::Header) {
+            if (inSection)
+                break;
+            inSection = SameName(line.name, section);
+        } else if (inSection && line.kind == Kind::Key && !line.name.empty()) {
+            if (seen.insert(LowerKey(line.name)).second)
+                names.emplace_back(line.name);
+        }
+    }
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view text,
+                                                           std::string_view section) {
+    section = Trim(section);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::unordered_set<std::string> seen;
+    LineScanner scan(text);
+    Line line;
+    bool inSection = false;
+    while (scan.Next(line)) {
+        if (line.kind == Kind::Header) {
+            if (inSection)
+                break;
+            inSection = SameName(line.name, section);
+        } else if (inSection && line.kind == Kind::Key && !line.name.empty()) {
+            if (seen.insert(LowerKey(line.name)).second)
+                pairs.emplace_back(std::string(line.name), std::string(ValueOf(text, line)));
+        }
+    }
+    return pairs;
+}
+
+std::vector<std::string> SectionNames(std::string_view text) {
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    LineScanner scan(text);
+    Line line;
+    while (scan.Next(line)) {
+        if (line.kind == Kind::Header && !line.name.empty() &&
+            seen.insert(LowerKey(line.name)).second)
+            names.emplace_back(line.name);
+    }
+    return names;
+}
+
+bool SetValue(std::string& text, std::string_view section, std::string_view key,
+              std::string_view value) {
+    if (!ValidSection(section) || !ValidKey(key) || HasBreakOrNul(value))
+        return false;
+    section = Trim(section);
+    key = Trim(key);
+    const std::string encoded = EncodeValue(value);
+    const std::string_view nl = LineEndOf(text);
+
+    LineScanner scan(text);
+    Line line;
+    bool inSection = false;
+    std::size_t insertAt = 0;     // just past the section's last line that has content
+    bool insertAtFileEnd = false; // that line is the file's last and has no line end
+    while (scan.Next(line)) {
+        if (line.kind == Kind::Header) {
+            if (inSection)
+                break;
+            inSection = SameName(line.name, section);
+        } else if (!inSection || line.kind == Kind::Blank || line.kind == Kind::Comment) {
+            continue;
+        } else if (line.kind == Kind::Key && SameName(line.name, key)) {
+            std::size_t from = line.equals + 1;
+            while (from < line.end && (text[from] == ' ' || text[from] == '\t'))
+                ++from;
+            text.replace(from, line.end - from, encoded);
+            return true;
+        }
+        if (inSection) {
+            insertAt = line.next;
+            insertAtFileEnd = line.next == line.end;
+        }
+    }
+
+    std::string keyLine;
+    keyLine.reserve(key.size() + encoded.size() + 3);
+    keyLine.append(key).append("=").append(encoded);
+    if (inSection) {
+        if (insertAtFileEnd)
+            text.insert(insertAt, std::string(nl) + keyLine);
+        else
+            text.insert(insertAt, keyLine + std::string(nl));
+        return true;
+    }
+    if (!text.empty() && text != kBom && !EndsWithLineEnd(text))
+        text += nl;
+    text.append("[").append(section).append("]").append(nl);
+    text.append(keyLine).append(nl);
+    return true;
+}
+
+bool DeleteKey(std::string& text, std::string_view section, std::string_view key) {
+    section = Trim(section);
+    key = Trim(key);
+    LineScanner scan(text);
+    Line line;
+    bool inSection = false;
+    while (scan.Next(line)) {
+        if (line.kind == Kind::Header) {
+            if (inSection)
+                return true;
+            inSection = SameName(line.name, section);
+        } else if (inSection && line.kind == Kind::Key && SameName(line.name, key)) {
+            text.erase(line.begin, line.next - line.begin);
+            return true;
+        }
+    }
+    return true;
+}
+
+bool DeleteSection(std::string& text, std::string_view section) {
+    section = Trim(section);
+    LineScanner scan(text);
+    Line line;
+    bool found = false;
+    std::size_t from = 0;
+    while (scan.Next(line)) {
+        if (line.kind != Kind::Header)
+            continue;
+        if (found) {
+            text.erase(from, line.begin - from);
+            return true;
+        }
+        if (SameName(line.name, section)) {
+            found = true;
+            from = line.begin;
+        }
+    }
+    if (found)
+        text.erase(from);
+    return true;
+}
+
+namespace {
+
+enum class LoadResult { Missing, Loaded, Failed };
+
+LoadResult Load(const std::string& path, std::string& text) {
+    text.clear();
+    // O_NONBLOCK: a FIFO at the path must not hang the program; it is refused below.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? LoadResult::Missing : LoadResult::Failed;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return LoadResult::Failed;
+    }
+    text.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == text.size())
+            text.resize(got + 65536 > text.size() * 2 ? got + 65536 : text.size() * 2);
+        ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            text.clear();
+            return LoadResult::Failed;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(got);
+    return LoadResult::Loaded;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The file a write lands in: a symbolic link is followed, so the link itself survives.
+std::string WriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string out(real);
+            std::free(real);
+            return out;
+        }
+    }
+    return path;
+}
+
+// Read-only counts even for the superuser, who could otherwise replace any file.
+bool Writable(const std::string& target, const struct stat& st) {
+    return S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
+}
+
+} // namespace
+
+bool ReadFile(const std::string& path, std::string& text) {
+    return Load(path, text) == LoadResult::Loaded;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text) {
+    const std::string target = WriteTarget(path);
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !Writable(target, st))
+        return false;
+
+    std::size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (folder.empty())
+        folder = "/";
+
+    static unsigned counter = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder + "." + base + ".tmp" + std::to_string(::getpid()) + "_" +
+               std::to_string(++counter);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    bool ok = true;
+    if (exists) {
+        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
+        if (ok && ::geteuid() == 0)
+            (void)!::fchown(fd, st.st_uid, st.st_gid);
+    }
+    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+} // namespace initext
+
+namespace {
+
+// Applies one edit to the file; an edit that changes nothing still needs a writable file.
+template <typename Edit> bool EditFile(const std::string& path, Edit edit, bool createMissing) {
+    std::string text;
+    const initext::LoadResult loaded = initext::Load(path, text);
+    if (loaded == initext::LoadResult::Failed)
+        return false;
+    if (loaded == initext::LoadResult::Missing && !createMissing)
+        return true;
+    std::string edited = text;
+    if (!edit(edited))
+        return false;
+    if (edited == text && loaded == initext::LoadResult::Loaded) {
+        struct stat st {};
+        std::string target = initext::WriteTarget(path);
+        return ::stat(target.c_str(), &st) == 0 && initext::Writable(target, st);
+    }
+    return initext::ReplaceFile(path, edited);
+}
+
+} // namespace
+
+std::optional<std::string> IniReadValue(const std::string& path, std::string_view section,
+                                        std::string_view key) {
+    std::string text;
+    if (!initext::ReadFile(path, text))
+        return std::nullopt;
+    return initext::FindValue(text, section, key);
+}
+
+std::vector<std::string> IniReadKeyNames(const std::string& path, std::string_view section) {
+    std::string text;
+    if (!initext::ReadFile(path, text))
+        return {};
+    return initext::KeyNames(text, section);
+}
+
+std::vector<std::pair<std::string, std::string>> IniReadKeyValues(const std::string& path,
+                                                                  std::string_view section) {
+    std::string text;
+    if (!initext::ReadFile(path, text))
+        return {};
+    return initext::KeyValues(text, section);
+}
+
+std::vector<std::string> IniReadSectionNames(const std::string& path) {
+    std::string text;
+    if (!initext::ReadFile(path, text))
+        return {};
+    return initext::SectionNames(text);
+}
+
+bool IniWriteValue(const std::string& path, std::string_view section, std::string_view key,
+                   std::string_view value) {
+    return EditFile(
+        path, [&](std::string& t) { return initext::SetValue(t, section, key, value); }, true);
+}
+
+bool IniDeleteKey(const std::string& path, std::string_view section, std::string_view key) {
+    return EditFile(
+        path, [&](std::string& t) { return initext::DeleteKey(t, section, key); }, false);
+}
+
+bool IniDeleteSection(const std::string& path, std::string_view section) {
+    return EditFile(
+        path, [&](std::string& t) { return initext::DeleteSection(t, section); }, false);
+}
+
+} // namespace qv
