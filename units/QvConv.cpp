@@ -16,11 +16,12 @@ bool IsSeparatorBlank(char c) {
 
 // A non-finite result is an arithmetic error, never a value shown to the user.
 double CheckedResult(long double r, bool divisionByZero) {
-    if (std::isfinite(r))
-        return static_cast<double>(r);
+    const double d = static_cast<double>(r);
+    if (std::isfinite(d))
+        return d;
     if (divisionByZero)
         throw std::domain_error("Floating point division by zero");
-    if (std::isnan(r))
+    if (std::isnan(d))
         throw std::domain_error("Invalid floating point operation");
     throw std::overflow_error("Floating point overflow");
 }

@@ -3,5 +3,7 @@ ampwise_add_test(units_conv_test
   SOURCES
     QvUnitTablesTest.cpp
     QvCommaTextTest.cpp
+    QvFormatTest.cpp
+    QvFormatTableTest.cpp
   LIBS ampwise_units
 )
