@@ -193,11 +193,16 @@ void InitApplicationPaths(const std::string& exePath) {
 std::string SettingsIniPath(const std::string& exePath) {
     std::string exe = exePath.empty() ? ExecutablePath() : exePath;
     std::string beside = exe + ".ini";
-    bool besideExists = Exists(beside);
     bool writable = access(FolderOf(exe).c_str(), W_OK) == 0 &&
-                    (!besideExists || access(beside.c_str(), W_OK) == 0);
-    if (writable)
+                    (!Exists(beside) || access(beside.c_str(), W_OK) == 0);
+    return ChooseSettingsIniPath(exe, writable);
+}
+
+std::string ChooseSettingsIniPath(const std::string& exe, bool besideWritable) {
+    std::string beside = exe + ".ini";
+    if (besideWritable)
         return beside;
+    bool besideExists = Exists(beside);
 
     std::string folder = UserConfigFolder();
     std::string own = folder + FileNameOf(exe) + ".ini";

@@ -46,5 +46,8 @@ void InitApplicationPaths(const std::string& exePath = "");
 // from the file beside the executable the first time. When even the per-user copy can't be made,
 // the file beside the executable (reads work, writes report their error).
 std::string SettingsIniPath(const std::string& exePath = "");
+// The choice SettingsIniPath makes once it knows whether the file beside the executable (and its
+// folder) can be written.
+std::string ChooseSettingsIniPath(const std::string& exePath, bool besideWritable);
 
 } // namespace qv

@@ -1,0 +1,405 @@
+// The registry settings store: value kinds, the store's error messages, damaged files,
+// unwritable places, and two programs (or a killed one) writing the same file.
+#include "settings/QvRegistry.h"
+
+#include "settings/QvApplicationPath.h"
+#include "settings/QvRegFile.h"
+#include "tests/settings/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qv {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+
+const std::string kApp = "Software\\Brannoworks\\Ampwise";
+const std::string kHeader =
+    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings]\n";
+
+class RegistryStore : public test::ConfigHomeTest {
+  protected:
+    void SetUp() override {
+        ConfigHomeTest::SetUp();
+        TakeRegistryDamageReport(); // nothing left over from an earlier test
+    }
+    // A store file holding one value line under ...\Ampwise\Settings.
+    void StoreWithValue(const std::string& line) { WriteFile(StoreFile(), kHeader + line + "\n"); }
+    std::vector<std::string> SetAsideFiles() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(Home().Path() + "/Brannoworks"))
+            if (e.path().filename().string().starts_with("user.reg.damaged-"))
+                names.push_back(e.path().string());
+        return names;
+    }
+};
+
+std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ERegistryException& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST_F(RegistryStore, WritesStoreEachKindAsTheRegistryWould) {
+    TRegistryIniFile store(kApp);
+    store.WriteText("Settings", "FontName", "Verdana");
+    store.WriteInt("Settings", "Material", 1);
+    store.WriteFlag("Settings", "Visible", true);
+    store.WriteReal("Settings", "Power", 5.5);
+    EXPECT_EQ(ReadFile(StoreFile()),
+              "REGEDIT4\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings]\n"
+              "\"FontName\"=\"Verdana\"\n"
+              "\"Material\"=dword:00000001\n"
+              "\"Visible\"=\"1\"\n"
+              "\"Power\"=hex:00,00,00,00,00,00,16,40\n\n");
+
+    TRegistryIniFile again(kApp);
+    EXPECT_EQ(again.ReadText("settings", "fontname", "x"), "Verdana");
+    EXPECT_EQ(again.ReadInt("Settings", "Material", 0), 1);
+    EXPECT_TRUE(again.ReadFlag("Settings", "Visible", false));
+    EXPECT_EQ(again.ReadReal("Settings", "Power", 0), 5.5);
+    EXPECT_EQ(again.ReadReal("Settings", "Length", -1.25), -1.25);
+    EXPECT_EQ(again.ReadInt("Nowhere", "Material", 7), 7);
+}
+
+TEST_F(RegistryStore, ReadsEachStoredFormOrGivesTheRightError) {
+    enum Op { Text, Int, Flag, Real };
+    struct Row {
+        const char* what;
+        std::string line; // the value "V" as the file holds it
+        Op op;
+        std::string expected; // the result as text, or the error message
+    };
+    const Row rows[] = {
+        {"text", R"("V"="abc")", Text, "abc"},
+        {"expandable text up to its zero", "\"V\"=hex(2):61,00,62,00", Text, "a"},
+        {"text without its zero", "\"V\"=hex(1):61,62", Text, "ab"},
+        {"integer read as text", "\"V\"=dword:00000001", Text, "Invalid data type for 'v'"},
+        {"dword", "\"V\"=dword:ffffffec", Int, "-20"},
+        {"decimal text", R"("V"="26")", Int, "26"},
+        {"0x text", R"("V"="0x1A")", Int, "26"},
+        {"$ text", R"("V"="$1A")", Int, "26"},
+        {"text that is no integer", R"("V"="12 apples")", Int, "99"},
+        {"text out of range", R"("V"="4294967296")", Int, "99"},
+        {"short binary as integer", "\"V\"=hex:01", Int, "Invalid data type for 'v'"},
+        {"long binary as integer", "\"V\"=hex:01,02,03,04,05", Int, "Failed to get data for 'v'"},
+        {"flag 0", R"("V"="0")", Flag, "0"},
+        {"flag -3", R"("V"="-3")", Flag, "1"},
+        {"flag 0x10", R"("V"="0x10")", Flag, "1"},
+        {"flag yes is not a number", R"("V"="yes")", Flag, "1"},
+        {"flag dword 0", "\"V\"=dword:00000000", Flag, "0"},
+        {"real", "\"V\"=hex:00,00,00,00,00,00,16,40", Real, "5.5"},
+        {"real as text", R"("V"="5.5")", Real, "Invalid data type for 'v'"},
+        {"real as integer", "\"V\"=dword:00000005", Real, "Invalid data type for 'v'"},
+        {"real of 7 bytes", "\"V\"=hex:00,00,00,00,00,00,16", Real, "Invalid data type for 'v'"},
+        {"real of 9 bytes", "\"V\"=hex:00,00,00,00,00,00,16,40,00", Real,
+         "Failed to get data for 'v'"},
+        {"real that is not a number", "\"V\"=hex:00,00,00,00,00,00,f8,7f", Real, "99"},
+    };
+    for (const Row& r : rows) {
+        StoreWithValue(r.line);
+        TRegistryIniFile store(kApp);
+        std::string got;
+        try {
+            switch (r.op) {
+            case Text:
+                got = store.ReadText("Settings", "v", "default");
+                break;
+            case Int:
+                got = std::to_string(store.ReadInt("Settings", "v", 99));
+                break;
+            case Flag:
+                got = store.ReadFlag("Settings", "v", true) ? "1" : "0";
+                break;
+            case Real:
+                got = std::to_string(store.ReadReal("Settings", "v", 99));
+                got = got == "5.500000" ? "5.5" : got == "99.000000" ? "99" : got;
+                break;
+            }
+        } catch (const ERegistryException& e) {
+            got = e.what();
+        }
+        EXPECT_EQ(got, r.expected) << r.what;
+    }
+}
+
+TEST_F(RegistryStore, AnIntegerWrittenOverTextStaysText) {
+    StoreWithValue(R"("Left"="5")"
+                   "\n"
+                   R"("Top"=dword:00000005)");
+    TRegistryIniFile store(kApp);
+    store.WriteInt("Settings", "LEFT", -7);
+    store.WriteInt("Settings", "Top", 8);
+    std::string text = ReadFile(StoreFile());
+    EXPECT_NE(text.find(R"("Left"="-7")"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("Top"=dword:00000008)"), std::string::npos) << text;
+    EXPECT_EQ(store.ReadInt("Settings", "left", 0), -7);
+}
+
+TEST_F(RegistryStore, AWrongKindValueIsReportedThenRepairedByAWrite) {
+    StoreWithValue(R"("Power"="5.5")");
+    TRegistryIniFile store(kApp);
+    EXPECT_EQ(ErrorOf([&] { store.ReadReal("Settings", "Power", 0); }),
+              "Invalid data type for 'Power'");
+    store.WriteReal("Settings", "Power", 7.25);
+    EXPECT_EQ(TRegistryIniFile(kApp).ReadReal("Settings", "Power", 0), 7.25);
+}
+
+TEST_F(RegistryStore, OpeningCreatesTheKeyAndKeepsOtherKeys) {
+    StoreWithValue(R"("Keep"="me")");
+    { TRegistryIniFile store("Software\\Brannoworks\\Other\\"); }
+    std::string text = ReadFile(StoreFile());
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Brannoworks\\Other]"), std::string::npos);
+    EXPECT_NE(text.find(R"("Keep"="me")"), std::string::npos);
+}
+
+TEST_F(RegistryStore, AWriteKeepsWhatAnotherProgramWroteMeanwhile) {
+    TRegistryIniFile mine(kApp);
+    TRegistryIniFile theirs(kApp);
+    theirs.WriteInt("Settings", "Theirs", 1);
+    mine.WriteInt("Settings", "Mine", 2);
+    TRegistryIniFile after(kApp);
+    EXPECT_EQ(after.ReadInt("Settings", "Theirs", 0), 1);
+    EXPECT_EQ(after.ReadInt("Settings", "Mine", 0), 2);
+}
+
+TEST_F(RegistryStore, DeletesValuesAndSections) {
+    TRegistryIniFile store(kApp);
+    store.WriteInt("A", "x", 1);
+    store.WriteInt("A", "y", 2);
+    store.WriteInt("B", "z", 3);
+    store.DeleteKey("a", "X");
+    store.EraseSection("B");
+    TRegistryIniFile after(kApp);
+    EXPECT_FALSE(after.ValueExists("A", "x"));
+    EXPECT_TRUE(after.ValueExists("A", "y"));
+    EXPECT_FALSE(after.SectionExists("B"));
+}
+
+TEST_F(RegistryStore, ADamagedFileIsSetAsideReportedOnceAndTheStoreWorks) {
+    struct Row {
+        const char* what;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"truncated", kHeader + "\"Power\"=hex:00,00,00,00,\\"},
+        {"binary", std::string("\x7f"
+                               "ELF\0\0\x01\x02\xff\xfe",
+                               10)},
+        {"value of an unknown kind", kHeader + "\"Power\"=float:5.5\n"},
+    };
+    for (const Row& r : rows) {
+        std::filesystem::remove_all(Home().Path() + "/Brannoworks");
+        WriteFile(StoreFile(), r.text);
+        {
+            TRegistryIniFile store(kApp);
+            EXPECT_EQ(store.ReadReal("Settings", "Power", 1.5), 1.5) << r.what;
+            store.WriteReal("Settings", "Power", 2.5);
+        }
+        std::string report = TakeRegistryDamageReport();
+        EXPECT_NE(report.find(StoreFile()), std::string::npos) << r.what << ": " << report;
+        EXPECT_NE(report.find("set aside"), std::string::npos) << r.what << ": " << report;
+        EXPECT_EQ(TakeRegistryDamageReport(), "") << r.what;
+
+        auto aside = SetAsideFiles();
+        ASSERT_EQ(aside.size(), 1u) << r.what;
+        EXPECT_EQ(ReadFile(aside[0]), r.text) << r.what;
+        EXPECT_NE(report.find(aside[0]), std::string::npos) << r.what;
+
+        TRegistryIniFile again(kApp);
+        EXPECT_EQ(again.ReadReal("Settings", "Power", 0), 2.5) << r.what;
+        EXPECT_EQ(TakeRegistryDamageReport(), "") << r.what;
+    }
+}
+
+TEST_F(RegistryStore, ADamageHandlerGetsTheReportAtOnce) {
+    std::vector<std::string> told;
+    SetRegistryDamageHandler([&](const std::string& m) { told.push_back(m); });
+    WriteFile(StoreFile(), "garbage");
+    { TRegistryIniFile store(kApp); }
+    SetRegistryDamageHandler(nullptr);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("damaged"), std::string::npos);
+    EXPECT_EQ(TakeRegistryDamageReport(), "");
+}
+
+TEST_F(RegistryStore, AnUnwritableConfigFolderGivesTheStoreErrors) {
+    // Root may write anywhere, so the folder is made impossible: it would lie under a file.
+    WriteFile(Home() / "plain", "x");
+    setenv("XDG_CONFIG_HOME", (Home() / "plain/config").c_str(), 1);
+    TRegistryIniFile store(kApp);
+    EXPECT_EQ(store.ReadInt("Settings", "Left", 3), 3);
+    EXPECT_EQ(ErrorOf([&] { store.WriteInt("Settings", "Left", 1); }),
+              "Failed to create key Settings");
+}
+
+TEST_F(RegistryStore, AFailedWriteToAnExistingKeyNamesTheValueAndChangesNothing) {
+    StoreWithValue(R"("Left"=dword:00000001)");
+    const std::string before = ReadFile(StoreFile());
+    std::filesystem::create_directory(StoreFile() + ".lock"); // the lock can't be opened
+    TRegistryIniFile store(kApp);
+    EXPECT_EQ(ErrorOf([&] { store.WriteInt("Settings", "Left", 2); }),
+              "Failed to set data for 'Left'");
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+    EXPECT_EQ(store.ReadInt("Settings", "Left", 0), 1);
+}
+
+TEST_F(RegistryStore, NamesWithLineBreaksAreRefused) {
+    TRegistryIniFile store(kApp);
+    EXPECT_EQ(ErrorOf([&] { store.WriteText("Settings", "a\nb", "x"); }),
+              "Failed to set data for 'a\nb'");
+    EXPECT_EQ(ErrorOf([&] { store.WriteText("Set\ntings", "a", "x"); }),
+              "Failed to create key Set\ntings");
+    store.WriteText("Settings", "Note", "line one\nline two");
+    EXPECT_EQ(TRegistryIniFile(kApp).ReadText("Settings", "Note", ""), "line one\nline two");
+}
+
+TEST_F(RegistryStore, ACommaDecimalLocaleChangesNothing) {
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    std::string saved = old ? old : "C";
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no comma-decimal locale installed";
+    {
+        TRegistryIniFile store(kApp);
+        store.WriteReal("Settings", "Power", 1.5);
+        store.WriteText("Settings", "Count", "26");
+    }
+    TRegistryIniFile store(kApp);
+    double power = store.ReadReal("Settings", "Power", 0);
+    std::int32_t count = store.ReadInt("Settings", "Count", 0);
+    std::string text = ReadFile(StoreFile());
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(power, 1.5);
+    EXPECT_EQ(count, 26);
+    EXPECT_NE(text.find("\"Power\"=hex:00,00,00,00,00,00,f8,3f"), std::string::npos) << text;
+}
+
+TEST_F(RegistryStore, TwoProgramsWritingAtOnceLoseNothing) {
+    constexpr int kEach = 500;
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            close(go[1]);
+            char b;
+            if (read(go[0], &b, 1) != 1)
+                _exit(2);
+            try {
+                TRegistryIniFile store(kApp);
+                for (int i = 0; i < kEach; ++i)
+                    store.WriteInt("Race", "p" + std::to_string(c) + "_" + std::to_string(i),
+                                   c * 10000 + i);
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+    }
+    close(go[0]);
+    ASSERT_EQ(write(go[1], "gg", 2), 2); // both start together
+    close(go[1]);
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    TRegistryIniFile store(kApp);
+    int missing = 0;
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < kEach; ++i)
+            if (store.ReadInt("Race", "p" + std::to_string(c) + "_" + std::to_string(i), -1) !=
+                c * 10000 + i)
+                ++missing;
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(TakeRegistryDamageReport(), "");
+}
+
+TEST_F(RegistryStore, AWriterKilledMidWriteLeavesEveryCommittedValue) {
+    int acks[2];
+    ASSERT_EQ(pipe(acks), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(acks[0]);
+        TRegistryIniFile store(kApp);
+        for (std::int32_t i = 0; i < 1000000; ++i) {
+            store.WriteInt("Crash", "v" + std::to_string(i), i);
+            if (write(acks[1], &i, sizeof i) != sizeof i)
+                _exit(1);
+        }
+        _exit(0);
+    }
+    close(acks[1]);
+    std::int32_t last = -1;
+    std::int32_t got = 0;
+    while (last < 300 && read(acks[0], &got, sizeof got) == sizeof got)
+        last = got;
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    while (read(acks[0], &got, sizeof got) == sizeof got)
+        last = got;
+    close(acks[0]);
+    ASSERT_GE(last, 300);
+
+    reg::TRegDocument doc;
+    ASSERT_EQ(reg::LoadRegFile(StoreFile(), doc), reg::TLoadStatus::Ok);
+    TRegistryIniFile store(kApp);
+    int missing = 0;
+    for (std::int32_t i = 0; i <= last; ++i)
+        if (store.ReadInt("Crash", "v" + std::to_string(i), -1) != i)
+            ++missing;
+    EXPECT_EQ(missing, 0);
+    store.WriteInt("Crash", "after", 1); // the killed writer's lock is gone with it
+    EXPECT_EQ(TRegistryIniFile(kApp).ReadInt("Crash", "after", 0), 1);
+}
+
+TEST(RegistryKey, IsTheRootAndTheExecutableNameWithoutExtension) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"/x/my.tool.exe", "Software\\Brannoworks\\my.tool"},
+        {"/opt/Brannoworks/Ampwise/Ampwise", "Software\\Brannoworks\\Ampwise"},
+        {"Ampwise.exe", "Software\\Brannoworks\\Ampwise"},
+        {"/a.b/tool", "Software\\Brannoworks\\tool"},
+    };
+    for (const auto& [path, key] : rows)
+        EXPECT_EQ(AppRegistryKey(path), key) << path;
+    SetExecutablePath("/somewhere/Brannoworks/Ampwise/Ampwise");
+    EXPECT_EQ(AppRegistryKey(), "Software\\Brannoworks\\Ampwise");
+    SetExecutablePath("");
+    EXPECT_EQ(AppRegistryKey(),
+              RegistryRoot + ExecutablePath().substr(ExecutablePath().rfind('/') + 1));
+}
+
+TEST_F(RegistryStore, MakerDetailsComeFromTheMakersKeyOrTheDefault) {
+    MakerWebAddress = "stale";
+    ReadMakerDetails();
+    EXPECT_EQ(MakerWebAddress, DefaultMakerWebAddress);
+
+    TRegistryIniFile("Software\\").WriteText("Brannoworks", "web", "https://example.org/");
+    ReadMakerDetails();
+    EXPECT_EQ(MakerWebAddress, "https://example.org/");
+
+    TRegistryIniFile("Software\\").EraseSection("Brannoworks");
+    TRegistryIniFile("Software\\").WriteInt("Brannoworks", "web", 5);
+    ReadMakerDetails(); // a wrong kind must not stop the program from starting
+    EXPECT_EQ(MakerWebAddress, DefaultMakerWebAddress);
+}
+
+} // namespace
+} // namespace qv
