@@ -99,6 +99,39 @@ TEST(EditRules, ValidateEntryText) {
     }
 }
 
+// Pasted text reaches the parser unfiltered: whatever it is, the field keeps it or shows a number.
+TEST(EditRules, HostilePastedText) {
+    TFieldFormat fixed3;
+    fixed3.formatStr = "%0.3f";
+    struct Row {
+        const char* name;
+        std::string text;
+        bool changed;
+        const char* after;
+    };
+    const Row rows[] = {
+        {"embedded NUL",
+         std::string("1\0"
+                     "2",
+                     3),
+         false, ""},
+        {"binary bytes", std::string("\xff\xfe\x80", 3), false, ""},
+        {"lone UTF-8 lead byte after digits", std::string("12\xc3", 3), false, ""},
+        {"four hundred digits overflow", std::string(400, '9'), false, ""},
+        {"over-long exponent cut to two characters", "1e-99999", true, "0.000"},
+        {"only separators", "...---", false, ""},
+        {"slash halves", "//", false, ""},
+    };
+    for (const Row& r : rows) {
+        TValidation v = ValidateEntryText(r.text, fixed3);
+        EXPECT_TRUE(v.ok) << r.name;
+        EXPECT_EQ(v.changed, r.changed) << r.name;
+        if (r.changed) {
+            EXPECT_EQ(v.text, r.after) << r.name;
+        }
+    }
+}
+
 TEST(EditRules, TextToBaseValue) {
     EXPECT_DOUBLE_EQ(*TextToBaseValue("5500", 1000, 0), 5.5);
     EXPECT_DOUBLE_EQ(*TextToBaseValue("212", 1.8, 32), 100);

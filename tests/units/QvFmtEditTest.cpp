@@ -309,6 +309,43 @@ TEST_F(FmtEditTest, BackspaceRemovesOneCharacterBeforeTheSelection) {
     EXPECT_EQ(beeps, 0);
 }
 
+TEST_F(FmtEditTest, KeyDownHandlerMayConsumeTheKey) {
+    field->OnKeyDown = [](QvCustomEdit*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Backspace)
+            key = 0;
+    };
+    field->setText("123");
+    Enter();
+    field->end(false);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(field->text(), "123");
+    EXPECT_FALSE(field->isModified());
+}
+
+TEST_F(FmtEditTest, AnotherWindowIsNoExitAndNoNewEntry) {
+    MakeFixed3();
+    int enters = 0, exits = 0;
+    QObject::connect(field, &QvCustomEdit::OnEnter, [&] { ++enters; });
+    QObject::connect(field, &QvCustomEdit::OnExit, [&] { ++exits; });
+    Enter();
+    field->selectAll();
+    QTest::keyClicks(field, "42");
+    {
+        QWidget popupLike;
+        popupLike.show();
+        popupLike.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&popupLike));
+    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(field->hasFocus());
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(field->text(), "42") << "nothing committed";
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(field->text(), "5.500") << "the entry still began before the other window";
+}
+
 TEST_F(FmtEditTest, PastedLettersStayWithoutBeep) {
     MakeFixed3();
     Enter();

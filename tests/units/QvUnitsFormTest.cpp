@@ -171,6 +171,21 @@ TEST_F(UnitsFormTest, TwoLinkedFieldsInLinkOrderWithClampedIndex) {
     EXPECT_EQ(label->text(), "HP") << "the last field to apply writes the caption";
 }
 
+TEST_F(UnitsFormTest, MouseClickOnTheLabelPopsUpTheList) {
+    label->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(label.get()));
+    bool shown = false;
+    onNextModal([&](QWidget* modal) {
+        shown = true;
+        QTest::keyClick(static_cast<TUnitsForm*>(modal)->ListBox1, Qt::Key_Up);
+        QTest::keyClick(static_cast<TUnitsForm*>(modal)->ListBox1, Qt::Key_Return);
+    });
+    power->setUnitsValue(1);
+    QTest::mouseClick(label.get(), Qt::LeftButton);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(power->unitsValue(), 0);
+}
+
 TEST_F(UnitsFormTest, LabelWithoutFieldsShowsNoList) {
     TFmtEditLabel lonely("x");
     int clicks = 0;
