@@ -120,7 +120,7 @@ std::string CleanNumberText(const std::string& text) {
     }
 
     if (s.empty())
-        s = "0";
+        s.assign(1, '0');
 
     for (char& c : s)
         if (c == 'e')
@@ -136,12 +136,12 @@ std::string CleanNumberText(const std::string& text) {
     }
 
     if (s == "-")
-        s = "0";
+        s.assign(1, '0');
 
     KeepFirst(s, '.');
 
     if (s.front() == 'E')
-        s.insert(0, "1");
+        s.insert(s.begin(), '1');
 
     const std::size_t ePos = s.find('E');
     if (ePos != std::string::npos && ePos + 1 < s.size()) {

@@ -65,7 +65,7 @@ void RoundDigits(TDecimal& d, int keep) {
         d.Digits.insert(d.Digits.begin(), '1');
         d.Digits.pop_back();
         if (d.Digits.empty())
-            d.Digits = "1";
+            d.Digits.assign(1, '1');
         ++d.Exp;
     }
 }
