@@ -178,8 +178,10 @@ std::string DateTimeToIniText(TDateTime value) {
     if (!SplitDateTime(value, day, ms))
         throw EConvertError("'" + FloatToStr(value) + "' is not a valid date and time");
     std::string out = FormatDate(day);
-    if (ms != 0)
-        out += " " + FormatTime(ms);
+    if (ms != 0) {
+        out += ' ';
+        out += FormatTime(ms);
+    }
     return out;
 }
 

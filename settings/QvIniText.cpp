@@ -430,18 +430,19 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     if (exists && !Writable(target, st))
         return false;
 
-    std::size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (folder.empty())
-        folder = "/";
+    // The temporary file lies beside the target, so that the rename stays on one file system.
+    const std::size_t slash = target.rfind('/');
+    const std::size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
+    const std::string folder = target.substr(0, baseAt);
+    const std::string base = target.substr(baseAt);
 
     static unsigned counter = 0;
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "." + base + ".tmp" + std::to_string(::getpid()) + "_" +
-               std::to_string(++counter);
+        temp = folder;
+        temp.append(".").append(base).append(".tmp");
+        temp.append(std::to_string(::getpid())).append("_").append(std::to_string(++counter));
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return false;

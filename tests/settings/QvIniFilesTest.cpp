@@ -254,6 +254,16 @@ TEST_F(IniFileTest, WriteKeepsModeAndLinkAndLeavesNoTemporaryFile) {
     EXPECT_EQ(std::system(("test $(ls -A '" + dir_ + "' | wc -l) -eq 2").c_str()), 0);
 }
 
+TEST_F(IniFileTest, RelativePathWritesInTheWorkingFolder) {
+    char* previous = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(dir_.c_str()), 0);
+    TIniFile("test.ini").WriteText("A", "k", "v");
+    EXPECT_EQ(TIniFile("test.ini").ReadText("A", "k", ""), "v");
+    ASSERT_EQ(::chdir(previous), 0);
+    std::free(previous);
+    EXPECT_EQ(Get(), "[A]\nk=v\n");
+}
+
 TEST_F(IniFileTest, RemovesOnAMissingFileCreateNothing) {
     TIniFile ini(path_);
     ini.RemoveKey("A", "k");
