@@ -81,10 +81,10 @@ struct TUnitRec {
     const char* Format; // "%0.<d>f" or "%0.<d>g"
 };
 
-// Catalogue lookups. The index must already be valid for the type (see ClampUnitIndex); a type
-// outside the enumeration answers as utNone.
+// Catalogue lookups. Callers pass the index through ClampUnitIndex; a stray index is clamped
+// here too rather than read past the list. A type outside the enumeration answers as utNone.
 int UnitCount(TUnitsType type);                         // 0 for utNone
-const TUnitRec& UnitRecord(TUnitsType type, int index); // not for utNone
+const TUnitRec& UnitRecord(TUnitsType type, int index); // utNone: "", "", 1, 0, "%0.1f"
 std::string UnitLabel(TUnitsType type, int index);      // "" for utNone
 std::string UnitPlainName(TUnitsType type, int index);  // "" for utNone
 std::string UnitFormat(TUnitsType type, int index);     // "%0.1f" for utNone

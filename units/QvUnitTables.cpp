@@ -341,25 +341,30 @@ int UnitCount(TUnitsType type) {
 }
 
 const TUnitRec& UnitRecord(TUnitsType type, int index) {
+    static const TUnitRec NoUnit{"", "", 1, 0, "%0.1f"};
     const TTypeRec& t = TypeOf(type);
+    if (t.Count == 0)
+        return NoUnit;
+    // Callers clamp first; clamping again keeps a stray index from reading past the list.
+    index = ClampUnitIndex(type, index);
     const int i = t.Indices ? t.Indices[index] : index;
     return t.Units[i];
 }
 
 std::string UnitLabel(TUnitsType type, int index) {
-    return UnitCount(type) == 0 ? std::string() : UnitRecord(type, index).Label;
+    return UnitRecord(type, index).Label;
 }
 
 std::string UnitPlainName(TUnitsType type, int index) {
-    return UnitCount(type) == 0 ? std::string() : UnitRecord(type, index).PlainName;
+    return UnitRecord(type, index).PlainName;
 }
 
 std::string UnitFormat(TUnitsType type, int index) {
-    return UnitCount(type) == 0 ? std::string("%0.1f") : UnitRecord(type, index).Format;
+    return UnitRecord(type, index).Format;
 }
 
 double UnitFactor(TUnitsType type, int index) {
-    return UnitCount(type) == 0 ? 1.0 : UnitRecord(type, index).Factor;
+    return UnitRecord(type, index).Factor;
 }
 
 double UnitOffset(TUnitsType type, int index) {

@@ -131,6 +131,9 @@ TEST(UnitTables, UtNoneAnswers) {
     // A byte from outside that names no type reads as utNone rather than past the table.
     EXPECT_EQ(UnitCount(static_cast<TUnitsType>(200)), 0);
     EXPECT_EQ(UnitsTypeCaption(static_cast<TUnitsType>(50)), "None");
+    // A stray index reads the nearest end of the list, never past it.
+    EXPECT_EQ(UnitLabel(utPower, 99), "HP");
+    EXPECT_EQ(UnitFactor(utPressureBar, -4), 1.0);
 }
 
 TEST(UnitTables, ClampUnitIndex) {
