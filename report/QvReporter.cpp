@@ -1,0 +1,393 @@
+// TReportForm: layout, filling, printing, copying, mailing and the stored report font.
+#include "report/QvReporter.h"
+
+#include "report/MapiControl.h"
+#include "settings/QvFormPlacement.h"
+#include "settings/QvRegistry.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QClipboard>
+#include <QEvent>
+#include <QFontDialog>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextOption>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <cmath>
+#include <memory>
+
+namespace qv {
+
+namespace {
+
+const std::string Section = "ReportForm";
+
+QString ApplicationTitle() {
+    const QString title = QGuiApplication::applicationDisplayName();
+    return title.isEmpty() ? QStringLiteral("Ampwise") : title;
+}
+
+} // namespace
+
+QColor ColorFromValue(std::uint32_t value) {
+    if ((value & 0xFF000000u) != 0x80000000u)
+        return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    const QPalette palette = QApplication::palette();
+    switch (value & 0xFF) {
+    case 5: // window
+        return palette.color(QPalette::Base);
+    case 13:
+        return palette.color(QPalette::Highlight);
+    case 14:
+        return palette.color(QPalette::HighlightedText);
+    case 15:
+        return palette.color(QPalette::Button);
+    case 17:
+        return palette.color(QPalette::Disabled, QPalette::Text);
+    case 18:
+        return palette.color(QPalette::ButtonText);
+    case 23:
+        return palette.color(QPalette::ToolTipText);
+    case 24:
+        return palette.color(QPalette::ToolTipBase);
+    default: // window text, and any index we have no counterpart for
+        return palette.color(QPalette::Text);
+    }
+}
+
+std::uint32_t ValueFromColor(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return static_cast<std::uint32_t>(rgb.red()) | static_cast<std::uint32_t>(rgb.green()) << 8 |
+           static_cast<std::uint32_t>(rgb.blue()) << 16;
+}
+
+TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
+    setObjectName(QStringLiteral("ReportForm"));
+    setWindowTitle(QStringLiteral("Report"));
+    setGeometry(501, 220, 397, 437);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const auto button = [this](const char* name, const char* caption, const char* hint,
+                               void (TReportForm::*handler)()) {
+        auto* b = new QToolButton(ToolBar1);
+        b->setObjectName(QLatin1String(name));
+        b->setText(QString::fromUtf8(caption));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setAutoRaise(true);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        connect(b, &QToolButton::clicked, this, handler);
+        ToolBar1->addWidget(b);
+        return b;
+    };
+    ButtonPrint =
+        button("ButtonPrint", "&Print", "Send report to printer", &TReportForm::ButtonPrintClick);
+    ButtonCopy = button("ButtonCopy", "C&opy", "Copy report to  Windows clipboard",
+                        &TReportForm::ButtonCopyClick);
+    ButtonEMail = button("ButtonEMail", "&Email", "Send as EMail", &TReportForm::ButtonEMailClick);
+    ButtonSetup = button("ButtonSetup", "&Setup", "Printer setup", &TReportForm::ButtonSetupClick);
+    ButtonFont = button("ButtonFont", "&Font", "Set report font", &TReportForm::ButtonFontClick);
+    ButtonClose = button("ButtonClose", "&Close", "", &TReportForm::ButtonCloseClick);
+    outer->addWidget(ToolBar1);
+
+    auto* middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    TabPanel = new QWidget(this);
+    TabPanel->setObjectName(QStringLiteral("TabPanel"));
+    TabPanel->setFixedWidth(12);
+    TabPanel->setAutoFillBackground(true);
+    TabPanel->setBackgroundRole(QPalette::Base);
+    middle->addWidget(TabPanel);
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setFrameShape(QFrame::NoFrame);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setAcceptRichText(false);
+    middle->addWidget(RichEdit1, 1);
+    outer->addLayout(middle, 1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(true);
+    m_statusPanel = new QLabel(StatusBar1);
+    StatusBar1->addWidget(m_statusPanel, 1);
+    outer->addWidget(StatusBar1);
+    SetStatus(QStringLiteral("Ready"));
+
+    FontDialog1 = new QFontDialog(this);
+    FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+    MapiControl1 = new TMapiControl(this);
+    MapiControl1->setObjectName(QStringLiteral("MapiControl1"));
+
+    m_font = QFont(QStringLiteral("Verdana"), 8);
+    SetReportFont(m_font, clWindowText, 1);
+    FormCreate();
+}
+
+TReportForm::~TReportForm() = default;
+
+void TReportForm::FormCreate() {
+    RestoreFormPlacement(this, false, true);
+    {
+        TRegistryIniFile reg(AppRegistryKey());
+        QFont font = m_font;
+        const std::int32_t size = reg.ReadInt(Section, "FontSize", m_font.pointSize());
+        // A size or character set no font can have leaves the current one.
+        if (size >= 1 && size <= 1638)
+            font.setPointSize(size);
+        const auto color = static_cast<std::uint32_t>(
+            reg.ReadInt(Section, "FontColor", static_cast<std::int32_t>(m_fontColor)));
+        std::int32_t charSet = reg.ReadInt(Section, "FontCharset", m_fontCharSet);
+        if (charSet < 0 || charSet > 255)
+            charSet = m_fontCharSet;
+        const std::string name = reg.ReadText(Section, "FontName", m_font.family().toStdString());
+        if (!name.empty())
+            font.setFamily(QString::fromStdString(name));
+        SetReportFont(font, color, charSet);
+    }
+    SetTabs({90, 155});
+    ReportTitle = ApplicationTitle();
+    OnRefresh = nullptr;
+}
+
+void TReportForm::SetReportFont(const QFont& font, std::uint32_t color, int charSet) {
+    m_font = font;
+    m_fontColor = color;
+    m_fontCharSet = charSet;
+    RichEdit1->setFont(m_font);
+    RichEdit1->document()->setDefaultFont(m_font);
+    QPalette palette = RichEdit1->palette();
+    palette.setColor(QPalette::Text, ColorFromValue(m_fontColor));
+    RichEdit1->setPalette(palette);
+    // Tab stops are held in pixels, which do not depend on the font; nothing else to redo.
+}
+
+void TReportForm::SetTabs(const QList<double>& points) {
+    m_tabs.clear();
+    for (double p : points)
+        m_tabs.append(std::round(p * 20) / 20);
+    ApplyTabs(RichEdit1->document(), RichEdit1->logicalDpiX());
+}
+
+void TReportForm::ApplyTabs(QTextDocument* doc, double dpi) const {
+    // The layout takes tab stops from each paragraph's format, so every paragraph carries them.
+    QTextBlockFormat format;
+    format.setTabPositions(TabStops(dpi));
+    QTextCursor cursor(doc);
+    cursor.select(QTextCursor::Document);
+    cursor.mergeBlockFormat(format);
+}
+
+QList<QTextOption::Tab> TReportForm::TabStops(double dpi) const {
+    QList<QTextOption::Tab> tabs;
+    for (double p : m_tabs)
+        tabs.append(QTextOption::Tab(p * dpi / 72.0, QTextOption::LeftTab));
+    return tabs;
+}
+
+void TReportForm::Clear() {
+    // The document keeps its default font across clear(); AddLine gives each line the tabs.
+    RichEdit1->document()->clear();
+    m_linesAdded = 0;
+}
+
+void TReportForm::AddLine(const QString& text) {
+    QTextDocument* doc = RichEdit1->document();
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    QTextBlockFormat format;
+    format.setTabPositions(TabStops(RichEdit1->logicalDpiX()));
+    // The first line goes into the empty paragraph an empty document always has.
+    if (m_linesAdded > 0 || !doc->isEmpty())
+        cursor.insertBlock(format, QTextCharFormat());
+    else
+        cursor.setBlockFormat(format);
+    cursor.insertText(text, QTextCharFormat());
+    ++m_linesAdded;
+}
+
+QString TReportForm::PlainText() const {
+    const QTextDocument* doc = RichEdit1->document();
+    if (doc->isEmpty() && m_linesAdded == 0)
+        return {};
+    QString out;
+    for (const QString& line : doc->toPlainText().split(QLatin1Char('\n')))
+        out += line + QStringLiteral("\r\n");
+    return out;
+}
+
+QString TReportForm::StatusText() const {
+    return m_statusPanel->text();
+}
+
+void TReportForm::SetStatus(const QString& text) {
+    m_statusPanel->setText(text);
+    m_statusPanel->repaint();
+}
+
+QRectF TReportForm::PageRect(QPrinter& printer) const {
+    const QFontMetricsF metrics(m_font, &printer);
+    const qreal left = metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXX"));
+    const qreal top = 6 * metrics.height();
+    return QRectF(QPointF(left, top), QPointF(printer.width(), printer.height()));
+}
+
+void TReportForm::PrintReport(QPrinter& printer) {
+    printer.setDocName(ReportTitle);
+    std::unique_ptr<QTextDocument> doc(RichEdit1->document()->clone());
+    doc->setDefaultFont(m_font);
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        const QString where = printer.outputFormat() == QPrinter::PdfFormat
+                                  ? printer.outputFileName()
+                                  : printer.printerName();
+        throw EReportPrintError(
+            QStringLiteral("Unable to print the report on \"%1\".").arg(where).toStdString());
+    }
+    const QRectF page = PageRect(printer);
+    doc->documentLayout()->setPaintDevice(&printer);
+    doc->setDocumentMargin(0);
+    ApplyTabs(doc.get(), printer.logicalDpiX());
+    doc->setPageSize(page.size());
+
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, ColorFromValue(m_fontColor));
+    const int pages = doc->pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0 && !printer.newPage())
+            throw EReportPrintError("Unable to start a new page of the report.");
+        painter.save();
+        painter.translate(page.left(), page.top() - i * page.height());
+        const QRectF view(0, i * page.height(), page.width(), page.height());
+        painter.setClipRect(view);
+        // Lines that merely touch the page edge belong to the neighbouring page; drawing them
+        // clipped would still leave their text in the output (PDF text search, copy).
+        context.clip = view.adjusted(0, 0.5, 0, -0.5);
+        doc->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+    if (!painter.end())
+        throw EReportPrintError("Unable to finish printing the report.");
+}
+
+bool TReportForm::EnsurePrinter() {
+    const bool usable = m_printer.outputFormat() == QPrinter::PdfFormat
+                            ? !m_printer.outputFileName().isEmpty()
+                            : !QPrinterInfo(m_printer).isNull();
+    if (usable)
+        return true;
+    // No printer installed: the dialog offers printing to a PDF file instead.
+    QPrintDialog dialog(&m_printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print report"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TReportForm::ButtonPrintClick() {
+    SetStatus(QStringLiteral("Printing report"));
+    try {
+        if (EnsurePrinter())
+            PrintReport(m_printer);
+    } catch (const EReportPrintError& e) {
+        SetStatus(QStringLiteral("Ready"));
+        QMessageBox::critical(this, ApplicationTitle(), QString::fromStdString(e.what()));
+        return;
+    }
+    SetStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ButtonCopyClick() {
+    QGuiApplication::clipboard()->setText(PlainText());
+    SetStatus(QStringLiteral("Copied to Clipboard..."));
+}
+
+void TReportForm::ButtonEMailClick() {
+    MapiControl1->ShowDialog = true;
+    MapiControl1->Recipients.clear();
+    MapiControl1->Subject = ReportTitle;
+    MapiControl1->Body = PlainText();
+    MapiControl1->AttachedFiles.clear();
+    MapiControl1->Send();
+}
+
+void TReportForm::ButtonSetupClick() {
+    SetStatus(QStringLiteral("Set up printer"));
+    QPrintDialog dialog(&m_printer, this);
+    dialog.setWindowTitle(QStringLiteral("Printer setup"));
+    dialog.exec();
+    SetStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ButtonFontClick() {
+    SetStatus(QStringLiteral("Select suitable font for report"));
+    FontDialog1->setCurrentFont(m_font);
+    if (FontDialog1->exec() == QDialog::Accepted) {
+        SetReportFont(FontDialog1->selectedFont(), m_fontColor, m_fontCharSet);
+        if (OnRefresh)
+            OnRefresh();
+    }
+    SetStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::ButtonCloseClick() {
+    close();
+}
+
+void TReportForm::FormActivate() {
+    SetStatus(QStringLiteral("Ready"));
+}
+
+void TReportForm::FormDeactivate() {
+    SaveFormPlacement(this);
+    TRegistryIniFile reg(AppRegistryKey());
+    reg.WriteInt(Section, "FontSize", m_font.pointSize());
+    reg.WriteInt(Section, "FontColor", static_cast<std::int32_t>(m_fontColor));
+    reg.WriteInt(Section, "FontCharSet", m_fontCharSet);
+    reg.WriteText(Section, "FontName", m_font.family().toStdString());
+}
+
+void TReportForm::FormResize() {
+    if (OnRefresh)
+        OnRefresh();
+}
+
+bool TReportForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    else if (e->type() == QEvent::WindowDeactivate)
+        FormDeactivate();
+    return QWidget::event(e);
+}
+
+void TReportForm::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    FormResize();
+}
+
+} // namespace qv

@@ -1,0 +1,122 @@
+// TReportForm: the window that shows the calculation report and prints, copies and mails it.
+// Its owner fills it line by line (Clear, AddLine, SetTabs) and is asked through OnRefresh to
+// fill it again when the window's size or report font changes.
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QPrinter>
+#include <QRectF>
+#include <QString>
+#include <QTextOption>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+
+class QFontDialog;
+class QLabel;
+class QStatusBar;
+class QTextDocument;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+
+namespace qv {
+
+class TMapiControl;
+
+// A print job that could not be started or finished.
+class EReportPrintError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Colour values as they are stored: 0x00BBGGRR, or 0x80000000 plus a system colour index.
+inline constexpr std::uint32_t clWindowText = 0x80000008;
+QColor ColorFromValue(std::uint32_t value);
+std::uint32_t ValueFromColor(const QColor& color);
+
+class TReportForm : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TReportForm(QWidget* parent = nullptr);
+    ~TReportForm() override;
+
+    // Filling the report.
+    void Clear();
+    void AddLine(const QString& text);
+    // Tab stops in points, kept to whole twentieths of a point.
+    void SetTabs(const QList<double>& points);
+    QList<double> Tabs() const { return m_tabs; }
+
+    std::function<void()> OnRefresh;
+    QString ReportTitle;
+
+    // The report font: face, size and style, plus the stored colour value and character set.
+    QFont ReportFont() const { return m_font; }
+    std::uint32_t ReportFontColor() const { return m_fontColor; }
+    int ReportFontCharSet() const { return m_fontCharSet; }
+    void SetReportFont(const QFont& font, std::uint32_t color, int charSet);
+
+    // The report as plain text, every line followed by CR LF.
+    QString PlainText() const;
+    QString StatusText() const;
+
+    // Where the report goes on a page of this printer, in printer pixels: ten "X" widths from
+    // the left and six "X" heights from the top of the printable area, to its right and bottom.
+    QRectF PageRect(QPrinter& printer) const;
+    // Prints the whole report as one job named ReportTitle; throws EReportPrintError.
+    void PrintReport(QPrinter& printer);
+    // The printer of the process: printer setup changes it for every later print.
+    QPrinter& Printer() { return m_printer; }
+
+    // Tool bar commands.
+    void ButtonPrintClick();
+    void ButtonCopyClick();
+    void ButtonEMailClick();
+    void ButtonSetupClick();
+    void ButtonFontClick();
+    void ButtonCloseClick();
+
+    // Window events.
+    void FormActivate();
+    void FormDeactivate();
+    void FormResize();
+
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ButtonPrint = nullptr;
+    QToolButton* ButtonCopy = nullptr;
+    QToolButton* ButtonEMail = nullptr;
+    QToolButton* ButtonSetup = nullptr;
+    QToolButton* ButtonFont = nullptr;
+    QToolButton* ButtonClose = nullptr;
+    QWidget* TabPanel = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QFontDialog* FontDialog1 = nullptr;
+    TMapiControl* MapiControl1 = nullptr;
+
+  protected:
+    bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    void FormCreate();
+    void SetStatus(const QString& text);
+    void ApplyTabs(QTextDocument* doc, double dpi) const;
+    QList<QTextOption::Tab> TabStops(double dpi) const;
+    // Lets the user pick a printer when none is usable; false when the user cancels.
+    bool EnsurePrinter();
+
+    QFont m_font;
+    std::uint32_t m_fontColor = clWindowText;
+    int m_fontCharSet = 1;
+    QList<double> m_tabs;
+    int m_linesAdded = 0;
+    QLabel* m_statusPanel = nullptr;
+    QPrinter m_printer;
+};
+
+} // namespace qv
