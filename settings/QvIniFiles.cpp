@@ -27,7 +27,7 @@ std::string Trimmed(const std::string& s) {
 
 constexpr long long kMsPerDay = 86400000;
 
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -49,7 +49,7 @@ void CivilFromDays(long long z, long long& y, unsigned& m, unsigned& d) {
     y += m <= 2;
 }
 
-const long long kEpoch = DaysFromCivil(1899, 12, 30);
+constexpr long long kEpoch = DaysFromCivil(1899, 12, 30);
 
 bool IsLeap(long long y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;

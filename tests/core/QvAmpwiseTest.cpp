@@ -225,6 +225,24 @@ TEST_F(EngineTest, NoFileGivesBuiltInSizesAndEmptyTables) {
     EXPECT_EQ(engine.MaterialList, "");
 }
 
+TEST_F(EngineTest, DamagedFileReadsAsDefaults) {
+    std::string garbage(64 * 1024, '\0');
+    unsigned seed = 99;
+    for (char& c : garbage) {
+        seed = seed * 1103515245 + 12345;
+        c = static_cast<char>(seed >> 16);
+    }
+    for (const std::string& text : {garbage, std::string("[Cable\nSize=1\n[MotorRating"),
+                                    std::string("\xEF\xBB\xBF[Conductivity]\r\nCopper=56")}) {
+        WriteData(text);
+        TAmpwiser engine;
+        EXPECT_EQ(StandardSizes, kDefaultSizes);
+        EXPECT_TRUE(MotorRatings.empty());
+    }
+    ASSERT_EQ(Materials.size(), 1u); // the last file: byte-order mark, CR LF, no final line end
+    EXPECT_EQ(Materials[0].Conductivity, 56);
+}
+
 TEST_F(EngineTest, SizeListForms) {
     struct Row {
         const char* name;
