@@ -203,16 +203,6 @@ TEST_F(EngineTest, CodesOutsideTheTablesAreRejected) {
     EXPECT_THROW(engine.SetMaterial(0), EAmpwiseRangeError);
 }
 
-TEST_F(EngineTest, NewEngineStartsAtZero) {
-    TAmpwiser engine;
-    EXPECT_EQ(engine.Current, 0);
-    EXPECT_EQ(engine.XArea, 0);
-    EXPECT_EQ(engine.Conductivity, 0);
-    EXPECT_EQ(engine.MaterialIndex, 0);
-    EXPECT_EQ(LoadTypeNames[1], "Inductive");
-    EXPECT_EQ(PhaseNames[1], "Three");
-}
-
 // --- loading the data file --------------------------------------------------------------------
 
 TEST_F(EngineTest, NoFileGivesBuiltInSizesAndEmptyTables) {
