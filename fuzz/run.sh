@@ -11,7 +11,7 @@ mkdir -p "$out"
 sources=(settings/QvSysUtils.cpp units/QvConv.cpp units/QvFormat.cpp units/QvUnitTables.cpp)
 flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
-for target in clean_number double_list; do
+for target in clean_number double_list format; do
   clang++ "${flags[@]}" "fuzz/fuzz_${target}.cpp" "${sources[@]}" -o "$out/fuzz_${target}"
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"
