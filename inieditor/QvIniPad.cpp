@@ -1,0 +1,539 @@
+// The INI editor window: layout, actions and the file, print, search and close logic.
+#include "inieditor/QvIniPad.h"
+
+#include "inieditor/QvFindDialog.h"
+#include "inieditor/QvMacroRecorder.h"
+#include "settings/QvApplicationPath.h"
+#include "settings/QvFormPlacement.h"
+#include "settings/QvRegistry.h"
+#include "support/QvVerInfo.h"
+
+#include <Qsci/qsciprinter.h>
+
+#include <QAction>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+namespace qv {
+
+namespace {
+
+const QString FileFilter = QStringLiteral("Text Files (*.ini *.txt)");
+// Larger files are not settings files; refusing them keeps the editor from exhausting memory.
+constexpr qint64 MaxFileSize = 256LL * 1024 * 1024;
+
+QString FolderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
+
+} // namespace
+
+TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
+    : QDialog(parent), m_edit(new TIniEdit(this)), m_macro(new TMacroRecorder(m_edit, this)),
+      m_printer(std::make_unique<QsciPrinter>(QPrinter::HighResolution)),
+      m_findDialog(new TFindDialog(TFindDialog::TKind::Find, this)),
+      m_replaceDialog(new TFindDialog(TFindDialog::TKind::Replace, this)),
+      m_openDialog(new QFileDialog(this, tr("Open"))),
+      m_saveDialog(new QFileDialog(this, tr("Save As"))) {
+    setObjectName(QStringLiteral("IniPadForm"));
+    setWindowTitle(QStringLiteral("INI File Editor"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
+                                   style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    resize(503, 334);
+    move(294, 205);
+
+    m_openDialog->setObjectName(QStringLiteral("OpenDialog1"));
+    m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    m_openDialog->setFileMode(QFileDialog::ExistingFile);
+    m_openDialog->setNameFilter(FileFilter);
+    m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
+    m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_saveDialog->setFileMode(QFileDialog::AnyFile);
+    m_saveDialog->setNameFilter(FileFilter);
+
+    BuildActions();
+    BuildLayout();
+
+    connect(m_findDialog, &TFindDialog::FindNext, this, &TIniPadForm::FindDialog1Find);
+    connect(m_replaceDialog, &TFindDialog::FindNext, this, &TIniPadForm::ReplaceDialog1Find);
+    connect(m_replaceDialog, &TFindDialog::Replace, this, [this] { ReplaceDialog1Replace(false); });
+    connect(m_replaceDialog, &TFindDialog::ReplaceAll, this,
+            [this] { ReplaceDialog1Replace(true); });
+    connect(m_edit, &TIniEdit::FilesDropped, this, &TIniPadForm::SynEdit1DropFiles);
+    connect(m_edit, &QsciScintilla::marginClicked, this,
+            [this](int, int line, Qt::KeyboardModifiers) { SynEdit1GutterClick(line); });
+
+    SetModified(false);
+    FormCreate(arguments);
+}
+
+TIniPadForm::~TIniPadForm() = default;
+
+void TIniPadForm::FormCreate(const QStringList& arguments) {
+    RestoreFormPlacement(this, false, true);
+    setWindowTitle(GetProductTitle(QString::fromStdString(ExecutablePath())));
+    setSizeGripEnabled(true);
+    connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });
+    const QString exeFolder = FolderOf(QString::fromStdString(ExecutablePath()));
+    m_openDialog->setDirectory(exeFolder);
+    m_saveDialog->setDirectory(exeFolder);
+    m_webAddress = QString::fromStdString(MakerWebAddress);
+    m_fileName = CommandLineFileName(arguments);
+    LoadFile();
+}
+
+QAction* TIniPadForm::MakeAction(const char* name, const QString& caption,
+                                 const QKeySequence& shortcut, const QString& hint,
+                                 const QIcon& icon) {
+    auto* a = new QAction(icon, caption, this);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(shortcut);
+    // A hint is "short|long": the short part is the tool tip, the long one the status tip.
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    a->setToolTip(bar < 0 ? hint : hint.left(bar));
+    a->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    addAction(a);
+    return a;
+}
+
+void TIniPadForm::BuildActions() {
+    QStyle* st = style();
+    const auto themed = [](const char* name, const QIcon& fallback = {}) {
+        return QIcon::fromTheme(QString::fromLatin1(name), fallback);
+    };
+    QAction* a = nullptr;
+    a = MakeAction("FileNew1", tr("&New"), QKeySequence(tr("Ctrl+N")), tr("Start new file"),
+                   themed("document-new", st->standardIcon(QStyle::SP_FileIcon)));
+    connect(a, &QAction::triggered, this, &TIniPadForm::FileNew1Execute);
+    a = MakeAction("FileOpen1", tr("&Open..."), QKeySequence(tr("Ctrl+O")),
+                   tr("Open|Opens an existing file"),
+                   themed("document-open", st->standardIcon(QStyle::SP_DialogOpenButton)));
+    connect(a, &QAction::triggered, this, &TIniPadForm::FileOpen1Execute);
+    a = MakeAction("FileSave1", tr("&Save"), QKeySequence(tr("Ctrl+S")), tr("Save current file"),
+                   themed("document-save", st->standardIcon(QStyle::SP_DialogSaveButton)));
+    connect(a, &QAction::triggered, this, &TIniPadForm::FileSave1Execute);
+    a = MakeAction("FileSaveAs1", tr("Save &As.."), {},
+                   tr("Save As|Saves the active file with a new name"), themed("document-save-as"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::FileSaveAs1Execute);
+    a = MakeAction("FilePrintSetup1", tr("Print Set&up..."), {}, tr("Print Setup"),
+                   themed("document-page-setup"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::FilePrintSetup1Execute);
+    a = MakeAction("FilePrint1", tr("&Print"), QKeySequence(tr("Ctrl+P")), tr("Print current file"),
+                   themed("document-print"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::FilePrint1Execute);
+    a = MakeAction("EditCut1", tr("Cu&t"), QKeySequence(tr("Ctrl+X")),
+                   tr("Cut|Cuts the selection and puts it on the Clipboard"), themed("edit-cut"));
+    connect(a, &QAction::triggered, m_edit, &QsciScintilla::cut);
+    a = MakeAction("EditCopy1", tr("&Copy"), QKeySequence(tr("Ctrl+C")),
+                   tr("Copy|Copies the selection and puts it on the Clipboard"),
+                   themed("edit-copy"));
+    connect(a, &QAction::triggered, m_edit, &QsciScintilla::copy);
+    a = MakeAction("EditPaste1", tr("&Paste"), QKeySequence(tr("Ctrl+V")),
+                   tr("Paste|Inserts Clipboard contents"), themed("edit-paste"));
+    connect(a, &QAction::triggered, m_edit, &QsciScintilla::paste);
+    a = MakeAction("EditSelectAll1", tr("Select &All"), QKeySequence(tr("Ctrl+A")),
+                   tr("Select All|Selects the entire document"), themed("edit-select-all"));
+    connect(a, &QAction::triggered, m_edit, [this] { m_edit->selectAll(true); });
+    a = MakeAction("EditUndo1", tr("&Undo"), QKeySequence(tr("Ctrl+Z")),
+                   tr("Undo|Reverts the last action"), themed("edit-undo"));
+    connect(a, &QAction::triggered, m_edit, &QsciScintilla::undo);
+    a = MakeAction("SearchFind", tr("&Find"), QKeySequence(tr("Ctrl+F")), {}, themed("edit-find"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::SearchFindExecute);
+    a = MakeAction("SearchReplace", tr("&Replace"), {}, {}, themed("edit-find-replace"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::SearchReplaceExecute);
+    a = MakeAction("ColorSelect1", tr("Select &Background Color..."), {}, tr("Color Select"),
+                   themed("preferences-desktop-color"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::ColorSelect1Execute);
+    a = MakeAction("BrowseURL1", tr("&Browse Web Site"), {}, tr("Browse URL"),
+                   themed("internet-web-browser"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::BrowseURL1Execute);
+
+    a = MakeAction("Exit1", tr("E&xit"), {}, tr("Exit|Quits the application"),
+                   themed("application-exit"));
+    connect(a, &QAction::triggered, this, &TIniPadForm::close);
+    a = MakeAction("Statistics1", tr("&Line Count"), {}, {});
+    connect(a, &QAction::triggered, this, &TIniPadForm::Statistics1Click);
+    m_lineNumbers = MakeAction("LineNumbers1", tr("Line &Numbers"), {}, {});
+    m_lineNumbers->setCheckable(true);
+    connect(m_lineNumbers, &QAction::triggered, this, &TIniPadForm::LineNumbers1Click);
+
+    // Keys of the text area that no menu shows.
+    a = MakeAction("MacroRecord1", tr("Record Macro"), QKeySequence(tr("Ctrl+Shift+R")), {});
+    connect(a, &QAction::triggered, m_macro, &TMacroRecorder::RecordShortcut);
+    a = MakeAction("MacroPlayback1", tr("Play Macro"), QKeySequence(tr("Ctrl+Shift+P")), {});
+    connect(a, &QAction::triggered, m_macro, &TMacroRecorder::PlaybackShortcut);
+    // Context help on Ctrl+F1, so that F1 stays free for the application's own help.
+    a = MakeAction("ContextHelp1", tr("Context Help"), QKeySequence(tr("Ctrl+F1")), {});
+    connect(a, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    for (int n = 0; n < BookmarkCount; ++n) {
+        const QString digit = QString::number(n);
+        a = MakeAction("", tr("Toggle Bookmark %1").arg(n),
+                       QKeySequence(QStringLiteral("Ctrl+Shift+") + digit), {});
+        a->setObjectName(QStringLiteral("ToggleBookmark") + digit);
+        connect(a, &QAction::triggered, m_edit, [this, n] { m_edit->ToggleBookmark(n); });
+        a = MakeAction("", tr("Go to Bookmark %1").arg(n),
+                       QKeySequence(QStringLiteral("Ctrl+") + digit), {});
+        a->setObjectName(QStringLiteral("GotoBookmark") + digit);
+        connect(a, &QAction::triggered, m_edit, [this, n] { m_edit->GotoBookmark(n); });
+    }
+}
+
+void TIniPadForm::BuildLayout() {
+    const auto act = [this](const char* name) {
+        return findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    };
+    m_menuBar = new QMenuBar(this);
+    QMenu* file = m_menuBar->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addActions({act("FileOpen1"), act("FileSave1"), act("FileSaveAs1")});
+    file->addSeparator();
+    file->addActions({act("FilePrintSetup1"), act("FilePrint1")});
+    file->addSeparator();
+    file->addAction(act("Exit1"));
+    QMenu* search = m_menuBar->addMenu(tr("&Search"));
+    search->setObjectName(QStringLiteral("Search1"));
+    search->addActions({act("SearchFind"), act("SearchReplace")});
+    QMenu* view = m_menuBar->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    view->addActions({act("Statistics1"), m_lineNumbers});
+    QMenu* edit = m_menuBar->addMenu(tr("&Edit"));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->addActions({act("EditCut1"), act("EditCopy1"), act("EditPaste1")});
+    edit->addSeparator();
+    edit->addActions({act("EditSelectAll1"), act("EditUndo1")});
+    QMenu* help = m_menuBar->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addActions({act("ColorSelect1"), act("BrowseURL1")});
+
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->addActions({act("FileNew1"), act("FileOpen1"), act("FileSave1")});
+    m_toolBar->addSeparator();
+    m_toolBar->addActions({act("EditCut1"), act("EditCopy1"), act("EditPaste1")});
+    // Without a themed icon a button shows its caption rather than nothing.
+    for (QAction* a : m_toolBar->actions())
+        if (auto* b = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(a));
+            b && a->icon().isNull())
+            b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_panel1 = new QLabel(m_statusBar);
+    m_panel1->setFixedWidth(120);
+    m_panel2 = new QLabel(m_statusBar);
+    m_panel2->setFixedWidth(50);
+    m_statusBar->addWidget(m_panel1);
+    m_statusBar->addWidget(m_panel2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(m_edit, 1);
+    layout->addWidget(m_statusBar);
+}
+
+QString TIniPadForm::CommandLineFileName(const QStringList& arguments) {
+    const QString joined = arguments.join(QLatin1Char(' '));
+    if (joined.isEmpty())
+        return {};
+    return QDir::cleanPath(QDir::current().absoluteFilePath(joined));
+}
+
+QString TIniPadForm::StatusText(int panel) const {
+    if (panel == 0)
+        return m_panel1->text();
+    if (panel == 1)
+        return m_panel2->text();
+    return {};
+}
+
+void TIniPadForm::SetModified(bool flag) {
+    m_modified = flag;
+    m_panel1->setText(flag ? QStringLiteral("Modified...") : QStringLiteral("Ready..."));
+}
+
+void TIniPadForm::LoadFile() {
+    if (m_fileName.isEmpty())
+        return;
+    const QFileInfo info(m_fileName);
+    // Only regular files: a folder, a device or a pipe would fail or block the window.
+    if (!info.isFile())
+        return;
+    QFile f(m_fileName);
+    if (info.size() > MaxFileSize)
+        throw EIniPadError(
+            tr("Cannot open file \"%1\". The file is too large.").arg(m_fileName).toStdString());
+    if (!f.open(QIODevice::ReadOnly))
+        throw EIniPadError(
+            tr("Cannot open file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+    const QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        throw EIniPadError(
+            tr("Cannot read file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+    m_edit->SetBytes(data);
+    m_edit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    m_edit->setModified(false);
+    setWindowTitle(m_fileName);
+    SetModified(false);
+}
+
+void TIniPadForm::SaveFile() {
+    m_edit->TrimTrailingBlanks();
+    // QSaveFile writes a temporary file beside the target and renames it over the target, so a
+    // failed write never leaves half a settings file; the target's permissions are kept.
+    QSaveFile f(m_fileName);
+    if (m_fileName.isEmpty() || !f.open(QIODevice::WriteOnly))
+        throw EIniPadError(
+            tr("Cannot create file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+    const QByteArray data = m_edit->Bytes();
+    if (f.write(data) != data.size() || !f.commit())
+        throw EIniPadError(
+            tr("Cannot write file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+    m_edit->setModified(false);
+    setWindowTitle(m_fileName);
+    SetModified(false);
+}
+
+QString TIniPadForm::ConfirmSaveText(const QString& fileName) {
+    QString name = QFileInfo(fileName).fileName();
+    if (name.isEmpty())
+        name = QStringLiteral("File");
+    return name + QStringLiteral(" not saved.\nSave now?");
+}
+
+bool TIniPadForm::ConfirmSave() {
+    if (!m_modified)
+        return true;
+    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
+                    ConfirmSaveText(m_fileName),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("ConfirmSaveBox"));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        FileSave1Execute();
+        // A Save As left with Cancel saved nothing: the text must not be lost by closing.
+        return !m_modified;
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TIniPadForm::FormCloseQuery() {
+    if (!ConfirmSave())
+        return false;
+    SaveFormPlacement(this);
+    return true;
+}
+
+void TIniPadForm::CloseWindow() {
+    if (FormCloseQuery())
+        QDialog::done(QDialog::Accepted);
+}
+
+void TIniPadForm::reject() {
+    CloseWindow();
+}
+void TIniPadForm::accept() {
+    CloseWindow();
+}
+
+void TIniPadForm::FileNew1Execute() {
+    m_edit->ClearAll();
+}
+
+void TIniPadForm::FileOpen1BeforeExecute() {
+    if (m_fileName.isEmpty())
+        return;
+    m_openDialog->setDirectory(FolderOf(m_fileName));
+    m_openDialog->selectFile(QFileInfo(m_fileName).fileName());
+}
+
+void TIniPadForm::FileOpen1Accept(const QString& path) {
+    m_fileName = path;
+    m_openDialog->setDirectory(FolderOf(path));
+    m_saveDialog->selectFile(path);
+    LoadFile();
+}
+
+void TIniPadForm::FileOpen1Execute() {
+    FileOpen1BeforeExecute();
+    if (m_openDialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = m_openDialog->selectedFiles();
+    if (!files.isEmpty())
+        FileOpen1Accept(files.first());
+}
+
+void TIniPadForm::FileSave1Execute() {
+    // Saving under no name at all would fail; ask for one instead.
+    if (m_fileName.isEmpty())
+        FileSaveAs1Execute();
+    else
+        SaveFile();
+}
+
+void TIniPadForm::FileSaveAs1BeforeExecute() {
+    if (m_fileName.isEmpty())
+        return;
+    m_saveDialog->setDirectory(FolderOf(m_fileName));
+    m_saveDialog->selectFile(QFileInfo(m_fileName).fileName());
+}
+
+void TIniPadForm::FileSaveAs1Accept(const QString& path) {
+    m_fileName = path;
+    m_saveDialog->setDirectory(FolderOf(path));
+    SaveFile();
+}
+
+void TIniPadForm::FileSaveAs1Execute() {
+    FileSaveAs1BeforeExecute();
+    if (m_saveDialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = m_saveDialog->selectedFiles();
+    if (!files.isEmpty())
+        FileSaveAs1Accept(files.first());
+}
+
+void TIniPadForm::FilePrintSetup1Execute() {
+    QPrintDialog dialog(m_printer.get(), this);
+    dialog.setWindowTitle(tr("Print Setup"));
+    dialog.exec();
+}
+
+void TIniPadForm::FilePrint1Execute() {
+    QsciPrinter& p = *m_printer;
+    p.setCopyCount(1);
+    p.setFullPage(false);
+    // Left, top, right, bottom. The empty header and footer bands lie inside the top and bottom
+    // margins, so they take nothing from the body.
+    p.setPageMargins(QMarginsF(25, 25, 15, 25), QPageLayout::Millimeter);
+    p.setMagnification(0);
+    p.setWrapMode(QsciScintilla::WrapWord);
+
+    // Black on white keeps the font styles (italic comments) but drops the colours; the line
+    // number margin is printed whenever it is visible, so it goes for the print.
+    const long colourMode = m_edit->SendScintilla(QsciScintillaBase::SCI_GETPRINTCOLOURMODE);
+    const int numberWidth = m_edit->marginWidth(0);
+    m_edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE,
+                          QsciScintillaBase::SC_PRINT_BLACKONWHITE);
+    m_edit->setMarginWidth(0, 0);
+    // printRange() reports success even when the printer could not be opened, so open it here.
+    QPainter painter;
+    bool ok = painter.begin(&p);
+    if (ok)
+        ok = p.printRange(m_edit, painter) && painter.end();
+    m_edit->setMarginWidth(0, numberWidth);
+    m_edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE, colourMode);
+    if (!ok)
+        throw EIniPadError(tr("Printing failed").toStdString());
+}
+
+void TIniPadForm::ColorSelect1Execute() {
+    const QColor c = QColorDialog::getColor(m_edit->paper(), this);
+    if (c.isValid())
+        ColorSelect1Accept(c);
+}
+
+void TIniPadForm::ColorSelect1Accept(const QColor& color) {
+    m_edit->SetBackground(color);
+}
+
+void TIniPadForm::BrowseURL1Execute() {
+    QDesktopServices::openUrl(QUrl::fromUserInput(m_webAddress));
+}
+
+void TIniPadForm::SynEdit1DropFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    m_fileName = paths.first();
+    LoadFile();
+}
+
+void TIniPadForm::SynEdit1GutterClick(int line) {
+    m_edit->RemoveOtherMarks(line);
+}
+
+QString TIniPadForm::LineCountText() const {
+    return QStringLiteral("Line Count: %1").arg(m_edit->LineCount());
+}
+
+void TIniPadForm::Statistics1Click() {
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), LineCountText(),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("LineCountBox"));
+    box.exec();
+}
+
+void TIniPadForm::LineNumbers1Click() {
+    m_edit->SetLineNumbersVisible(m_lineNumbers->isChecked());
+}
+
+void TIniPadForm::SearchFindExecute() {
+    if (m_findDialog->FindText().isEmpty())
+        m_findDialog->SetFindText(m_replaceDialog->FindText());
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
+
+void TIniPadForm::SearchReplaceExecute() {
+    if (m_replaceDialog->FindText().isEmpty())
+        m_replaceDialog->SetFindText(m_findDialog->FindText());
+    m_replaceDialog->show();
+    m_replaceDialog->raise();
+    m_replaceDialog->activateWindow();
+}
+
+namespace {
+
+TSearchOptions SearchOptionsOf(const TFindDialog& d) {
+    TSearchOptions o;
+    if (!d.Down())
+        o |= ssoBackwards;
+    if (d.MatchCase())
+        o |= ssoMatchCase;
+    if (d.WholeWord())
+        o |= ssoWholeWord;
+    return o;
+}
+
+} // namespace
+
+void TIniPadForm::FindDialog1Find() {
+    m_edit->SearchReplace(m_findDialog->FindText(), {}, SearchOptionsOf(*m_findDialog));
+}
+
+void TIniPadForm::ReplaceDialog1Find() {
+    m_edit->SearchReplace(m_replaceDialog->FindText(), {}, SearchOptionsOf(*m_replaceDialog));
+}
+
+void TIniPadForm::ReplaceDialog1Replace(bool all) {
+    const TSearchOptions o = SearchOptionsOf(*m_replaceDialog) | (all ? ssoReplaceAll : ssoReplace);
+    m_edit->SearchReplace(m_replaceDialog->FindText(), m_replaceDialog->ReplaceText(), o);
+}
+
+} // namespace qv
