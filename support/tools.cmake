@@ -8,3 +8,7 @@ target_sources(ampwise_support_qt PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QvShell.h
   ${CMAKE_CURRENT_LIST_DIR}/QvShell.cpp
 )
+target_sources(ampwise_support_qt PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/QvMessagePoolReceiver.h
+  ${CMAKE_CURRENT_LIST_DIR}/QvMessagePoolReceiver.cpp
+)

@@ -11,7 +11,8 @@ add_dependencies(support_messagepool_test ampwise_test_poolreceiver)
 target_compile_definitions(support_messagepool_test PRIVATE
   QV_POOL_RECEIVER="$<TARGET_FILE:ampwise_test_poolreceiver>")
 
-ampwise_add_test(support_shell_test QT SOURCES QvShellTest.cpp LIBS ampwise_support_qt)
+ampwise_add_test(support_shell_test QT SOURCES QvShellTest.cpp QvMessagePoolReceiverTest.cpp
+  LIBS ampwise_support_qt)
 add_dependencies(support_shell_test ampwise_test_poolreceiver ampwise_test_argrecorder)
 target_compile_definitions(support_shell_test PRIVATE
   QV_POOL_RECEIVER="$<TARGET_FILE:ampwise_test_poolreceiver>"
