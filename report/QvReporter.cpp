@@ -156,17 +156,30 @@ void TReportForm::FormCreate() {
     RestoreFormPlacement(this, false, true);
     {
         TRegistryIniFile reg(AppRegistryKey());
+        // A value of the wrong kind keeps the current property: one stray value must not stop
+        // the window from being created at start-up.
+        const auto readInt = [&reg](const char* key, std::int32_t def) {
+            try {
+                return reg.ReadInt(Section, key, def);
+            } catch (const ERegistryException&) {
+                return def;
+            }
+        };
         QFont font = m_font;
-        const std::int32_t size = reg.ReadInt(Section, "FontSize", m_font.pointSize());
+        const std::int32_t size = readInt("FontSize", FontPointSize());
         // A size or character set no font can have leaves the current one.
         if (size >= 1 && size <= 1638)
             font.setPointSize(size);
         const auto color = static_cast<std::uint32_t>(
-            reg.ReadInt(Section, "FontColor", static_cast<std::int32_t>(m_fontColor)));
-        std::int32_t charSet = reg.ReadInt(Section, "FontCharset", m_fontCharSet);
+            readInt("FontColor", static_cast<std::int32_t>(m_fontColor)));
+        std::int32_t charSet = readInt("FontCharset", m_fontCharSet);
         if (charSet < 0 || charSet > 255)
             charSet = m_fontCharSet;
-        const std::string name = reg.ReadText(Section, "FontName", m_font.family().toStdString());
+        std::string name = m_font.family().toStdString();
+        try {
+            name = reg.ReadText(Section, "FontName", name);
+        } catch (const ERegistryException&) {
+        }
         if (!name.empty())
             font.setFamily(QString::fromStdString(name));
         SetReportFont(font, color, charSet);
@@ -174,6 +187,10 @@ void TReportForm::FormCreate() {
     SetTabs({90, 155});
     ReportTitle = ApplicationTitle();
     OnRefresh = nullptr;
+}
+
+int TReportForm::FontPointSize() const {
+    return m_font.pointSize() > 0 ? m_font.pointSize() : qRound(m_font.pointSizeF());
 }
 
 void TReportForm::SetReportFont(const QFont& font, std::uint32_t color, int charSet) {
@@ -212,8 +229,11 @@ QList<QTextOption::Tab> TReportForm::TabStops(double dpi) const {
 }
 
 void TReportForm::Clear() {
-    // The document keeps its default font across clear(); AddLine gives each line the tabs.
+    // The document keeps its default font across clear(); the paragraph keeps the tab stops.
     RichEdit1->document()->clear();
+    QTextBlockFormat format;
+    format.setTabPositions(TabStops(RichEdit1->logicalDpiX()));
+    QTextCursor(RichEdit1->document()).setBlockFormat(format);
     m_linesAdded = 0;
 }
 
@@ -366,7 +386,7 @@ void TReportForm::FormActivate() {
 void TReportForm::FormDeactivate() {
     SaveFormPlacement(this);
     TRegistryIniFile reg(AppRegistryKey());
-    reg.WriteInt(Section, "FontSize", m_font.pointSize());
+    reg.WriteInt(Section, "FontSize", FontPointSize());
     reg.WriteInt(Section, "FontColor", static_cast<std::int32_t>(m_fontColor));
     reg.WriteInt(Section, "FontCharSet", m_fontCharSet);
     reg.WriteText(Section, "FontName", m_font.family().toStdString());

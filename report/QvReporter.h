@@ -105,6 +105,7 @@ class TReportForm : public QWidget {
   private:
     void FormCreate();
     void SetStatus(const QString& text);
+    int FontPointSize() const;
     void ApplyTabs(QTextDocument* doc, double dpi) const;
     QList<QTextOption::Tab> TabStops(double dpi) const;
     // Lets the user pick a printer when none is usable; false when the user cancels.

@@ -306,13 +306,17 @@ TEST_F(ReportFormTest, UnusableStoredFontValuesLeaveTheDefaults) {
         {"character set above a byte", "FontCharset", false, "", 256},
         {"character set negative", "FontCharset", false, "", -1},
         {"empty face name", "FontName", true, "", 0},
+        {"size of another kind", "FontSize", false, "binary", 0},
+        {"face name of another kind", "FontName", false, "", 7},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         {
             TRegistryIniFile reg(AppRegistryKey());
             reg.EraseSection("ReportForm");
-            if (r.asText)
+            if (r.text == "binary")
+                reg.WriteReal("ReportForm", r.key, 12.0);
+            else if (r.asText)
                 reg.WriteText("ReportForm", r.key, r.text);
             else
                 reg.WriteInt("ReportForm", r.key, r.number);
@@ -321,6 +325,9 @@ TEST_F(ReportFormTest, UnusableStoredFontValuesLeaveTheDefaults) {
         EXPECT_EQ(form->ReportFont().family(), "Verdana");
         EXPECT_EQ(form->ReportFont().pointSize(), 8);
         EXPECT_EQ(form->ReportFontCharSet(), 1);
+        // The next save puts a sound value back.
+        form->FormDeactivate();
+        EXPECT_EQ(NewForm()->ReportFont().pointSize(), 8);
     }
 }
 
