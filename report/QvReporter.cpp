@@ -74,7 +74,8 @@ std::uint32_t ValueFromColor(const QColor& color) {
            static_cast<std::uint32_t>(rgb.blue()) << 16;
 }
 
-TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
+TReportForm::TReportForm(QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_printer(QPrinter::HighResolution) {
     setObjectName(QStringLiteral("ReportForm"));
     setWindowTitle(QStringLiteral("Report"));
     setGeometry(501, 220, 397, 437);
@@ -294,7 +295,8 @@ void TReportForm::PrintReport(QPrinter& printer) {
     const QRectF page = PageRect(printer);
     doc->documentLayout()->setPaintDevice(&printer);
     doc->setDocumentMargin(0);
-    ApplyTabs(doc.get(), printer.logicalDpiX());
+    // With a paint device set, the layout scales format lengths from 96 dpi to the device.
+    ApplyTabs(doc.get(), 96);
     doc->setPageSize(page.size());
 
     QAbstractTextDocumentLayout::PaintContext context;

@@ -125,14 +125,6 @@ TEST(MapiControl, AttachmentsCarryTheirNamePartAndAreKeptOverASendWithoutAttachm
     EXPECT_EQ(mapi.DisplayFileName(), (QStringList{"Week 12.txt", "plain.txt", "10:30 run.log"}));
 }
 
-TEST(MapiControl, ListPropertiesAreCopies) {
-    QStringList to = {"a@x.org"};
-    TMapiControl mapi;
-    mapi.Recipients = to;
-    to.append("b@x.org");
-    EXPECT_EQ(mapi.Recipients, QStringList{"a@x.org"});
-}
-
 TEST(MapiControl, ResultsRaiseExactlyOneEvent) {
     struct Row {
         const char* name;

@@ -81,16 +81,18 @@ QStringList PageLines(const QString& pdf, int page) {
     return lines;
 }
 
-// Box of the first word on page 1, in points.
-QRectF FirstWordBox(const QString& pdf) {
-    const auto m =
-        QRegularExpression(
-            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re")
-            .match(RunTool("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"}));
-    if (!m.hasMatch())
-        return {};
-    return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                  QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+// Boxes of the words on page 1, in points.
+QList<QRectF> WordBoxes(const QString& pdf) {
+    static const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re");
+    QList<QRectF> boxes;
+    const QString xhtml = RunTool("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    for (auto it = word.globalMatch(xhtml); it.hasNext();) {
+        const auto m = it.next();
+        boxes.append(QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                            QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return boxes;
 }
 
 // A family the font dialog lists (it offers installed families only, not aliases).
@@ -358,7 +360,7 @@ TEST_F(ReportFormTest, PrintsTheWholeReportOnPagesToAPdfFile) {
     EXPECT_TRUE(RunTool("pdfinfo", {pdf}).contains(QRegularExpression(R"(Title:\s+Ampwise\n)")));
 }
 
-TEST_F(ReportFormTest, MarginsGrowWithTheReportFont) {
+TEST_F(ReportFormTest, MarginsGrowWithTheReportFontAndTabsKeepTheirPoints) {
     if (!HavePoppler())
         GTEST_SKIP() << "poppler-utils not installed";
     QRectF boxes[2];
@@ -367,7 +369,7 @@ TEST_F(ReportFormTest, MarginsGrowWithTheReportFont) {
     for (int i = 0; i < 2; ++i) {
         auto form = NewForm();
         form->SetReportFont(QFont("Verdana", sizes[i]), clWindowText, 1);
-        form->AddLine("Report");
+        form->AddLine("Report\tTabbed");
         QPrinter printer(QPrinter::HighResolution);
         const QString pdf = tempDir() + QString("/m%1.pdf").arg(i);
         PdfPrinter(printer, pdf);
@@ -381,7 +383,11 @@ TEST_F(ReportFormTest, MarginsGrowWithTheReportFont) {
         EXPECT_EQ(page.right(), printer.width());
         rects[i] = QRectF(paper.left() + page.left() * toPoints,
                           paper.top() + page.top() * toPoints, 0, 0);
-        boxes[i] = FirstWordBox(pdf);
+        const QList<QRectF> words = WordBoxes(pdf);
+        ASSERT_EQ(words.size(), 2);
+        boxes[i] = words[0];
+        // The tab stop is 90 points from the text's left edge on paper too.
+        EXPECT_NEAR(words[1].left() - words[0].left(), 90, 1.5);
         // The text starts at the left margin and on the first line below the top margin.
         EXPECT_NEAR(boxes[i].left(), rects[i].left(), 1.5);
         EXPECT_GE(boxes[i].top(), rects[i].top() - 0.5);
@@ -460,13 +466,4 @@ TEST_F(ReportFormTest, EmailHandsTitleAndTextToTheComposer) {
         "body=" +
         QUrl::toPercentEncoding(QString::fromUtf8("Cable sizing & results?\r\nArea\t2.5 mm²\r\n"));
     EXPECT_EQ(url, "mailto:?" + subject + "&" + body);
-}
-
-TEST_F(ReportFormTest, CloseOnlyHides) {
-    auto form = NewForm();
-    form->show();
-    QPointer<TReportForm> alive(form.get());
-    form->ButtonCloseClick();
-    EXPECT_TRUE(alive);
-    EXPECT_FALSE(form->isVisible());
 }
