@@ -356,7 +356,11 @@ void TFmtEditLabel::Click() {
         form->ClientEdit = m_linkedEdits.first();
         form->move(QCursor::pos() + QPoint(5, 5));
         form->FillList();
+        QPointer<TFmtEditLabel> self(this);
         form->exec();
+        // The modal loop runs every other event; the label may have gone with its window.
+        if (!self)
+            return;
         const int index = form->ListBox1->currentRow();
         // A field may go away while its OnUnitsEdited runs; only live ones are touched.
         QList<QPointer<QvCustomEdit>> edits;

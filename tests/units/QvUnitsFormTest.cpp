@@ -82,7 +82,7 @@ TEST_F(UnitsFormTest, PowerListPicksHorsepower) {
         EXPECT_EQ(form->ListBox1->currentRow(), 0);
         EXPECT_EQ(form->height(), 46);
         EXPECT_EQ(form->pos(), cursor + QPoint(5, 5));
-        EXPECT_TRUE(form->ListBox1->hasFocus());
+        EXPECT_EQ(form->focusWidget(), form->ListBox1);
         QTest::keyClick(form->ListBox1, Qt::Key_Down);
         QTest::keyClick(form->ListBox1, Qt::Key_Down);
         QTest::keyClick(form->ListBox1, Qt::Key_Return);
