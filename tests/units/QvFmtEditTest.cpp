@@ -395,8 +395,11 @@ TEST_F(FmtEditTest, UnitsLabelLinkAndDestructionInEitherOrder) {
     EXPECT_EQ(label->text(), "HP");
     field->setUnitsLabel(label.get());
     EXPECT_EQ(label->LinkedEdits().size(), 1);
+    TFmtEdit sibling;
+    sibling.setUnitsLabel(label.get());
     label.reset();
     EXPECT_EQ(field->unitsLabel(), nullptr);
+    EXPECT_EQ(sibling.unitsLabel(), nullptr);
 
     auto label2 = std::make_unique<TFmtEditLabel>();
     auto second = std::make_unique<TFmtEdit>();
