@@ -1,0 +1,674 @@
+// The main window: layout, commands, the calculation flow and the saved inputs.
+#include "mainwindow/QvAmpwiseForm.h"
+
+#include "core/QvAmpwise.h"
+#include "inieditor/QvIniPad.h"
+#include "mainwindow/QvAmpwiseIcons.h"
+#include "mainwindow/QvAmpwiseReport.h"
+#include "mainwindow/QvErrorDisplay.h"
+#include "mainwindow/QvSelectFromList.h"
+#include "report/QvReporter.h"
+#include "settings/QvApplicationPath.h"
+#include "settings/QvIniFiles.h"
+#include "settings/QvRegistry.h"
+#include "settings/QvSysUtils.h"
+#include "support/QvShell.h"
+#include "support/QvToolPrograms.h"
+#include "support/QvVerInfo.h"
+#include "units/QvConv.h"
+#include "units/QvFmtEdit.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include <string>
+#include <vector>
+
+namespace qv {
+
+namespace {
+
+const char* const kSection = "Settings";
+
+// The highest power each load type and phase can be sized for, in kW.
+constexpr double kResistiveLimit = 84;
+constexpr double kInductiveSingleLimit = 5.5;
+constexpr double kInductiveThreeLimit = 110;
+
+QStringList ToQStringList(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const std::string& s : items)
+        list << QString::fromStdString(s);
+    return list;
+}
+
+QLabel* Caption(const QString& text, const char* name, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+TFmtEdit* NumberField(const char* name, const char* format, TFormatType type, TUnitsType units,
+                      int base, TFmtEditLabel* unitsLabel, QWidget* parent) {
+    auto* edit = new TFmtEdit(parent);
+    edit->setObjectName(name);
+    edit->setFormatStr(format);
+    edit->setFormatType(type);
+    edit->setSigDigs(5);
+    edit->setUnitsType(units);
+    edit->setUnitsBase(base);
+    edit->setUnitsValue(base);
+    if (unitsLabel)
+        edit->setUnitsLabel(unitsLabel);
+    // The window's own menu serves every field, as it does the rest of the window.
+    edit->setContextMenuPolicy(Qt::NoContextMenu);
+    return edit;
+}
+
+QToolButton* ToolButton(const char* name, const QString& text, const QString& hint,
+                        TAmpwiseIcon icon, QToolBar* bar) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(hint);
+    button->setIcon(AmpwiseIcon(icon));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->addWidget(button);
+    return button;
+}
+
+int PositionOrNone(int stored, int count) {
+    return stored >= 0 && stored < count ? stored : -1;
+}
+
+// A field's value in base units; text that is no number raises the conversion error.
+double ValueOf(const TFmtEdit& field) {
+    const std::variant<double, QString> v = field.GetValue();
+    if (const double* d = std::get_if<double>(&v))
+        return *d;
+    throw EConvertError("'" + std::get<QString>(v).toStdString() +
+                        "' is not a valid floating point value");
+}
+
+} // namespace
+
+std::function<void(const QUrl&)> TAmpwiseForm::OpenHelp = [](const QUrl& url) {
+    QDesktopServices::openUrl(url);
+};
+
+std::function<int(QDialog&)> TAmpwiseForm::ExecPicker = [](QDialog& dialog) {
+    return dialog.exec();
+};
+
+TAmpwiseForm::TAmpwiseForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("AmpwiseForm");
+    BuildControls();
+    BuildCommands();
+    FormCreate();
+}
+
+TAmpwiseForm::~TAmpwiseForm() = default;
+
+void TAmpwiseForm::BuildControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    Label1 = Caption("Material", "Label1", client);
+    Label2 = Caption("Load Type", "Label2", client);
+    Label3 = Caption("Power", "Label3", client);
+    Label4 = Caption("Phase", "Label4", client);
+    Label5 = Caption("Cable Length", "Label5", client);
+    Label6 = Caption("Cable X Area", "Label6", client);
+    Label7 = Caption("Line Current", "Label7", client);
+    Label8 = Caption("Amps", "Label8", client);
+    Label9 = Caption(QString(), "Label9", client);
+
+    // "Power" reads as a link: clicking it opens the motor picker.
+    QFont linkFont = Label3->font();
+    linkFont.setUnderline(true);
+    Label3->setFont(linkFont);
+    Label3->setForegroundRole(QPalette::Highlight);
+    Label3->setCursor(Qt::PointingHandCursor);
+    Label3->installEventFilter(this);
+
+    edMaterial = new QComboBox(client);
+    edMaterial->setObjectName("edMaterial");
+    edLoadType = new QComboBox(client);
+    edLoadType->setObjectName("edLoadType");
+    edPhase = new QComboBox(client);
+    edPhase->setObjectName("edPhase");
+
+    FmtEditLabel1 = new TFmtEditLabel("kW", client);
+    FmtEditLabel1->setObjectName("FmtEditLabel1");
+    FmtEditLabel2 = new TFmtEditLabel("m", client);
+    FmtEditLabel2->setObjectName("FmtEditLabel2");
+    FmtEditLabel3 = new TFmtEditLabel(QString::fromUtf8("mm\u00B2"), client);
+    FmtEditLabel3->setObjectName("FmtEditLabel3");
+
+    edPower = NumberField("edPower", "%0.3f", ft_Fixed, utPower, 0, FmtEditLabel1, client);
+    edPower->setText("5.500");
+    edLength = NumberField("edLength", "%0.3f", ft_Fixed, utLengthPrim, 0, FmtEditLabel2, client);
+    edLength->setText("40.000");
+    edAmps = NumberField("edAmps", "%0.1f", ft_AutoOverride, utNone, 0, nullptr, client);
+    edXArea = NumberField("edXArea", "%0.0f", ft_Auto, utArea, 2, FmtEditLabel3, client);
+    // Results: the user reads and copies them, typing into them would mean nothing.
+    edAmps->setReadOnly(true);
+    edXArea->setReadOnly(true);
+
+    MotorButton = new QToolButton(client);
+    MotorButton->setObjectName("MotorButton");
+    MotorButton->setAutoRaise(true);
+    MotorButton->setFocusPolicy(Qt::NoFocus);
+    MotorButton->setIcon(AmpwiseIcon(TAmpwiseIcon::Motor));
+    MotorButton->setIconSize(QSize(20, 20));
+    MotorButton->setToolTip("Select motor power from list");
+
+    Bevel1 = new QFrame(client);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+
+    // Rows follow the tab order, so Enter and the arrow keys move straight down the window.
+    auto* grid = new QGridLayout(client);
+    grid->setContentsMargins(12, 12, 12, 12);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(edMaterial, 0, 1);
+    grid->addWidget(Label9, 0, 2, 1, 2);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(edLoadType, 1, 1);
+    grid->addWidget(Label4, 2, 0);
+    grid->addWidget(edPhase, 2, 1);
+    grid->addWidget(Label3, 3, 0);
+    grid->addWidget(edPower, 3, 1);
+    grid->addWidget(FmtEditLabel1, 3, 2);
+    grid->addWidget(MotorButton, 3, 3);
+    grid->addWidget(Label5, 4, 0);
+    grid->addWidget(edLength, 4, 1);
+    grid->addWidget(FmtEditLabel2, 4, 2);
+    grid->addWidget(Bevel1, 5, 0, 1, 4);
+    grid->addWidget(Label7, 6, 0);
+    grid->addWidget(edAmps, 6, 1);
+    grid->addWidget(Label8, 6, 2);
+    grid->addWidget(Label6, 7, 0);
+    grid->addWidget(edXArea, 7, 1);
+    grid->addWidget(FmtEditLabel3, 7, 2);
+    grid->setRowStretch(8, 1);
+    grid->setColumnStretch(1, 1);
+
+    setTabOrder(edMaterial, edLoadType);
+    setTabOrder(edLoadType, edPhase);
+    setTabOrder(edPhase, edPower);
+    setTabOrder(edPower, edLength);
+    setTabOrder(edLength, edAmps);
+    setTabOrder(edAmps, edXArea);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    CalcButton = ToolButton("CalcButton", "Calculate", "Solve", TAmpwiseIcon::Calculate, ToolBar1);
+    ToolBar1->addSeparator();
+    ReportButton = ToolButton("ReportButton", "Report", "Report", TAmpwiseIcon::Report, ToolBar1);
+    ResetButton = ToolButton("ResetButton", "Reset", "Reset", TAmpwiseIcon::Reset, ToolBar1);
+    OptionsButton =
+        ToolButton("OptionsButton", "Settings", "Settings", TAmpwiseIcon::Settings, ToolBar1);
+    ToolBar1->addSeparator();
+    HelpButton = ToolButton("HelpButton", "Help", "Help", TAmpwiseIcon::Help, ToolBar1);
+    AboutButton = ToolButton("AboutButton", "About", QString(), TAmpwiseIcon::About, ToolBar1);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName("StatusBar1");
+    m_statusText = new QLabel("Ready...", status);
+    status->addWidget(m_statusText, 1);
+    setStatusBar(status);
+
+    setMinimumSize(325, 385);
+    setMaximumSize(428, 475);
+    resize(325, 385);
+    edMaterial->setFocus();
+}
+
+void TAmpwiseForm::BuildCommands() {
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    CalculateItem =
+        PopupMenu1->addAction("&Calculate", this, Guarded([this] { CalcButtonClick(); }));
+    PopupMenu1->addAction("&Report", this, Guarded([this] { ReportButtonClick(); }));
+    PopupMenu1->addAction("Re&set", this, Guarded([this] { ResetButtonClick(); }));
+    PopupMenu1->addAction("&Options", this, Guarded([this] { OptionsButtonClick(); }));
+    PopupMenu1->addAction("&Help", this, Guarded([this] { HelpButtonClick(); }));
+    PopupMenu1->addAction("About", this, Guarded([this] { AboutButtonClick(); }));
+    PopupMenu1->addSeparator();
+    ToolsMenu = PopupMenu1->addMenu("&Tools");
+    ToolsMenu->setObjectName("ToolsMenu");
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName("PopupMenu2");
+    PopupMenu2->addAction("Help", this, Guarded([this] { HelpButtonClick(); }));
+    PopupMenu2->addSeparator();
+    PopupMenu2->addAction("About", this, Guarded([this] { AboutButtonClick(); }));
+    // The button itself runs About; its arrow opens the menu.
+    AboutButton->setMenu(PopupMenu2);
+    AboutButton->setPopupMode(QToolButton::MenuButtonPopup);
+
+    connect(CalcButton, &QToolButton::clicked, this, Guarded([this] { CalcButtonClick(); }));
+    connect(ReportButton, &QToolButton::clicked, this, Guarded([this] { ReportButtonClick(); }));
+    connect(ResetButton, &QToolButton::clicked, this, Guarded([this] { ResetButtonClick(); }));
+    connect(OptionsButton, &QToolButton::clicked, this, Guarded([this] { OptionsButtonClick(); }));
+    connect(HelpButton, &QToolButton::clicked, this, Guarded([this] { HelpButtonClick(); }));
+    connect(AboutButton, &QToolButton::clicked, this, Guarded([this] { AboutButtonClick(); }));
+    connect(MotorButton, &QToolButton::clicked, this, Guarded([this] { MotorButtonClick(); }));
+
+    // `activated` is the user's choice only, as a list's change event is; setting a position
+    // from code runs nothing.
+    connect(edMaterial, &QComboBox::activated, this, Guarded([this] { edMaterialChange(); }));
+    connect(edLoadType, &QComboBox::activated, this, Guarded([this] { edLoadTypeChange(); }));
+    connect(edPhase, &QComboBox::activated, this, Guarded([this] { edPhaseChange(); }));
+    connect(edPower, &QvCustomEdit::OnExit, this, Guarded([this] { edPowerExit(); }));
+    connect(edLength, &QvCustomEdit::OnExit, this, Guarded([this] { edLengthExit(); }));
+
+    // Key preview: the window sees the keys of its single-line fields before they do.
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->installEventFilter(this);
+}
+
+void TAmpwiseForm::FormCreate() {
+    std::vector<std::string> problems;
+    try {
+        m_engine = std::make_unique<TAmpwiser>();
+    } catch (const std::exception& e) {
+        // The window still opens, with the inputs but without a calculation.
+        problems.push_back(e.what());
+    }
+    if (m_engine)
+        edMaterial->addItems(ToQStringList(ParseCommaText(m_engine->MaterialList)));
+    CalcButton->setEnabled(m_engine != nullptr);
+    CalculateItem->setEnabled(m_engine != nullptr);
+
+    const std::vector<std::string> loadTypes(LoadTypeNames.begin(), LoadTypeNames.end());
+    const std::vector<std::string> phases(PhaseNames.begin(), PhaseNames.end());
+    edLoadType->addItems(ToQStringList(ParseCommaText(QuotedCommaText(loadTypes))));
+    edPhase->addItems(ToQStringList(ParseCommaText(QuotedCommaText(phases))));
+
+    m_registryKey = QString::fromStdString(AppRegistryKey());
+    try {
+        LoadSettings();
+    } catch (const std::exception& e) {
+        problems.push_back(e.what());
+    }
+    const std::string damage = TakeRegistryDamageReport();
+    if (!damage.empty())
+        problems.push_back(damage);
+
+    try {
+        setWindowTitle(QString::fromStdString(GetProductTitle(ExecutablePath())));
+    } catch (const std::exception&) {
+        // A program built without its version block still needs a title.
+        setWindowTitle(QApplication::applicationName());
+    }
+
+    // The other programs of the maker; the runner belongs to this window.
+    new qvApplicationRunner(this, 1, QString::fromStdString(ToolPrograms[AmpwiseToolRow].Caption),
+                            ToolsMenu);
+
+    m_firstActivation = true;
+
+    if (!problems.empty()) {
+        QString message;
+        for (const std::string& p : problems)
+            message += (message.isEmpty() ? "" : "\n") + QString::fromStdString(p);
+        ShowErrorMessage(message);
+    }
+}
+
+void TAmpwiseForm::LoadSettings() {
+    TRegistryIniFile reg(m_registryKey.toStdString());
+    // A value of the wrong kind falls back to its default and is reported once; the next save
+    // writes it with the right kind.
+    QStringList bad;
+    auto readInt = [&](const char* key, std::int32_t def) {
+        try {
+            return reg.ReadInt(kSection, key, def);
+        } catch (const ERegistryException&) {
+            bad << key;
+            return def;
+        }
+    };
+    auto readReal = [&](const char* key, double def) {
+        try {
+            return reg.ReadReal(kSection, key, def);
+        } catch (const ERegistryException&) {
+            bad << key;
+            return def;
+        }
+    };
+    const int material = readInt("Material", 0);
+    const int loadType = readInt("LoadType", 0);
+    const int phase = readInt("Phase", 0);
+    const double power = readReal("Power", 5.5);
+    const double length = readReal("Length", 40.0);
+    const int powerUnits = readInt("PowerUnits", 0);
+    const int lengthUnits = readInt("LengthUnits", 0);
+    const int areaUnits = readInt("AreaUnits", 2);
+
+    edMaterial->setCurrentIndex(PositionOrNone(material, edMaterial->count()));
+    edLoadType->setCurrentIndex(PositionOrNone(loadType, edLoadType->count()));
+    edPhase->setCurrentIndex(PositionOrNone(phase, edPhase->count()));
+    // Values first, in base units; then the units, which convert what is shown.
+    edPower->SetValue(power);
+    edLength->SetValue(length);
+    edPower->setUnitsValue(powerUnits);
+    edLength->setUnitsValue(lengthUnits);
+    edXArea->setUnitsValue(areaUnits);
+
+    if (!bad.isEmpty())
+        throw ERegistryException("Saved settings of the wrong kind were replaced by their "
+                                 "defaults: " +
+                                 bad.join(", ").toStdString());
+}
+
+void TAmpwiseForm::SaveSettings() {
+    TRegistryIniFile reg(m_registryKey.toStdString());
+    reg.WriteInt(kSection, "Material", edMaterial->currentIndex());
+    reg.WriteInt(kSection, "LoadType", edLoadType->currentIndex());
+    reg.WriteInt(kSection, "Phase", edPhase->currentIndex());
+    // A field that does not hold a number keeps the value saved before.
+    if (edPower->hasNumber())
+        reg.WriteReal(kSection, "Power", edPower->valueOr(5.5));
+    if (edLength->hasNumber())
+        reg.WriteReal(kSection, "Length", edLength->valueOr(40.0));
+    reg.WriteInt(kSection, "PowerUnits", edPower->unitsValue());
+    reg.WriteInt(kSection, "LengthUnits", edLength->unitsValue());
+    reg.WriteInt(kSection, "AreaUnits", edXArea->unitsValue());
+}
+
+void TAmpwiseForm::ReadMaxVoltDrop() {
+    TIniFile ini(SettingsIniPath());
+    MaxVoltDrop = ini.ReadReal("Settings", "MaxVoltDrop", 5.5);
+}
+
+void TAmpwiseForm::WriteMaxVoltDrop() {
+    TIniFile ini(SettingsIniPath());
+    ini.WriteReal("Settings", "MaxVoltDrop", MaxVoltDrop);
+}
+
+void TAmpwiseForm::SetSolved(bool solved) {
+    m_statusText->setText(solved ? "Solved..." : "Not Solved...");
+}
+
+QString TAmpwiseForm::StatusText() const {
+    return m_statusText->text();
+}
+
+bool TAmpwiseForm::MaterialSelected() const {
+    const int i = edMaterial->currentIndex();
+    return i >= 0 && static_cast<std::size_t>(i) < Materials.size();
+}
+
+void TAmpwiseForm::FormActivate() {
+    if (!m_firstActivation)
+        return;
+    // Cleared first: a failing step must not make every later activation retry it.
+    m_firstActivation = false;
+    ReadMaxVoltDrop();
+    CalcButtonClick();
+    if (m_reportForm) {
+        m_reportForm->OnRefresh = [this] { ComposeReport(); };
+        m_reportForm->SetTabs({90, 150});
+    }
+    emit FirstActivationDone();
+}
+
+void TAmpwiseForm::CommitFocusedField() {
+    auto* field = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    if (field && field->window() == this)
+        field->FinishEntry(); // commits, runs the field's exit handler, clears its flag
+}
+
+void TAmpwiseForm::CalcButtonClick() {
+    CommitFocusedField();
+    const int loadType = edLoadType->currentIndex();
+    const int phase = edPhase->currentIndex();
+    if (!m_engine || !MaterialSelected() || loadType < 0 || loadType > 1 || phase < 0 ||
+        phase > 1) {
+        // Nothing defined to compute: say so rather than read past a table.
+        SetSolved(false);
+        return;
+    }
+    // Worked on a copy so that a failing calculation leaves results and report untouched.
+    TAmpwiser trial = *m_engine;
+    trial.SetMaterial(edMaterial->currentIndex());
+    const double length = ValueOf(*edLength);
+    const double power = ValueOf(*edPower);
+    const bool solved = trial.Calculate(static_cast<std::uint8_t>(loadType),
+                                        static_cast<std::uint8_t>(phase), length, power);
+    *m_engine = trial;
+    SetSolved(solved);
+    edAmps->SetValue(m_engine->Current);
+    edXArea->SetValue(m_engine->XArea);
+    ComposeReport();
+}
+
+void TAmpwiseForm::edMaterialChange() {
+    if (m_engine && MaterialSelected()) {
+        m_engine->SetMaterial(edMaterial->currentIndex());
+        Label9->setText(QString::fromStdString(FormatFloat("%0.3g ", m_engine->Conductivity)) +
+                        kConductivityUnit);
+    } else {
+        Label9->clear();
+    }
+    CalcButtonClick();
+}
+
+void TAmpwiseForm::edLoadTypeChange() {
+    edPower->setModified(true);
+    edPowerExit();
+    SetSolved(false);
+}
+
+void TAmpwiseForm::edPhaseChange() {
+    edPower->setModified(true);
+    edPowerExit();
+    SetSolved(false);
+}
+
+void TAmpwiseForm::edPowerExit() {
+    if (!edPower->isModified())
+        return;
+    // Text that is no number is left for the calculation to report.
+    if (edPower->hasNumber()) {
+        const double power = edPower->valueOr(0);
+        const int loadType = edLoadType->currentIndex();
+        const int phase = edPhase->currentIndex();
+        double limit = -1;
+        if (loadType == 0)
+            limit = kResistiveLimit;
+        else if (phase == 0 && loadType == 1)
+            limit = kInductiveSingleLimit;
+        else if (phase == 1 && loadType == 1)
+            limit = kInductiveThreeLimit;
+        if (limit >= 0 && power > limit)
+            edPower->SetValue(limit);
+    }
+    SetSolved(false);
+}
+
+void TAmpwiseForm::edLengthExit() {
+    if (edLength->isModified())
+        SetSolved(false);
+}
+
+void TAmpwiseForm::ResetButtonClick() {
+    MaxVoltDrop = 5.5;
+    WriteMaxVoltDrop();
+    edMaterial->setCurrentIndex(edMaterial->findText("Copper", Qt::MatchFixedString));
+    edMaterialChange();
+    edLoadType->setCurrentIndex(0);
+    edPhase->setCurrentIndex(0);
+    edPower->SetValue(5.5);
+    edLength->SetValue(40);
+    edPower->setUnitsValue(0);
+    edLength->setUnitsValue(0);
+    edXArea->setUnitsValue(2);
+    SaveSettings();
+    CalcButtonClick();
+}
+
+void TAmpwiseForm::HelpButtonClick() {
+    const QString page = QString::fromStdString(AppPath) + "Help/Index.htm";
+    // A missing page: no message, as the shell gives none.
+    if (QFileInfo(page).isFile() && OpenHelp)
+        OpenHelp(QUrl::fromLocalFile(page));
+}
+
+void TAmpwiseForm::ReportButtonClick() {
+    if (!m_reportForm)
+        return;
+    m_reportForm->show();
+    m_reportForm->raise();
+    m_reportForm->activateWindow();
+}
+
+void TAmpwiseForm::AboutButtonClick() {
+    if (m_aboutForm)
+        m_aboutForm->exec();
+}
+
+void TAmpwiseForm::OptionsButtonClick() {
+    if (!m_iniPadForm)
+        return;
+    m_iniPadForm->setFileName(QString::fromStdString(SettingsIniPath()));
+    m_iniPadForm->LoadFile();
+    if (m_iniPadForm->exec() == QDialog::Accepted) {
+        ReadMaxVoltDrop();
+        SetSolved(false);
+    }
+}
+
+void TAmpwiseForm::MotorButtonClick() {
+    TSelectFromList picker(this);
+    switch (edPhase->currentIndex()) {
+    case 0:
+        picker.LoadValues(SinglePhaseMotorList);
+        break;
+    case 1:
+        picker.LoadValues(ThreePhaseMotorList);
+        break;
+    default:
+        break;
+    }
+    if (ExecPicker(picker) != QDialog::Accepted)
+        return;
+    // As if typed: the number is taken in the unit the field shows.
+    edPower->setText(picker.GetSelection());
+    edPower->setModified(true);
+    edPowerExit();
+    edLoadType->setCurrentIndex(1);
+    SetSolved(false);
+}
+
+void TAmpwiseForm::ComposeReport() {
+    if (!m_reportForm)
+        return;
+    TReportInputs in;
+    in.Title = windowTitle();
+    in.MaterialCaption = Label1->text();
+    in.MaterialText = edMaterial->currentText();
+    in.Conductivity = m_engine ? m_engine->Conductivity : 0;
+    in.LoadTypeCaption = Label2->text();
+    in.LoadTypeText = edLoadType->currentText();
+    in.PowerCaption = Label3->text();
+    in.PowerText = edPower->text();
+    in.PowerUnit = FmtEditLabel1->text();
+    in.PhaseCaption = Label4->text();
+    in.PhaseText = edPhase->currentText();
+    in.LengthCaption = Label5->text();
+    in.LengthText = edLength->text();
+    in.LengthUnit = FmtEditLabel2->text();
+    in.MaxVoltDrop = MaxVoltDrop;
+    in.CurrentCaption = Label7->text();
+    in.CurrentText = edAmps->text();
+    in.CurrentUnit = Label8->text();
+    in.VoltDrop = m_engine ? m_engine->VoltDrop() : -1;
+    in.AreaCaption = Label6->text();
+    in.AreaText = edXArea->text();
+    in.AreaUnit = FmtEditLabel3->text();
+
+    m_reportForm->Clear();
+    for (const QString& line : ComposeReportLines(in))
+        m_reportForm->AddLine(line);
+}
+
+bool TAmpwiseForm::FormKeyDown(QKeyEvent* event) {
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Down && key != Qt::Key_Up)
+        return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
+        return false;
+    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!edit || edit->window() != this)
+        return false;
+    focusNextPrevChild(key != Qt::Key_Up);
+    return true;
+}
+
+bool TAmpwiseForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && m_firstActivation) {
+        const bool handled = QMainWindow::event(e);
+        Guarded([this] { FormActivate(); })();
+        return handled;
+    }
+    return QMainWindow::event(e);
+}
+
+void TAmpwiseForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // Without a window manager the window may never be activated; the first calculation must
+    // still happen once the window is up.
+    if (m_firstActivation)
+        QTimer::singleShot(0, this, Guarded([this] { FormActivate(); }));
+}
+
+void TAmpwiseForm::closeEvent(QCloseEvent* e) {
+    Guarded([this] { SaveSettings(); })();
+    QMainWindow::closeEvent(e);
+    emit Closed();
+}
+
+void TAmpwiseForm::contextMenuEvent(QContextMenuEvent* e) {
+    PopupMenu1->exec(e->globalPos());
+    e->accept();
+}
+
+bool TAmpwiseForm::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched))
+        return FormKeyDown(static_cast<QKeyEvent*>(e));
+    if (watched == Label3 && e->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        Guarded([this] { MotorButtonClick(); })();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+} // namespace qv

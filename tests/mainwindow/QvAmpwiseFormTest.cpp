@@ -1,0 +1,547 @@
+// The main window driven as a user would: first run, power limits, load type and material
+// changes, Reset, keys, saved inputs, the report, the motor picker and failures. Every case runs
+// with its own data file, settings file and settings store.
+#include "mainwindow/QvAmpwiseForm.h"
+
+#include "core/QvAmpwise.h"
+#include "mainwindow/QvErrorDisplay.h"
+#include "mainwindow/QvSelectFromList.h"
+#include "report/QvReporter.h"
+#include "settings/QvApplicationPath.h"
+#include "settings/QvIniFiles.h"
+#include "settings/QvRegistry.h"
+#include "support/QvToolPrograms.h"
+#include "tests/testsupport/UiTestFixture.h"
+#include "units/QvConv.h"
+#include "units/QvFmtEdit.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace qv {
+namespace {
+
+const char* const kElecData = "[Cable]\n"
+                              "Size=1.5,2.5,4,6,10,16,25,35,50,70,95,120,150,185,240,300\n"
+                              "[MotorRating]\n"
+                              "5.5=0.85,87\n"
+                              "110=0.9,95\n"
+                              "[Conductivity]\n"
+                              "Copper=56\n"
+                              "Aluminium=35\n";
+
+int UnitIndex(TUnitsType type, const char* label) {
+    for (int i = 0; i < UnitCount(type); ++i)
+        if (UnitLabel(type, i) == label)
+            return i;
+    ADD_FAILURE() << "no unit " << label;
+    return 0;
+}
+
+class AmpwiseFormTest : public test::UiTestFixture {
+  protected:
+    void SetUp() override {
+        UiTestFixture::SetUp();
+        const QString root = tempDir() + "/Brannoworks";
+        appDir = root + "/Ampwise";
+        dataDir = root + "/Common Files";
+        QDir().mkpath(appDir);
+        QDir().mkpath(dataDir);
+        // The program pretends to run from the maker's folder; a link keeps the version block.
+        exePath = appDir + "/Ampwise";
+        std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe"),
+                                        exePath.toStdString());
+        SetExecutablePath(exePath.toStdString());
+        AppPath = appDir.toStdString() + "/";
+        SharedDataPath = dataDir.toStdString() + "/";
+        WriteData(kElecData);
+        MaxVoltDrop = 5.5;
+        messages.clear();
+        ErrorDisplay = [this](const QString& m) { messages << m; };
+        opened.clear();
+        TAmpwiseForm::OpenHelp = [this](const QUrl& url) { opened << url; };
+        TAmpwiseForm::ExecPicker = [](QDialog&) {
+            ADD_FAILURE() << "motor picker opened";
+            return int(QDialog::Rejected);
+        };
+    }
+    void TearDown() override {
+        SetExecutablePath("");
+        UiTestFixture::TearDown();
+    }
+
+    void WriteData(const char* text) {
+        QFile f(dataDir + "/ElecData.ini");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+
+    // A window with its report window, shown and past its first activation.
+    std::unique_ptr<TAmpwiseForm> Start() {
+        auto form = std::make_unique<TAmpwiseForm>();
+        report = std::make_unique<TReportForm>();
+        form->SetReportForm(report.get());
+        form->show();
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        form->FormActivate();
+        EXPECT_FALSE(form->FirstActivationPending());
+        return form;
+    }
+
+    QStringList ReportLines() const {
+        QStringList lines = report->PlainText().split("\r\n");
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
+    // Types into a field as the user does and leaves it with Tab.
+    static void Type(TFmtEdit* field, const QString& text) {
+        field->setFocus();
+        QApplication::processEvents();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+
+    // Picks a position in a drop-down list with the keyboard, which is a user's change.
+    static void Choose(QComboBox* box, int position) {
+        box->setFocus();
+        QApplication::processEvents();
+        while (box->currentIndex() < position)
+            QTest::keyClick(box, Qt::Key_Down);
+        while (box->currentIndex() > position)
+            QTest::keyClick(box, Qt::Key_Up);
+    }
+
+    QString StoreText() const {
+        QFile f(configDir() + "/Brannoworks/user.reg");
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    QString appDir, dataDir, exePath;
+    QStringList messages;
+    QList<QUrl> opened;
+    std::unique_ptr<TReportForm> report;
+};
+
+TEST_F(AmpwiseFormTest, FirstRunWithoutSettingsComputesAtOnce) {
+    TAmpwiseForm form;
+    EXPECT_EQ(form.windowTitle(), "Ampwise 1.0.1.0");
+    EXPECT_EQ(form.edMaterial->currentText(), "Copper");
+    EXPECT_EQ(form.edLoadType->currentText(), "Resistive");
+    EXPECT_EQ(form.edPhase->currentText(), "Single");
+    EXPECT_EQ(form.edPower->text(), "5.500");
+    EXPECT_EQ(form.edLength->text(), "40.000");
+    EXPECT_EQ(form.FmtEditLabel3->text(), QString::fromUtf8("mm\u00B2"));
+    EXPECT_EQ(form.StatusText(), "Ready...");
+    EXPECT_EQ(form.Label9->text(), "");
+
+    auto shown = Start();
+    // 5.5 kW / 0.23 = 23.9 A; copper at 40 m: 2.5 mm² allows 19.25 A by the drop, 4 mm² carries
+    // 28.35 A.
+    EXPECT_EQ(shown->StatusText(), "Solved...");
+    EXPECT_EQ(shown->edAmps->text(), "23.9");
+    EXPECT_DOUBLE_EQ(shown->edXArea->valueOr(0), 4);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+}
+
+TEST_F(AmpwiseFormTest, PowerIsCappedForLoadTypeAndPhase) {
+    struct Row {
+        const char* name;
+        int loadType, phase;
+        const char* typed;
+        double expectedKW;
+    };
+    const Row rows[] = {
+        {"resistive above the limit", 0, 0, "100", 84},
+        {"resistive three phase above", 0, 1, "85", 84},
+        {"resistive limit itself stays", 0, 0, "84", 84},
+        {"inductive single above", 1, 0, "6", 5.5},
+        {"inductive single limit stays", 1, 0, "5.5", 5.5},
+        {"inductive three above", 1, 1, "120", 110},
+        {"inductive three limit stays", 1, 1, "110", 110},
+        {"below the limit stays", 1, 1, "37", 37},
+    };
+    auto form = Start();
+    for (const Row& r : rows) {
+        form->edLoadType->setCurrentIndex(r.loadType);
+        form->edPhase->setCurrentIndex(r.phase);
+        form->SetSolved(true);
+        Type(form->edPower, r.typed);
+        EXPECT_EQ(QApplication::focusWidget(), form->edLength) << r.name;
+        EXPECT_DOUBLE_EQ(form->edPower->valueOr(-1), r.expectedKW) << r.name;
+        EXPECT_EQ(form->StatusText(), "Not Solved...") << r.name;
+    }
+}
+
+TEST_F(AmpwiseFormTest, PowerLimitIsComparedInKilowattsWhateverTheUnit) {
+    auto form = Start();
+    form->edPower->setUnitsValue(UnitIndex(utPower, "W"));
+    Type(form->edPower, "90000");
+    EXPECT_EQ(form->FmtEditLabel1->text(), "W");
+    EXPECT_DOUBLE_EQ(form->edPower->valueOr(-1), 84);
+    Type(form->edPower, "84000");
+    EXPECT_DOUBLE_EQ(form->edPower->valueOr(-1), 84);
+}
+
+TEST_F(AmpwiseFormTest, SwitchingToInductiveCutsPowerWithoutRecalculating) {
+    auto form = Start();
+    form->edPower->SetValue(50);
+    form->CalcButtonClick();
+    ASSERT_EQ(form->StatusText(), "Solved...");
+    const QString amps = form->edAmps->text();
+    Choose(form->edLoadType, 1);
+    EXPECT_EQ(form->edLoadType->currentText(), "Inductive");
+    EXPECT_EQ(form->edPower->text(), "5.500");
+    EXPECT_EQ(form->StatusText(), "Not Solved...");
+    EXPECT_EQ(form->edAmps->text(), amps);
+}
+
+TEST_F(AmpwiseFormTest, MaterialChangeRecalculatesAndShowsConductivity) {
+    auto form = Start();
+    form->SetSolved(false);
+    Choose(form->edMaterial, 1);
+    EXPECT_EQ(form->Label9->text(), QString::fromUtf8("35 m/o\u00B7mm\u00B2"));
+    EXPECT_EQ(form->StatusText(), "Solved...");
+    // Aluminium at 40 m: 4 mm² allows only 19.25 A by the drop, 6 mm² allows 28.9 A.
+    EXPECT_DOUBLE_EQ(form->edXArea->valueOr(0), 6);
+    EXPECT_EQ(ReportLines().value(4), "Material\tAluminium");
+    EXPECT_EQ(ReportLines().value(5), QString::fromUtf8("Conductivity\t35\tm/o\u00B7mm\u00B2"));
+}
+
+TEST_F(AmpwiseFormTest, ResetStoresCopperDefaultsAndVoltDrop) {
+    // Copper second and in capitals: Reset finds it without regard to case.
+    WriteData("[Conductivity]\nAluminium=35\nCOPPER=56\n");
+    {
+        TIniFile ini(SettingsIniPath());
+        ini.WriteReal("Settings", "MaxVoltDrop", 2);
+    }
+    auto form = Start();
+    EXPECT_DOUBLE_EQ(MaxVoltDrop, 2);
+    form->edLoadType->setCurrentIndex(1);
+    form->edPhase->setCurrentIndex(1);
+    form->edPower->SetValue(30);
+    form->edLength->setUnitsValue(UnitIndex(utLengthPrim, "ft"));
+    form->edXArea->setUnitsValue(0);
+
+    form->ResetButtonClick();
+    EXPECT_EQ(form->edMaterial->currentText(), "COPPER");
+    EXPECT_EQ(form->edLoadType->currentIndex(), 0);
+    EXPECT_EQ(form->edPhase->currentIndex(), 0);
+    EXPECT_EQ(form->edPower->text(), "5.500");
+    EXPECT_EQ(form->edLength->text(), "40.000");
+    EXPECT_EQ(form->FmtEditLabel3->text(), QString::fromUtf8("mm\u00B2"));
+    EXPECT_EQ(form->StatusText(), "Solved...");
+    EXPECT_DOUBLE_EQ(MaxVoltDrop, 5.5);
+
+    QFile ini(QString::fromStdString(SettingsIniPath()));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("MaxVoltDrop=5.5"));
+    TRegistryIniFile reg(form->RegistryKey().toStdString());
+    EXPECT_EQ(reg.ReadInt("Settings", "Material", -1), 1);
+    EXPECT_EQ(reg.ReadInt("Settings", "LoadType", -1), 0);
+    EXPECT_DOUBLE_EQ(reg.ReadReal("Settings", "Power", -1), 5.5);
+    EXPECT_DOUBLE_EQ(reg.ReadReal("Settings", "Length", -1), 40);
+    EXPECT_EQ(reg.ReadInt("Settings", "LengthUnits", -1), 0);
+    EXPECT_EQ(reg.ReadInt("Settings", "AreaUnits", -1), 2);
+}
+
+TEST_F(AmpwiseFormTest, EnterAndArrowsMoveThroughSingleLineFieldsOnly) {
+    auto form = Start();
+    form->edPower->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(form->edPower, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), form->edLength);
+    QTest::keyClick(form->edLength, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), form->edAmps);
+    QTest::keyClick(form->edAmps, Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), form->edLength);
+
+    form->edLoadType->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(form->edLoadType, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), form->edLoadType);
+    EXPECT_EQ(form->edLoadType->currentIndex(), 0);
+}
+
+TEST_F(AmpwiseFormTest, InputsAreSavedOnCloseAndRestoredInTheirUnits) {
+    const int watts = UnitIndex(utPower, "W");
+    const int feet = UnitIndex(utLengthPrim, "ft");
+    {
+        auto form = Start();
+        form->edMaterial->setCurrentIndex(1);
+        form->edLoadType->setCurrentIndex(1);
+        form->edPhase->setCurrentIndex(1);
+        form->edPower->SetValue(7.5);
+        form->edLength->SetValue(120);
+        form->edPower->setUnitsValue(watts);
+        form->edLength->setUnitsValue(feet);
+        form->edXArea->setUnitsValue(1);
+        form->close();
+    }
+    const QString store = StoreText();
+    for (const char* line : {"\"Material\"=dword:00000001", "\"LoadType\"=dword:00000001",
+                             "\"Phase\"=dword:00000001", "\"Power\"=hex:00,00,00,00,00,00,1e,40",
+                             "\"Length\"=hex:", "\"AreaUnits\"=dword:00000001"})
+        EXPECT_TRUE(store.contains(line, Qt::CaseInsensitive)) << line;
+    // The eight keys in their order.
+    QStringList order;
+    for (const char* key : {"Material", "LoadType", "Phase", "Power", "Length", "PowerUnits",
+                            "LengthUnits", "AreaUnits"})
+        order << QString::number(store.indexOf(QString("\"%1\"=").arg(key)));
+    QStringList sorted = order;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    EXPECT_EQ(order, sorted);
+
+    TAmpwiseForm again;
+    EXPECT_EQ(again.edMaterial->currentText(), "Aluminium");
+    EXPECT_EQ(again.edLoadType->currentText(), "Inductive");
+    EXPECT_EQ(again.edPhase->currentText(), "Three");
+    EXPECT_EQ(again.FmtEditLabel1->text(), "W");
+    EXPECT_EQ(again.edPower->text(), "7500");
+    EXPECT_EQ(again.FmtEditLabel2->text(), "ft");
+    // The field keeps no hidden number: 120 m went to the store as the 393.701 ft it showed.
+    EXPECT_EQ(again.edLength->text(), "393.701");
+    EXPECT_EQ(again.edXArea->unitsValue(), 1);
+}
+
+TEST_F(AmpwiseFormTest, StoredValuesOutsideTheirRange) {
+    {
+        TRegistryIniFile reg(AppRegistryKey());
+        reg.WriteInt("Settings", "Material", 7);
+        reg.WriteInt("Settings", "LoadType", 2);
+        reg.WriteInt("Settings", "PowerUnits", 99);
+        reg.WriteInt("Settings", "AreaUnits", -3);
+    }
+    auto form = Start();
+    EXPECT_EQ(form->edMaterial->currentIndex(), -1);
+    EXPECT_EQ(form->edLoadType->currentIndex(), -1);
+    EXPECT_EQ(form->edPower->unitsValue(), UnitCount(utPower) - 1);
+    EXPECT_EQ(form->edXArea->unitsValue(), 0);
+    EXPECT_EQ(form->StatusText(), "Not Solved...");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+    // Reset brings a defined state back.
+    form->ResetButtonClick();
+    EXPECT_EQ(form->StatusText(), "Solved...");
+}
+
+TEST_F(AmpwiseFormTest, ValueOfTheWrongKindFallsBackOnceAndIsRepaired) {
+    {
+        TRegistryIniFile reg(AppRegistryKey());
+        reg.WriteText("Settings", "Power", "lots");
+        reg.WriteText("Settings", "Phase", "three");
+    }
+    {
+        auto form = Start();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains("Power")) << messages[0].toStdString();
+        EXPECT_EQ(form->edPower->text(), "5.500");
+        EXPECT_EQ(form->edPhase->currentIndex(), 0);
+        form->close();
+    }
+    EXPECT_TRUE(StoreText().contains("\"Power\"=hex:00,00,00,00,00,00,16,40", Qt::CaseInsensitive))
+        << StoreText().toStdString();
+    messages.clear();
+    TAmpwiseForm again;
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+}
+
+TEST_F(AmpwiseFormTest, ReportAfterTheDefaultCalculation) {
+    auto form = Start();
+    const QStringList lines = ReportLines();
+    ASSERT_EQ(lines.size(), 18) << lines.join("|").toStdString();
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1], "Ampwise 1.0.1.0");
+    EXPECT_EQ(lines[2], "Report");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[4], "Material\tCopper");
+    EXPECT_EQ(lines[7], "Power\t5.500\tkW");
+    EXPECT_EQ(lines[8], "Phase\tSingle");
+    EXPECT_EQ(lines[9], "Cable Length\t40.000\tm");
+    EXPECT_EQ(lines[10], "MaxVoltDrop\t5.5\tVolts");
+    EXPECT_EQ(lines[12], "Line Current\t23.9\tAmps");
+    // 23.9 A x 40 m / (56 x 4 mm²) = 4.27 V.
+    EXPECT_EQ(lines[13], "Voltage Drop\t4\tVolts");
+    EXPECT_EQ(lines[14],
+              "Cable X Area\t" + form->edXArea->text() + QString::fromUtf8("\tmm\u00B2"));
+}
+
+TEST_F(AmpwiseFormTest, PowerUnitSwitchChangesValueAndUnitTogether) {
+    auto form = Start();
+    form->edPower->setUnitsValue(UnitIndex(utPower, "W"));
+    form->CalcButtonClick();
+    EXPECT_EQ(ReportLines().value(7), "Power\t5500\tW");
+}
+
+TEST_F(AmpwiseFormTest, NoSizeFitsStillGivesTheFullReport) {
+    auto form = Start();
+    form->edPower->SetValue(84);
+    form->edLength->SetValue(5000);
+    form->CalcButtonClick();
+    EXPECT_EQ(form->StatusText(), "Not Solved...");
+    EXPECT_DOUBLE_EQ(form->edXArea->valueOr(0), -1);
+    const QStringList lines = ReportLines();
+    ASSERT_EQ(lines.size(), 18);
+    EXPECT_EQ(lines[13], "Voltage Drop\t-1\tVolts");
+    EXPECT_EQ(lines[14],
+              "Cable X Area\t" + form->edXArea->text() + QString::fromUtf8("\tmm\u00B2"));
+}
+
+TEST_F(AmpwiseFormTest, FailedCalculationLeavesStatusResultsAndReport) {
+    struct Row {
+        const char* name;
+        const char* lengthText;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"zero length", "0", "Floating point division by zero"},
+        {"not a number", "abc", "'abc' is not a valid floating point value"},
+    };
+    auto form = Start();
+    for (const Row& r : rows) {
+        form->CalcButtonClick();
+        const QString status = form->StatusText();
+        const QString amps = form->edAmps->text(), area = form->edXArea->text();
+        const QString before = report->PlainText();
+        messages.clear();
+        form->edLength->setText(r.lengthText);
+        QTest::mouseClick(form->CalcButton, Qt::LeftButton);
+        EXPECT_EQ(messages, QStringList({r.message})) << r.name;
+        EXPECT_EQ(form->StatusText(), status) << r.name;
+        EXPECT_EQ(form->edAmps->text(), amps) << r.name;
+        EXPECT_EQ(form->edXArea->text(), area) << r.name;
+        // A refresh from the report window recomposes from the last good results.
+        report->OnRefresh();
+        EXPECT_EQ(report->PlainText().section("\r\n", 11), before.section("\r\n", 11)) << r.name;
+        form->edLength->SetValue(40);
+    }
+}
+
+TEST_F(AmpwiseFormTest, ACommandCommitsTheFieldBeingTyped) {
+    auto form = Start();
+    form->edPower->setFocus();
+    QApplication::processEvents();
+    form->edPower->selectAll();
+    QTest::keyClicks(form->edPower, "200");
+    // Still in the field: Calculate takes the typed value, with its limit applied.
+    form->CalcButtonClick();
+    EXPECT_EQ(form->edPower->text(), "84.000");
+    EXPECT_FALSE(form->edPower->isModified());
+    EXPECT_EQ(ReportLines().value(7), "Power\t84.000\tkW");
+}
+
+TEST_F(AmpwiseFormTest, DataFileThatFailsToLoad) {
+    WriteData("[Cable]\nSize=1,,2\n");
+    auto form = Start();
+    EXPECT_EQ(form->Engine(), nullptr);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], "'' is not a valid floating point value");
+    EXPECT_FALSE(form->CalcButton->isEnabled());
+    EXPECT_EQ(form->StatusText(), "Not Solved...");
+    form->ResetButtonClick();
+    EXPECT_EQ(form->StatusText(), "Not Solved...");
+}
+
+TEST_F(AmpwiseFormTest, MotorPicker) {
+    struct Row {
+        const char* name;
+        int loadType, phase;
+        const char* pick; // nullptr: cancel
+        const char* power;
+    };
+    const Row rows[] = {
+        {"three phase resistive meets 84 kW", 0, 1, "110", "84.000"},
+        {"three phase inductive keeps 110", 1, 1, "110", "110"},
+        {"single phase resistive keeps 7.5", 0, 0, "7.5", "7.5"},
+        {"single phase inductive cuts to 5.5", 1, 0, "7.5", "5.500"},
+        {"cancel changes nothing", 0, 0, nullptr, "5.500"},
+    };
+    for (const Row& r : rows) {
+        auto form = Start();
+        form->edLoadType->setCurrentIndex(r.loadType);
+        form->edPhase->setCurrentIndex(r.phase);
+        int rowsShown = 0;
+        TAmpwiseForm::ExecPicker = [&](QDialog& d) {
+            auto& picker = static_cast<TSelectFromList&>(d);
+            rowsShown = picker.ListBox1->count();
+            if (!r.pick)
+                return int(QDialog::Rejected);
+            picker.ListBox1->setCurrentItem(
+                picker.ListBox1->findItems(r.pick, Qt::MatchExactly)[0]);
+            picker.ToolButton1Click();
+            return picker.result();
+        };
+        QTest::mouseClick(form->Label3, Qt::LeftButton);
+        EXPECT_EQ(rowsShown, r.phase == 0 ? 11 : 21) << r.name;
+        EXPECT_EQ(form->edPower->text(), r.power) << r.name;
+        EXPECT_EQ(form->edLoadType->currentIndex(), r.pick ? 1 : r.loadType) << r.name;
+        EXPECT_EQ(form->StatusText(), r.pick ? "Not Solved..." : "Solved...") << r.name;
+    }
+}
+
+TEST_F(AmpwiseFormTest, PickedRatingIsTakenInTheShownUnit) {
+    auto form = Start();
+    form->edPower->setUnitsValue(UnitIndex(utPower, "W"));
+    TAmpwiseForm::ExecPicker = [](QDialog& d) {
+        auto& picker = static_cast<TSelectFromList&>(d);
+        picker.ListBox1->setCurrentRow(9);
+        picker.ToolButton1Click();
+        return picker.result();
+    };
+    QTest::mouseClick(form->MotorButton, Qt::LeftButton);
+    EXPECT_EQ(form->edPower->text(), "5.5");
+    EXPECT_DOUBLE_EQ(form->edPower->valueOr(0), 0.0055);
+}
+
+TEST_F(AmpwiseFormTest, HelpOpensThePageBesideTheProgram) {
+    auto form = Start();
+    form->HelpButtonClick();
+    EXPECT_TRUE(opened.isEmpty());
+    QDir().mkpath(appDir + "/Help");
+    QFile page(appDir + "/Help/Index.htm");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    QTest::mouseClick(form->HelpButton, Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(appDir + "/Help/Index.htm"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(AmpwiseFormTest, ToolsMenuListsTheOtherPrograms) {
+    MakerPath = tempDir().toStdString() + "/Brannoworks/";
+    FillToolPrograms();
+    TAmpwiseForm form;
+    const QString own = QString::fromStdString(ToolPrograms[AmpwiseToolRow].Caption);
+    ASSERT_FALSE(own.isEmpty());
+    int programs = 0;
+    for (const QAction* item : form.ToolsMenu->actions()) {
+        EXPECT_NE(item->text().compare(own, Qt::CaseInsensitive), 0);
+        programs += item->isSeparator() ? 0 : 1;
+    }
+    EXPECT_GT(programs, 0);
+    EXPECT_EQ(form.PopupMenu1->actions().last()->menu(), form.ToolsMenu);
+}
+
+#ifdef AMPWISE_SCREENSHOT
+TEST_F(AmpwiseFormTest, ScreenshotAfterTheFirstCalculation) {
+    auto form = Start();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->grab().save(AMPWISE_SCREENSHOT));
+}
+#endif
+
+} // namespace
+} // namespace qv
