@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <clocale>
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
@@ -62,6 +63,39 @@ bool IsDecimalShape(std::string_view s) {
     return i == s.size();
 }
 
+// For a text of decimal shape: the power of ten of its first significant digit, plus one
+// (positive when the value is at least 1). Only the sign matters to the caller.
+long long DecimalMagnitude(std::string_view s) {
+    std::size_t i = 0;
+    if (s[i] == '+' || s[i] == '-')
+        ++i;
+    long long mag = 0;
+    bool significant = false;
+    for (; i < s.size() && IsDigit(s[i]); ++i) {
+        significant = significant || s[i] != '0';
+        if (significant)
+            ++mag;
+    }
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && IsDigit(s[i]) && !significant; ++i) {
+            if (s[i] != '0')
+                significant = true;
+            else
+                --mag;
+        }
+        while (i < s.size() && IsDigit(s[i]))
+            ++i;
+    }
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        long long exp = 0;
+        bool negative = s[i + 1] == '-';
+        for (i += (s[i + 1] == '+' || s[i + 1] == '-') ? 2 : 1; i < s.size(); ++i)
+            exp = std::min(exp * 10 + (s[i] - '0'), 1'000'000'000LL);
+        mag += negative ? -exp : exp;
+    }
+    return mag;
+}
+
 } // namespace
 
 bool TryStrToFloat(std::string_view text, double& value) {
@@ -73,10 +107,8 @@ bool TryStrToFloat(std::string_view text, double& value) {
     double v = 0;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ec == std::errc::result_out_of_range) {
-        // Underflow to zero is a number; overflow is not. The wider type tells them apart.
-        long double wide = 0;
-        std::from_chars(s.data(), s.data() + s.size(), wide);
-        if (std::fabs(wide) > 1)
+        // Underflow to zero is a number; overflow is not.
+        if (DecimalMagnitude(s) > 0)
             return false;
         v = s.front() == '-' ? -0.0 : 0.0;
     } else if (ec != std::errc() || ptr != s.data() + s.size()) {

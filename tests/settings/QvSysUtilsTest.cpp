@@ -67,6 +67,19 @@ TEST(StrToInt, DecimalAndHexForms) {
     EXPECT_THROW(StrToInt("abc"), EConvertError);
 }
 
+TEST(StrToFloat, HugeTextsOverflowAndTinyOnesUnderflow) {
+    double v = -1;
+    EXPECT_FALSE(TryStrToFloat(std::string(100000, '9'), v));
+    EXPECT_FALSE(TryStrToFloat("0.000001E400", v));
+    EXPECT_FALSE(TryStrToFloat("1E99999999999999999999", v));
+    EXPECT_TRUE(TryStrToFloat("0." + std::string(100000, '0') + "1", v));
+    EXPECT_EQ(v, 0.0);
+    EXPECT_TRUE(TryStrToFloat("-1E-99999999999999999999", v));
+    EXPECT_EQ(v, 0.0);
+    EXPECT_TRUE(TryStrToFloat("100000E-400", v));
+    EXPECT_EQ(v, 0.0);
+}
+
 TEST(FloatToStr, ShortestGeneralForm) {
     struct Row {
         double value;
