@@ -9,8 +9,12 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QMessageBox>
@@ -38,6 +42,25 @@ const std::string Section = "ReportForm";
 QString ApplicationTitle() {
     const QString title = QGuiApplication::applicationDisplayName();
     return title.isEmpty() ? QStringLiteral("Ampwise") : title;
+}
+
+// The face's own name for the font's weight and slant. The dialog looks styles up by name and
+// takes the first one listed when the generic name ("Normal") is not among them.
+QString MatchingStyle(const QString& family, const QFont& font) {
+    QString best;
+    int bestScore = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::italic(family, style) != font.italic())
+            continue;
+        // Closest weight first, then the plainest name ("Book" before "Condensed").
+        const int score = std::abs(QFontDatabase::weight(family, style) - font.weight()) * 100 +
+                          static_cast<int>(style.size());
+        if (best.isEmpty() || score < bestScore) {
+            best = style;
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -72,6 +95,62 @@ std::uint32_t ValueFromColor(const QColor& color) {
     const QColor rgb = color.toRgb();
     return static_cast<std::uint32_t>(rgb.red()) | static_cast<std::uint32_t>(rgb.green()) << 8 |
            static_cast<std::uint32_t>(rgb.blue()) << 16;
+}
+
+TReportFontDialog::TReportFontDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Font"));
+    auto* layout = new QVBoxLayout(this);
+    m_fonts = new QFontDialog(this);
+    m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_fonts->setWindowFlags(Qt::Widget);
+    layout->addWidget(m_fonts);
+
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("&Colour:"), this);
+    m_colors = new QComboBox(this);
+    label->setBuddy(m_colors);
+    m_colors->addItem(QStringLiteral("Window text"), clWindowText);
+    // The sixteen colours of the classic font dialog, as 0x00BBGGRR.
+    const std::pair<const char*, std::uint32_t> named[] = {
+        {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+        {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Grey", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+        {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF}};
+    for (const auto& [name, value] : named)
+        m_colors->addItem(QString::fromLatin1(name), value);
+    row->addWidget(label);
+    row->addWidget(m_colors, 1);
+    layout->addLayout(row);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+void TReportFontDialog::setCurrentFont(const QFont& font) {
+    m_fonts->setCurrentFont(font);
+}
+
+QFont TReportFontDialog::selectedFont() const {
+    return m_fonts->currentFont();
+}
+
+void TReportFontDialog::setColor(std::uint32_t value) {
+    int index = m_colors->findData(value);
+    if (index < 0) {
+        // Keep a colour the list doesn't name, so confirming the dialog doesn't change it.
+        const int custom = m_colors->findText(QStringLiteral("Custom"));
+        if (custom >= 0)
+            m_colors->removeItem(custom);
+        m_colors->addItem(QStringLiteral("Custom"), value);
+        index = m_colors->count() - 1;
+    }
+    m_colors->setCurrentIndex(index);
+}
+
+std::uint32_t TReportFontDialog::color() const {
+    return m_colors->currentData().value<std::uint32_t>();
 }
 
 TReportForm::TReportForm(QWidget* parent)
@@ -141,7 +220,7 @@ TReportForm::TReportForm(QWidget* parent)
     outer->addWidget(StatusBar1);
     SetStatus(QStringLiteral("Ready"));
 
-    FontDialog1 = new QFontDialog(this);
+    FontDialog1 = new TReportFontDialog(this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
     MapiControl1 = new TMapiControl(this);
     MapiControl1->setObjectName(QStringLiteral("MapiControl1"));
@@ -368,9 +447,20 @@ void TReportForm::ButtonSetupClick() {
 
 void TReportForm::ButtonFontClick() {
     SetStatus(QStringLiteral("Select suitable font for report"));
-    FontDialog1->setCurrentFont(m_font);
+    // The dialog lists installed faces only; a name that fontconfig substitutes ("Verdana") is
+    // offered as the face shown for it, and kept by name when the user leaves that face alone.
+    const QString shown = QFontInfo(m_font).family();
+    QFont offered = m_font;
+    offered.setFamily(shown);
+    offered.setStyleName(MatchingStyle(shown, m_font));
+    FontDialog1->setCurrentFont(offered);
+    FontDialog1->setColor(m_fontColor);
     if (FontDialog1->exec() == QDialog::Accepted) {
-        SetReportFont(FontDialog1->selectedFont(), m_fontColor, m_fontCharSet);
+        QFont chosen = FontDialog1->selectedFont();
+        chosen.setStyleName(QString()); // weight and slant carry the style to any face
+        if (chosen.family() == shown)
+            chosen.setFamily(m_font.family());
+        SetReportFont(chosen, FontDialog1->color(), m_fontCharSet);
         if (OnRefresh)
             OnRefresh();
     }

@@ -3,6 +3,7 @@
 // fill it again when the window's size or report font changes.
 #pragma once
 
+#include <QDialog>
 #include <QFont>
 #include <QList>
 #include <QPrinter>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <stdexcept>
 
+class QComboBox;
 class QFontDialog;
 class QLabel;
 class QStatusBar;
@@ -37,6 +39,23 @@ class EReportPrintError : public std::runtime_error {
 inline constexpr std::uint32_t clWindowText = 0x80000008;
 QColor ColorFromValue(std::uint32_t value);
 std::uint32_t ValueFromColor(const QColor& color);
+
+// The font dialog of the report: typeface, style and size, plus the text colour (the toolkit's
+// font dialog has no colour choice).
+class TReportFontDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TReportFontDialog(QWidget* parent = nullptr);
+    void setCurrentFont(const QFont& font);
+    QFont selectedFont() const;
+    // Colour values as stored; one that is not in the list is offered as "Custom".
+    void setColor(std::uint32_t value);
+    std::uint32_t color() const;
+
+  private:
+    QFontDialog* m_fonts;
+    QComboBox* m_colors;
+};
 
 class TReportForm : public QWidget {
     Q_OBJECT
@@ -95,7 +114,7 @@ class TReportForm : public QWidget {
     QWidget* TabPanel = nullptr;
     QTextEdit* RichEdit1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    QFontDialog* FontDialog1 = nullptr;
+    TReportFontDialog* FontDialog1 = nullptr;
     TMapiControl* MapiControl1 = nullptr;
 
   protected:

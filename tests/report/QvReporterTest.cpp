@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
-#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
@@ -218,11 +218,13 @@ TEST_F(ReportFormTest, RefreshIsAskedOnResizeAndFontChangeOnlyWhenBound) {
         const char* name;
         bool bound;
         bool acceptFont;
+        bool newFace; // false: only the colour is changed in the dialog
         int refreshes;
     };
-    const Row rows[] = {{"bound, font chosen", true, true, 2},
-                        {"bound, font dialog cancelled", true, false, 1},
-                        {"unbound, font chosen", false, true, 0}};
+    const Row rows[] = {{"bound, new face chosen", true, true, true, 2},
+                        {"bound, only colour chosen", true, true, false, 2},
+                        {"bound, font dialog cancelled", true, false, true, 1},
+                        {"unbound, new face chosen", false, true, true, 0}};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         auto form = NewForm();
@@ -239,18 +241,28 @@ TEST_F(ReportFormTest, RefreshIsAskedOnResizeAndFontChangeOnlyWhenBound) {
         QString statusDuring;
         onNextModal([&](QWidget* w) {
             statusDuring = form->StatusText();
-            auto* dialog = qobject_cast<QFontDialog*>(w);
+            auto* dialog = qobject_cast<TReportFontDialog*>(w);
             ASSERT_NE(dialog, nullptr);
-            dialog->setCurrentFont(chosen);
+            // It offers the face actually shown for "Verdana", which it can list.
+            EXPECT_EQ(dialog->selectedFont().family(), QFontInfo(form->ReportFont()).family());
+            EXPECT_EQ(dialog->selectedFont().pointSize(), 8);
+            EXPECT_EQ(dialog->color(), clWindowText);
+            if (r.newFace)
+                dialog->setCurrentFont(chosen);
+            dialog->setColor(0x00008000);
             r.acceptFont ? dialog->accept() : dialog->reject();
         });
         form->ButtonFontClick();
         EXPECT_EQ(statusDuring, "Select suitable font for report");
         EXPECT_EQ(form->StatusText(), "Ready");
         EXPECT_EQ(refreshes, r.refreshes);
-        EXPECT_EQ(form->ReportFont().family(), r.acceptFont ? MonoFamily() : "Verdana");
-        EXPECT_EQ(form->ReportFont().pointSize(), r.acceptFont ? 12 : 8);
-        EXPECT_EQ(form->ReportFont().italic(), r.acceptFont);
+        const bool changed = r.acceptFont && r.newFace;
+        EXPECT_EQ(form->ReportFont().family(), changed ? MonoFamily() : "Verdana");
+        EXPECT_EQ(form->ReportFont().pointSize(), changed ? 12 : 8);
+        EXPECT_EQ(form->ReportFont().italic(), changed);
+        EXPECT_EQ(form->ReportFontColor(), r.acceptFont ? 0x00008000u : clWindowText);
+        EXPECT_EQ(form->RichEdit1->palette().color(QPalette::Text),
+                  r.acceptFont ? QColor(0, 0x80, 0) : ColorFromValue(clWindowText));
         EXPECT_EQ(form->PlainText(), "kept\r\n");
     }
 }
