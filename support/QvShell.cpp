@@ -57,8 +57,9 @@ TSocketStamp StampOf(const QString& title) {
 }
 
 // Marks every descriptor past the standard three close-on-exec, so that a program we start
-// inherits none of ours, whoever opened them and however. Done in this process before the start:
-// the started program must not get them, and nothing here hands them on by exec.
+// inherits none of ours, whoever opened them and however. Qt 6.4 runs no child-side hook for a
+// detached start, so this happens here, before it; nothing in this program hands a descriptor on
+// through exec.
 void MakeDescriptorsCloseOnExec() {
 #if defined(SYS_close_range)
     if (syscall(SYS_close_range, 3u, ~0u, 4u /* CLOSE_RANGE_CLOEXEC */) == 0)
