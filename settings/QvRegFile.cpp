@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -382,6 +384,21 @@ class TStoreLock {
     int m_fd = -1;
 };
 
+// Writers make temporary files only while holding the lock, so whoever holds it may remove the
+// ones a killed writer left behind.
+void RemoveStaleTemporaries(const std::string& path) {
+    std::string folder = FolderOf(path);
+    std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* e = readdir(dir)) {
+        if (std::string_view(e->d_name).starts_with(prefix))
+            unlinkat(dirfd(dir), e->d_name, 0);
+    }
+    closedir(dir);
+}
+
 std::string SetAsideName(const std::string& path) {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -581,6 +598,15 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
 
     bool sawHeader = false;
     TRegKey* current = nullptr;
+    std::size_t currentIndex = 0;
+    // Value names per key, folded to lower case, so a big file parses in linear time.
+    std::vector<std::unordered_map<std::string, std::size_t>> names;
+    auto fold = [](std::string_view n) {
+        std::string f(n);
+        for (char& c : f)
+            c = Lower(c);
+        return f;
+    };
     std::string_view raw;
     while (nextLine(raw)) {
         std::string_view line = Trim(raw);
@@ -601,6 +627,9 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
             if (path.empty())
                 return TRegParseError{lineNo, "bad key line"};
             current = &doc.AddKey(path);
+            currentIndex = static_cast<std::size_t>(current - doc.Keys.data());
+            if (names.size() < doc.Keys.size())
+                names.resize(doc.Keys.size());
             continue;
         }
         if (line[0] == '"' || line[0] == '@') {
@@ -621,8 +650,12 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
             if (!ParseData(Trim(rest.substr(1)), nextLine, value, reason))
                 return TRegParseError{startLine, reason};
             // A later duplicate wins, as an import into the registry would have it.
-            doc.SetValue(current->Path, value.Name, value.Kind, std::move(value.Data));
-            // SetValue may have added nothing new, but `current` stays valid: no key was added.
+            auto [it, added] =
+                names[currentIndex].try_emplace(fold(value.Name), current->Values.size());
+            if (added)
+                current->Values.push_back(std::move(value));
+            else
+                current->Values[it->second] = std::move(value);
             continue;
         }
         return TRegParseError{lineNo, "unrecognised line"};
@@ -694,6 +727,7 @@ bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocum
             *error = ErrnoText("cannot lock", path);
         return false;
     }
+    RemoveStaleTemporaries(path);
     TRegDocument fresh;
     // A file that exists but can't be read would be lost by writing over it.
     if (ReadUnderLock(path, fresh, damageReport) == TLoadStatus::Unreadable) {
