@@ -4,12 +4,15 @@
 #include "mainwindow/QvAmpwiseForm.h"
 
 #include "core/QvAmpwise.h"
+#include "inieditor/QvIniEdit.h"
+#include "inieditor/QvIniPad.h"
 #include "mainwindow/QvErrorDisplay.h"
 #include "mainwindow/QvSelectFromList.h"
 #include "report/QvReporter.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
+#include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvConv.h"
@@ -518,6 +521,50 @@ TEST_F(AmpwiseFormTest, HelpOpensThePageBesideTheProgram) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(appDir + "/Help/Index.htm"));
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(AmpwiseFormTest, SettingsEditorChangesTheVoltDropWithoutRecalculating) {
+    auto form = Start();
+    TIniPadForm pad;
+    form->SetIniPadForm(&pad);
+    const QString amps = form->edAmps->text();
+    QString loaded;
+    onNextModal([&](QWidget* w) {
+        ASSERT_EQ(w, &pad);
+        loaded = pad.FileName();
+        pad.SynEdit1()->setText("[Settings]\nMaxVoltDrop=2.5\n");
+        pad.SaveFile();
+        pad.close();
+    });
+    QTest::mouseClick(form->OptionsButton, Qt::LeftButton);
+    EXPECT_EQ(loaded, QString::fromStdString(SettingsIniPath()));
+    EXPECT_DOUBLE_EQ(MaxVoltDrop, 2.5);
+    EXPECT_EQ(form->StatusText(), "Not Solved...");
+    EXPECT_EQ(form->edAmps->text(), amps);
+    form->CalcButtonClick();
+    EXPECT_EQ(ReportLines().value(10), "MaxVoltDrop\t2.5\tVolts");
+}
+
+TEST_F(AmpwiseFormTest, AboutCommandsShowTheAboutBoxModally) {
+    auto form = Start();
+    TAboutForm about(nullptr, exePath);
+    form->SetAboutForm(&about);
+    int shown = 0;
+    auto answer = [&](QWidget* w) {
+        EXPECT_EQ(w, &about);
+        ++shown;
+        about.FormClick();
+    };
+    onNextModal(answer);
+    form->AboutButton->click();
+    onNextModal(answer);
+    form->PopupMenu2->actions().last()->trigger();
+    onNextModal(answer);
+    for (QAction* item : form->PopupMenu1->actions())
+        if (item->text() == "About")
+            item->trigger();
+    EXPECT_EQ(shown, 3);
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST_F(AmpwiseFormTest, ToolsMenuListsTheOtherPrograms) {
