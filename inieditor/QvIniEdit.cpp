@@ -60,13 +60,12 @@ TIniEdit::TIniEdit(QWidget* parent) : QsciScintilla(parent), m_lexer(new TIniLex
     markerDefine(QsciScintilla::Circle, OtherMark);
 
     // Editing options: Alt+drag column selection (see WithAltAsCtrl), auto-indent, caret past line
-    // end, tabs as blanks, Backspace back to the previous indentation. Drag-move and grouped typing
+    // end, tabs as blanks. Drag-move and grouped typing
     // undo are Scintilla's own behaviour.
     SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
     setAutoIndent(true);
     setIndentationsUseTabs(false);
     setTabWidth(8);
-    setBackspaceUnindents(true);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
 }
@@ -86,6 +85,7 @@ void TIniEdit::SetBytes(const QByteArray& data) {
         mode = (cr + 1 < data.size() && data[cr + 1] == '\n') ? SC_EOL_CRLF : SC_EOL_CR;
     SendScintilla(SCI_SETEOLMODE, mode);
     SendScintilla(SCI_CLEARALL);
+    markerDeleteAll(); // bookmarks of the previous text mean nothing in this one
     // APPENDTEXT takes a length, so zero bytes in the data survive (SETTEXT would stop at one).
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(data.size()), data.constData());
     SendScintilla(SCI_GOTOPOS, 0);
@@ -255,7 +255,43 @@ int TIniEdit::SmartTabWidth() const {
     return -1;
 }
 
+bool TIniEdit::SmartBackspace() {
+    if (hasSelectedText() || isReadOnly())
+        return false;
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    if (SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0L) > 0)
+        return false;
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
+    if (caret == lineStart)
+        return false;
+    for (long p = lineStart; p < caret; ++p) {
+        const long c = SendScintilla(SCI_GETCHARAT, p);
+        if (c != ' ' && c != '\t')
+            return false;
+    }
+    const long column = SendScintilla(SCI_GETCOLUMN, caret);
+    for (long above = line - 1; above >= 0; --above) {
+        const long start = SendScintilla(SCI_POSITIONFROMLINE, above);
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, above);
+        if (SendScintilla(SCI_GETLINEINDENTPOSITION, above) == end && end >= start)
+            continue; // blank lines say nothing about indentation
+        const long indent = SendScintilla(SCI_GETLINEINDENTATION, above);
+        if (indent < column) {
+            const long target = SendScintilla(SCI_FINDCOLUMN, line, indent);
+            SendScintilla(SCI_SETSEL, target, caret);
+            SendScintilla(SCI_REPLACESEL, "");
+            return true;
+        }
+    }
+    return false;
+}
+
 void TIniEdit::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Backspace && e->modifiers() == Qt::NoModifier && SmartBackspace()) {
+        e->accept();
+        return;
+    }
     if (e->key() == Qt::Key_Tab && e->modifiers() == Qt::NoModifier && !hasSelectedText() &&
         !isReadOnly()) {
         const int blanks = SmartTabWidth();

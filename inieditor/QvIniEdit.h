@@ -33,7 +33,8 @@ class TIniEdit : public QsciScintilla {
 
     // The document exactly as stored: any bytes, NULs and line ends included.
     QByteArray Bytes() const;
-    // Replaces the text with `data` byte for byte; new lines follow the data's first line end.
+    // Replaces the text with `data` byte for byte and drops the marks; new lines follow the
+    // data's first line end.
     void SetBytes(const QByteArray& data);
     // Empties the text and forgets bookmarks, marks and the undo and redo history.
     void ClearAll();
@@ -75,6 +76,9 @@ class TIniEdit : public QsciScintilla {
   private:
     // Blanks to the next word start of the line above, or -1 when that line has none.
     int SmartTabWidth() const;
+    // Backspace in leading blanks: back to the indentation of the nearest line above that is
+    // indented less. False when that does not apply and Backspace keeps its usual meaning.
+    bool SmartBackspace();
     static QStringList LocalFiles(const QMimeData* mime);
     // QScintilla takes Ctrl+drag for a column selection on this platform; Alt+drag is wanted.
     template <typename Handler> void WithAltAsCtrl(QMouseEvent* e, Handler handler);

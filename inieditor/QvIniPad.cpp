@@ -372,11 +372,23 @@ void TIniPadForm::FileOpen1BeforeExecute() {
     m_openDialog->selectFile(QFileInfo(m_fileName).fileName());
 }
 
-void TIniPadForm::FileOpen1Accept(const QString& path) {
+void TIniPadForm::LoadOtherFile(const QString& path) {
+    // Should the file be unreadable, the text still belongs to the previous name; keeping that
+    // name stops a later Save from writing this text over the file that failed to load.
+    const QString previous = m_fileName;
     m_fileName = path;
+    try {
+        LoadFile();
+    } catch (...) {
+        m_fileName = previous;
+        throw;
+    }
+}
+
+void TIniPadForm::FileOpen1Accept(const QString& path) {
     m_openDialog->setDirectory(FolderOf(path));
     m_saveDialog->selectFile(path);
-    LoadFile();
+    LoadOtherFile(path);
 }
 
 void TIniPadForm::FileOpen1Execute() {
@@ -469,8 +481,7 @@ void TIniPadForm::BrowseURL1Execute() {
 void TIniPadForm::SynEdit1DropFiles(const QStringList& paths) {
     if (paths.isEmpty())
         return;
-    m_fileName = paths.first();
-    LoadFile();
+    LoadOtherFile(paths.first());
 }
 
 void TIniPadForm::SynEdit1GutterClick(int line) {

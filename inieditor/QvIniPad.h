@@ -108,6 +108,7 @@ class TIniPadForm : public QDialog {
     void BuildLayout();
     void FormCreate(const QStringList& arguments);
     void CloseWindow();
+    void LoadOtherFile(const QString& path);
 
     TIniEdit* m_edit;
     TMacroRecorder* m_macro;

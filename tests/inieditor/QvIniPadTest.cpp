@@ -17,7 +17,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -31,6 +34,8 @@
 #include <QUrl>
 
 #include <sys/stat.h>
+
+#include <algorithm>
 
 namespace qv {
 namespace {
@@ -319,7 +324,9 @@ TEST_F(IniPad, OpenAndDropReplaceUnsavedTextWithoutAsking) {
     WriteAll(second, "second=2\n");
     TIniPadForm form;
     form.SynEdit1()->setText("unsaved");
+    form.SynEdit1()->ToggleBookmark(0);
     form.FileOpen1Accept(first);
+    EXPECT_EQ(form.SynEdit1()->markersAtLine(0), 0u);
     EXPECT_EQ(form.SynEdit1()->text(), "first=1\n");
     EXPECT_EQ(form.FileName(), first);
     EXPECT_EQ(form.OpenDialog1()->directory().absolutePath(), tempDir());
@@ -562,6 +569,16 @@ TEST_F(IniPad, SmartTabAndEditorKeys) {
     QTest::keyClick(ed, Qt::Key_Tab); // nothing further above: an ordinary tab, as blanks
     EXPECT_FALSE(ed->text().contains('\t'));
 
+    // Backspace in leading blanks goes back to the indentation of the lines above.
+    ed->setText("a\n    b\n\n          c");
+    ed->setCursorPosition(3, 10);
+    QTest::keyClick(ed, Qt::Key_Backspace);
+    EXPECT_EQ(ed->text(), "a\n    b\n\n    c");
+    QTest::keyClick(ed, Qt::Key_Backspace);
+    EXPECT_EQ(ed->text(), "a\n    b\n\nc");
+    QTest::keyClick(ed, Qt::Key_Backspace); // not in leading blanks: an ordinary Backspace
+    EXPECT_EQ(ed->text(), "a\n    b\nc");
+
     // F1 is left to the window; the editor does not take it.
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     QApplication::sendEvent(ed, &f1);
@@ -569,6 +586,81 @@ TEST_F(IniPad, SmartTabAndEditorKeys) {
     auto* help = form.findChild<QAction*>("ContextHelp1");
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->shortcut(), QKeySequence("Ctrl+F1"));
+}
+
+TEST_F(IniPad, WindowKeysWorkFromTheTextArea) {
+    WriteAll(m_path, "a=1\nb=2\n");
+    TIniPadForm form;
+    form.setFileName(m_path);
+    form.LoadFile();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    TIniEdit* ed = form.SynEdit1();
+    ed->setFocus();
+    ed->setCursorPosition(1, 0);
+    QTest::keyClick(ed, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(ed->HasBookmark(3, 1));
+    ed->setCursorPosition(0, 0);
+    QTest::keyClick(ed, Qt::Key_3, Qt::ControlModifier);
+    int line = 0, index = 0;
+    ed->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 1);
+    QTest::keyClicks(ed, "x");
+    QTest::keyClick(ed, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadAll(m_path), "a=1\nxb=2\n");
+    QTest::keyClick(ed, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(form.FindDialog1()->isVisible());
+}
+
+TEST_F(IniPad, SaveWithoutANameAsksForOneAndCancelKeepsTheWindowOpen) {
+    TIniPadForm form;
+    form.show();
+    form.SynEdit1()->setText("k=v\n");
+    onNextModal([&](QWidget* w) {
+        onNextModal([](QWidget* dialog) {
+            auto* d = qobject_cast<QFileDialog*>(dialog);
+            ASSERT_NE(d, nullptr);
+            d->reject();
+        });
+        Answer(QMessageBox::Yes, nullptr)(w);
+    });
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.Modified());
+
+    const QString chosen = tempDir() + "/chosen.ini";
+    onNextModal([&](QWidget* dialog) {
+        auto* d = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(d, nullptr);
+        // Typed into the name field, as a user would; the dialog then accepts it.
+        auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(chosen);
+        static_cast<QDialog*>(d)->accept(); // QFileDialog::accept() is protected
+    });
+    form.FileSave1Execute();
+    EXPECT_EQ(form.FileName(), chosen);
+    EXPECT_EQ(ReadAll(chosen), "k=v\n");
+}
+
+TEST_F(IniPad, OversizedFileIsRefusedAndNotRead) {
+    QFile big(m_path);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(256LL * 1024 * 1024 + 1)); // sparse: costs no disk
+    big.close();
+    TIniPadForm form;
+    form.SynEdit1()->setText("kept");
+    form.setFileName(m_path);
+    EXPECT_THROW(form.LoadFile(), EIniPadError);
+    EXPECT_EQ(form.SynEdit1()->text(), "kept");
+
+    // Dropped or opened, it leaves the name alone too, so Save can't write "kept" over it.
+    const QString before = tempDir() + "/before.ini";
+    form.setFileName(before);
+    EXPECT_THROW(form.SynEdit1DropFiles({m_path}), EIniPadError);
+    EXPECT_EQ(form.FileName(), before);
+    EXPECT_THROW(form.FileOpen1Accept(m_path), EIniPadError);
+    EXPECT_EQ(form.FileName(), before);
 }
 
 TEST_F(IniPad, BackgroundColourLeavesSectionHeaders) {
@@ -664,6 +756,7 @@ TEST_F(IniPad, EditorFontAndOptions) {
     TIniEdit* ed = form.SynEdit1();
     EXPECT_EQ(ed->font().family(), "Courier New");
     EXPECT_EQ(ed->font().pointSize(), 10);
+    EXPECT_TRUE(QFontInfo(ed->IniLexer()->font(isKey)).fixedPitch()); // a stand-in if missing
     ed->setText("abcd\nabcd\nabcd\n");
     const auto at = [&](int line, int col) {
         const long pos = ed->positionFromLineIndex(line, col);
@@ -701,8 +794,9 @@ QString PdfText(const QString& pdf, bool boxes) {
 }
 
 TEST_F(IniPad, PrintsTheTextToAPdfFile) {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    for (const char* tool : {"pdftotext", "pdffonts", "pdftoppm"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            GTEST_SKIP() << tool << " (poppler-utils) is not installed";
     TIniPadForm form;
     QString longLine = "long=";
     for (int i = 0; i < 60; ++i)
@@ -741,6 +835,30 @@ TEST_F(IniPad, PrintsTheTextToAPdfFile) {
     EXPECT_NEAR(m.captured(1).toDouble(), 70.9, 2.0);
     EXPECT_NEAR(m.captured(2).toDouble(), 70.9, 6.0);
     EXPECT_EQ(form.SynEdit1()->marginWidth(0) > 0, true); // restored after printing
+
+    // Styles without colours: the comment is set in an italic face, and the page holds no
+    // coloured pixel (the section header's blue paper, the green comment, the maroon key).
+    QProcess fonts;
+    fonts.start("pdffonts", {pdf});
+    ASSERT_TRUE(fonts.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(fonts.readAllStandardOutput()).contains("Italic"));
+    QProcess render;
+    render.start("pdftoppm", {"-r", "40", "-f", "1", "-l", "1", "-png", pdf, tempDir() + "/page"});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    const QStringList pages = QDir(tempDir()).entryList({"page*.png"});
+    ASSERT_EQ(pages.size(), 1);
+    const QImage page(tempDir() + "/" + pages.first());
+    ASSERT_FALSE(page.isNull());
+    int coloured = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) -
+                    std::min({c.red(), c.green(), c.blue()}) >
+                40)
+                ++coloured;
+        }
+    EXPECT_EQ(coloured, 0);
 }
 
 TEST_F(IniPad, PrintingToNowhereIsAnError) {

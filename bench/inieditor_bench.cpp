@@ -1,0 +1,64 @@
+// Speed of the INI editor's colouring: the line tokenizer alone, and loading plus colouring a
+// large file in the real editor (offscreen).
+#include "inieditor/QvIniEdit.h"
+#include "inieditor/QvIniLexer.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// A settings-like text: sections of keys with numbers, quoted strings and comments.
+std::string SampleIni(std::size_t bytes) {
+    std::string out;
+    for (int i = 0; out.size() < bytes; ++i) {
+        out += "[Section" + std::to_string(i) + "]\n";
+        out += "; comment line number " + std::to_string(i) + "\n";
+        for (int k = 0; k < 8; ++k)
+            out += "Key" + std::to_string(k) + "=\"quoted value\" 12.5 plain words\n";
+    }
+    return out;
+}
+
+void BM_StyleIniLines(benchmark::State& state) {
+    const std::string text = SampleIni(static_cast<std::size_t>(state.range(0)));
+    std::vector<std::uint8_t> styles;
+    for (auto _ : state) {
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const std::size_t eol = text.find('\n', pos);
+            qv::StyleIniLine(std::string_view(text).substr(pos, eol - pos), styles);
+            benchmark::DoNotOptimize(styles.data());
+            pos = eol + 1;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_StyleIniLines)->Arg(64 << 10)->Arg(1 << 20);
+
+void BM_LoadAndColourise(benchmark::State& state) {
+    const std::string text = SampleIni(static_cast<std::size_t>(state.range(0)));
+    const QByteArray data(text.data(), static_cast<qsizetype>(text.size()));
+    qv::TIniEdit edit;
+    for (auto _ : state) {
+        edit.SetBytes(data);
+        edit.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0L, -1L);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * data.size());
+}
+BENCHMARK(BM_LoadAndColourise)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
