@@ -130,8 +130,9 @@ bool ParseHexList(std::string_view first, const std::function<bool(std::string_v
     return true;
 }
 
+// `lastLine`: the line is the file's last and has no line end, so it may have been cut short.
 bool ParseData(std::string_view data, const std::function<bool(std::string_view&)>& next,
-               TRegValue& value, std::string& reason) {
+               bool lastLine, TRegValue& value, std::string& reason) {
     if (!data.empty() && data[0] == '"') {
         std::size_t pos = 0;
         std::string text;
@@ -153,8 +154,9 @@ bool ParseData(std::string_view data, const std::function<bool(std::string_view&
     };
     if (startsWith("dword:")) {
         std::string_view digits = Trim(data.substr(6));
-        if (digits.size() != 8) {
-            reason = "a dword needs eight hexadecimal digits";
+        // Hand edits may drop leading zeros; a file cut short mid-dword may not pass for one.
+        if (digits.empty() || digits.size() > 8 || (lastLine && digits.size() != 8)) {
+            reason = lastLine ? "value cut short" : "bad dword";
             return false;
         }
         std::uint32_t v = 0;
@@ -584,6 +586,7 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
 
     std::size_t pos = 0;
     std::size_t lineNo = 0;
+    bool unterminated = false;
     auto nextLine = [&](std::string_view& line) -> bool {
         if (pos >= text.size())
             return false;
@@ -591,6 +594,7 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
         if (end == std::string_view::npos)
             end = text.size();
         line = text.substr(pos, end - pos);
+        unterminated = end == text.size();
         pos = end + 1;
         ++lineNo;
         return true;
@@ -647,7 +651,7 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
                 return TRegParseError{lineNo, "value without \"=\""};
             std::size_t startLine = lineNo;
             std::string reason;
-            if (!ParseData(Trim(rest.substr(1)), nextLine, value, reason))
+            if (!ParseData(Trim(rest.substr(1)), nextLine, unterminated, value, reason))
                 return TRegParseError{startLine, reason};
             // A later duplicate wins, as an import into the registry would have it.
             auto [it, added] =

@@ -106,6 +106,10 @@ TEST(RegFileText, ReadsWhatHandsAndOtherToolsWrite) {
              "AMPWISE\\settings]\n\"B\"=\"2\"\n",
          "B", REG_SZ, TextData("2")},
         {"no final line end", head + "\"A\"=\"x\"", "A", REG_SZ, TextData("x")},
+        {"hand-written dword without leading zeros", head + "\"A\"=dword:1a\n", "A", REG_DWORD,
+         DWordData(26)},
+        {"full dword without a final line end", head + "\"A\"=dword:0000001a", "A", REG_DWORD,
+         DWordData(26)},
     };
     for (const Row& r : rows) {
         TRegDocument doc;
@@ -142,6 +146,8 @@ TEST(RegFileText, DamagedTextIsReportedWithItsLine) {
         {"value name cut short", head + "\"Font", 4},
         {"dword cut short", head + "\"A\"=dword:0000", 4},
         {"dword not hexadecimal", head + "\"A\"=dword:0000000g", 4},
+        {"dword too long", head + "\"A\"=dword:000000001\n", 4},
+        {"dword without digits", head + "\"A\"=dword:\n", 4},
         {"hex list ends in a comma", head + "\"A\"=hex:01,02,", 4},
         {"hex continuation missing", head + "\"A\"=hex:01,02,\\", 4},
         {"half a byte", head + "\"A\"=hex:01,0", 4},

@@ -382,6 +382,19 @@ TEST_F(RegistryStore, AWriterKilledMidWriteLeavesEveryCommittedValue) {
             << "a killed writer's temporary file stays behind: " << e.path();
 }
 
+TEST(RegistryFile, LivesInTheUsersConfigFolder) {
+    const char* oldHome = std::getenv("HOME");
+    const std::string home = oldHome ? oldHome : "";
+    setenv("HOME", "/home/someone", 1);
+    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(UserRegistryPath(), "/cfg/Brannoworks/user.reg");
+    setenv("XDG_CONFIG_HOME", "relative/cfg", 1); // not absolute: ignored
+    EXPECT_EQ(UserRegistryPath(), "/home/someone/.config/Brannoworks/user.reg");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(UserRegistryPath(), "/home/someone/.config/Brannoworks/user.reg");
+    setenv("HOME", home.c_str(), 1);
+}
+
 TEST(RegistryKey, IsTheRootAndTheExecutableNameWithoutExtension) {
     const std::pair<std::string, std::string> rows[] = {
         {"/x/my.tool.exe", "Software\\Brannoworks\\my.tool"},
