@@ -5,6 +5,7 @@
 #include "inieditor/QvIniLexer.h"
 
 #include <QDragEnterEvent>
+#include <QCursor>
 #include <QDropEvent>
 #include <QFont>
 #include <QImage>
@@ -12,6 +13,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QUrl>
 
 namespace qv {
@@ -59,15 +62,19 @@ TIniEdit::TIniEdit(QWidget* parent) : QsciScintilla(parent), m_lexer(new TIniLex
         markerDefine(BookmarkGlyph(n), n);
     markerDefine(QsciScintilla::Circle, OtherMark);
 
-    // Editing options: Alt+drag column selection (see WithAltAsCtrl), auto-indent, caret past line
-    // end, tabs as blanks. Drag-move and grouped typing
-    // undo are Scintilla's own behaviour.
+    // Editing options: Alt+drag column selection (see WithAltAsCtrl), auto-indent, caret past
+    // line end, tabs as blanks. Drag-move and grouped typing undo are Scintilla's own.
     SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
     setAutoIndent(true);
     setIndentationsUseTabs(false);
     setTabWidth(8);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+
+    // While the scroll bar is dragged a hint tells which line will be at the top.
+    connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int value) {
+        QToolTip::showText(QCursor::pos(), tr("Top Line: %1").arg(value + 1), this);
+    });
 }
 
 QByteArray TIniEdit::Bytes() const {
