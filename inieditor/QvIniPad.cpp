@@ -48,7 +48,6 @@ QString FolderOf(const QString& path) {
 
 TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
     : QDialog(parent), m_edit(new TIniEdit(this)), m_macro(new TMacroRecorder(m_edit, this)),
-      m_printer(std::make_unique<QsciPrinter>(QPrinter::HighResolution)),
       m_findDialog(new TFindDialog(TFindDialog::TKind::Find, this)),
       m_replaceDialog(new TFindDialog(TFindDialog::TKind::Replace, this)),
       m_openDialog(new QFileDialog(this, tr("Open"))),
@@ -431,13 +430,24 @@ void TIniPadForm::FileSaveAs1Execute() {
 }
 
 void TIniPadForm::FilePrintSetup1Execute() {
-    QPrintDialog dialog(m_printer.get(), this);
+    QPrintDialog dialog(Printer(), this);
     dialog.setWindowTitle(tr("Print Setup"));
     dialog.exec();
 }
 
+QsciPrinter* TIniPadForm::Printer() {
+    // Made on first use: setting up a printer asks the print system, which start-up needn't wait
+    // for.
+    if (!m_printer)
+        m_printer = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
+    return m_printer.get();
+}
+
 void TIniPadForm::FilePrint1Execute() {
-    QsciPrinter& p = *m_printer;
+    QsciPrinter& p = *Printer();
+    // Without a print system Qt falls back to a PDF file with no name: nothing would come out.
+    if (p.outputFormat() == QPrinter::PdfFormat && p.outputFileName().isEmpty())
+        throw EIniPadError(tr("There is no default printer currently selected.").toStdString());
     p.setCopyCount(1);
     p.setFullPage(false);
     // Left, top, right, bottom. The empty header and footer bands lie inside the top and bottom

@@ -60,7 +60,8 @@ class TIniPadForm : public QDialog {
     QString StatusText(int panel) const;
     TIniEdit* SynEdit1() const { return m_edit; }
     TMacroRecorder* MacroRecorder() const { return m_macro; }
-    QsciPrinter* Printer() const { return m_printer.get(); }
+    // The printer Print uses and Print Setup sets up.
+    QsciPrinter* Printer();
     TFindDialog* FindDialog1() const { return m_findDialog; }
     TFindDialog* ReplaceDialog1() const { return m_replaceDialog; }
     QFileDialog* OpenDialog1() const { return m_openDialog; }

@@ -859,6 +859,13 @@ TEST_F(IniPad, PrintingToNowhereIsAnError) {
     form.Printer()->setOutputFormat(QPrinter::PdfFormat);
     form.Printer()->setOutputFileName(tempDir() + "/no/such/folder/out.pdf");
     EXPECT_THROW(form.FilePrint1Execute(), EIniPadError);
+    form.Printer()->setOutputFileName(""); // what Qt chooses when there is no printer at all
+    try {
+        form.FilePrint1Execute();
+        ADD_FAILURE() << "printing to no printer reported success";
+    } catch (const EIniPadError& e) {
+        EXPECT_STREQ(e.what(), "There is no default printer currently selected.");
+    }
 }
 
 } // namespace
