@@ -53,6 +53,43 @@ std::string Name(const char* prefix, int a, int b = -1) {
     return name;
 }
 
+// Runs `body(i)` in `count` child processes that start together; true when all of them ended
+// normally (a child ends with 1 when body throws).
+bool RunTogether(int count, const std::function<void(int)>& body) {
+    int go[2];
+    if (pipe(go) != 0)
+        return false;
+    std::vector<pid_t> children;
+    for (int c = 0; c < count; ++c) {
+        pid_t pid = fork();
+        if (pid < 0)
+            break;
+        if (pid == 0) {
+            close(go[1]);
+            char b;
+            if (read(go[0], &b, 1) != 1)
+                _exit(2);
+            try {
+                body(c);
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    close(go[0]);
+    bool ok = children.size() == static_cast<std::size_t>(count);
+    for (std::size_t c = 0; c < children.size(); ++c)
+        ok = write(go[1], "g", 1) == 1 && ok;
+    close(go[1]);
+    for (pid_t pid : children) {
+        int status = 0;
+        ok = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
+    }
+    return ok;
+}
+
 std::string ErrorOf(const std::function<void()>& f) {
     try {
         f();
@@ -300,35 +337,11 @@ TEST_F(RegistryStore, ACommaDecimalLocaleChangesNothing) {
 
 TEST_F(RegistryStore, TwoProgramsWritingAtOnceLoseNothing) {
     constexpr int kEach = 500;
-    int go[2];
-    ASSERT_EQ(pipe(go), 0);
-    pid_t children[2];
-    for (int c = 0; c < 2; ++c) {
-        children[c] = fork();
-        ASSERT_GE(children[c], 0);
-        if (children[c] == 0) {
-            close(go[1]);
-            char b;
-            if (read(go[0], &b, 1) != 1)
-                _exit(2);
-            try {
-                TRegistryIniFile store(kApp);
-                for (int i = 0; i < kEach; ++i)
-                    store.WriteInt("Race", Name("p", c, i), c * 10000 + i);
-            } catch (...) {
-                _exit(1);
-            }
-            _exit(0);
-        }
-    }
-    close(go[0]);
-    ASSERT_EQ(write(go[1], "gg", 2), 2); // both start together
-    close(go[1]);
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    ASSERT_TRUE(RunTogether(2, [](int c) {
+        TRegistryIniFile store(kApp);
+        for (int i = 0; i < kEach; ++i)
+            store.WriteInt("Race", Name("p", c, i), c * 10000 + i);
+    }));
     TRegistryIniFile store(kApp);
     int missing = 0;
     for (int c = 0; c < 2; ++c)
@@ -337,6 +350,18 @@ TEST_F(RegistryStore, TwoProgramsWritingAtOnceLoseNothing) {
                 ++missing;
     EXPECT_EQ(missing, 0);
     EXPECT_EQ(TakeRegistryDamageReport(), "");
+}
+
+TEST_F(RegistryStore, TwoProgramsFindingTheSameDamageSetItAsideOnce) {
+    WriteFile(StoreFile(), kHeader + "\"Power\"=hex:00,");
+    ASSERT_TRUE(RunTogether(2, [](int c) {
+        TRegistryIniFile store(kApp);
+        store.WriteInt("Settings", Name("c", c), c);
+    }));
+    EXPECT_EQ(SetAsideFiles().size(), 1u);
+    TRegistryIniFile store(kApp);
+    EXPECT_EQ(store.ReadInt("Settings", "c0", -1), 0);
+    EXPECT_EQ(store.ReadInt("Settings", "c1", -1), 1);
 }
 
 TEST_F(RegistryStore, AWriterKilledMidWriteLeavesEveryCommittedValue) {
