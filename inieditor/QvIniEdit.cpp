@@ -243,9 +243,11 @@ int TIniEdit::SmartTabWidth() const {
     getCursorPosition(&line, &index);
     if (line == 0)
         return -1;
+    // Beyond the line end the blanks would land at the end, not at the caret: a plain tab then.
+    if (SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0L) > 0)
+        return -1;
     const long caret = SendScintilla(SCI_GETCURRENTPOS);
-    const long column =
-        SendScintilla(SCI_GETCOLUMN, caret) + SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0L);
+    const long column = SendScintilla(SCI_GETCOLUMN, caret);
     // Columns of the line above, with its tabs expanded, so the blanks line up on screen.
     const long aboveStart = SendScintilla(SCI_POSITIONFROMLINE, line - 1);
     const long aboveEnd = SendScintilla(SCI_GETLINEENDPOSITION, line - 1);
