@@ -4,6 +4,7 @@
 
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegFile.h"
+#include "settings/QvSysUtils.h"
 #include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -170,12 +171,13 @@ TEST_F(RegistryStore, ReadsEachStoredFormOrGivesTheRightError) {
                 got = std::to_string(store.ReadInt("Settings", "v", 99));
                 break;
             case Flag:
-                got = store.ReadFlag("Settings", "v", true) ? "1" : "0";
+                got = std::to_string(store.ReadFlag("Settings", "v", true) ? 1 : 0);
                 break;
-            case Real:
-                got = std::to_string(store.ReadReal("Settings", "v", 99));
-                got = got == "5.500000" ? "5.5" : got == "99.000000" ? "99" : got;
+            case Real: {
+                const double v = store.ReadReal("Settings", "v", 99);
+                got = FloatToStr(v);
                 break;
+            }
             }
         } catch (const ERegistryException& e) {
             got = e.what();
