@@ -494,6 +494,17 @@ TEST_F(IniPad, MacroStatesOnTheirKeys) {
     ed->setCursorPosition(0, 0);
     key(Qt::Key_P);
     EXPECT_EQ(ed->text(), "zabc\nzab-c\nabc\n");
+
+    // Stopping while paused keeps what was recorded before the pause.
+    ed->clear();
+    key(Qt::Key_R);
+    QTest::keyClicks(ed, "q");
+    key(Qt::Key_P);
+    QTest::keyClicks(ed, "-");
+    key(Qt::Key_R);
+    EXPECT_EQ(m->State(), TMacroState::msIdle);
+    key(Qt::Key_P);
+    EXPECT_EQ(ed->text(), "q-q");
 }
 
 TEST_F(IniPad, LineCountText) {
