@@ -6,3 +6,4 @@ ampwise_add_test(QvAmpwiseFormTest SOURCES QvAmpwiseFormTest.cpp LIBS ampwise_ma
 ampwise_embed_version(QvAmpwiseFormTest)
 target_compile_definitions(QvAmpwiseFormTest PRIVATE
   AMPWISE_SCREENSHOT="${CMAKE_BINARY_DIR}/screenshot.png")
+ampwise_add_test(QvAmpwiseIconsTest SOURCES QvAmpwiseIconsTest.cpp LIBS ampwise_mainwindow QT)
