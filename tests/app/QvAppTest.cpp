@@ -42,6 +42,7 @@ class Thrower : public QObject {
 TEST(TApplication, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     TApplication& app = App();
     QStringList shown;
+    const auto saved = ErrorDisplay;
     ErrorDisplay = [&](const QString& m) { shown << m; };
     Thrower target;
     QEvent first(QEvent::User);
@@ -51,6 +52,7 @@ TEST(TApplication, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_TRUE(app.notify(&target, &second));
     EXPECT_EQ(target.delivered, 2);
     EXPECT_EQ(shown.size(), 1);
+    ErrorDisplay = saved;
 }
 
 TEST(Program, CarriesItsVersionBlock) {

@@ -69,6 +69,9 @@ class AmpwiseFormTest : public test::UiTestFixture {
         WriteData(kElecData);
         MaxVoltDrop = 5.5;
         messages.clear();
+        savedDisplay = ErrorDisplay;
+        savedOpenHelp = TAmpwiseForm::OpenHelp;
+        savedExecPicker = TAmpwiseForm::ExecPicker;
         ErrorDisplay = [this](const QString& m) { messages << m; };
         opened.clear();
         TAmpwiseForm::OpenHelp = [this](const QUrl& url) { opened << url; };
@@ -78,6 +81,10 @@ class AmpwiseFormTest : public test::UiTestFixture {
         };
     }
     void TearDown() override {
+        // The hooks outlive this fixture; leave none pointing into it.
+        ErrorDisplay = savedDisplay;
+        TAmpwiseForm::OpenHelp = savedOpenHelp;
+        TAmpwiseForm::ExecPicker = savedExecPicker;
         SetExecutablePath("");
         UiTestFixture::TearDown();
     }
@@ -137,6 +144,9 @@ class AmpwiseFormTest : public test::UiTestFixture {
     QStringList messages;
     QList<QUrl> opened;
     std::unique_ptr<TReportForm> report;
+    std::function<void(const QString&)> savedDisplay;
+    std::function<void(const QUrl&)> savedOpenHelp;
+    std::function<int(QDialog&)> savedExecPicker;
 };
 
 TEST_F(AmpwiseFormTest, FirstRunWithoutSettingsComputesAtOnce) {
