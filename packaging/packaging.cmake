@@ -52,6 +52,7 @@ set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brannoworks <support@brannoworks.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
 # Beyond the shared libraries: the mail and help hand-off, and the fonts the windows ask for.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-liberation, libqt6svg6")
 include(CPack)
