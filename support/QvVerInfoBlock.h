@@ -75,24 +75,24 @@ template <class Put> constexpr void PutPadding(Put& put, std::size_t written) {
 
 } // namespace verblock_detail
 
-constexpr std::size_t VersionBlockSize(const TVersionSpec& spec) {
+constexpr std::size_t VersionBlockSize(const TVersionSpec& block) {
     using namespace verblock_detail;
     std::size_t size = VersionBlockHeaderSize;
     size += EntrySize(FixedKey.size(), FixedFileInfoSize);
     size += EntrySize(TranslationKey.size(), 4);
-    for (const TVersionString& s : spec.Strings)
+    for (const TVersionString& s : block.Strings)
         size += EntrySize(StringPrefix.size() + 9 + s.Key.size(), s.Value.size() + 1);
     return size;
 }
 
-template <class Put> constexpr void WriteVersionBlock(const TVersionSpec& spec, Put& put) {
+template <class Put> constexpr void WriteVersionBlock(const TVersionSpec& block, Put& put) {
     using namespace verblock_detail;
     PutText(put, VersionBlockMagic);
-    PutU32(put, static_cast<std::uint32_t>(VersionBlockSize(spec)));
-    PutU32(put, static_cast<std::uint32_t>(2 + spec.Strings.size()));
+    PutU32(put, static_cast<std::uint32_t>(VersionBlockSize(block)));
+    PutU32(put, static_cast<std::uint32_t>(2 + block.Strings.size()));
 
     // Fixed file info: the layout of the platform structure it stands for, 13 double words.
-    const auto& v = spec.FileVersion;
+    const auto& v = block.FileVersion;
     const std::uint32_t ms = (std::uint32_t{v[0]} << 16) | v[1];
     const std::uint32_t ls = (std::uint32_t{v[2]} << 16) | v[3];
     PutU32(put, static_cast<std::uint32_t>(FixedKey.size()));
@@ -118,18 +118,18 @@ template <class Put> constexpr void WriteVersionBlock(const TVersionSpec& spec, 
     PutU32(put, static_cast<std::uint32_t>(TranslationKey.size()));
     PutU32(put, 4);
     PutText(put, TranslationKey);
-    PutU32(put, (std::uint32_t{spec.CodePage} << 16) | spec.Language);
+    PutU32(put, (std::uint32_t{block.CodePage} << 16) | block.Language);
     PutPadding(put, 8 + TranslationKey.size() + 4);
 
-    for (const TVersionString& s : spec.Strings) {
+    for (const TVersionString& s : block.Strings) {
         const std::size_t keyLen = StringPrefix.size() + 9 + s.Key.size();
         PutU32(put, static_cast<std::uint32_t>(keyLen));
         PutU32(put, static_cast<std::uint32_t>(s.Value.size() + 1));
         PutText(put, StringPrefix);
         for (int shift = 12; shift >= 0; shift -= 4)
-            put(static_cast<std::uint8_t>(HexDigit(spec.Language >> shift)));
+            put(static_cast<std::uint8_t>(HexDigit(block.Language >> shift)));
         for (int shift = 12; shift >= 0; shift -= 4)
-            put(static_cast<std::uint8_t>(HexDigit(spec.CodePage >> shift)));
+            put(static_cast<std::uint8_t>(HexDigit(block.CodePage >> shift)));
         put(static_cast<std::uint8_t>('\\'));
         PutText(put, s.Key);
         PutText(put, s.Value);
@@ -138,9 +138,9 @@ template <class Put> constexpr void WriteVersionBlock(const TVersionSpec& spec, 
     }
 }
 
-// Compile-time form: `Size` must be VersionBlockSize(spec).
+// Compile-time form: `Size` must be VersionBlockSize(block).
 template <std::size_t Size>
-constexpr std::array<std::uint8_t, Size> BuildVersionBlock(const TVersionSpec& spec) {
+constexpr std::array<std::uint8_t, Size> BuildVersionBlock(const TVersionSpec& block) {
     std::array<std::uint8_t, Size> out{};
     std::size_t at = 0;
     auto put = [&](std::uint8_t b) {
@@ -148,15 +148,15 @@ constexpr std::array<std::uint8_t, Size> BuildVersionBlock(const TVersionSpec& s
             out[at] = b;
         ++at;
     };
-    WriteVersionBlock(spec, put);
+    WriteVersionBlock(block, put);
     return out;
 }
 
-inline std::vector<std::uint8_t> BuildVersionBlock(const TVersionSpec& spec) {
+inline std::vector<std::uint8_t> BuildVersionBlock(const TVersionSpec& block) {
     std::vector<std::uint8_t> out;
-    out.reserve(VersionBlockSize(spec));
+    out.reserve(VersionBlockSize(block));
     auto put = [&](std::uint8_t b) { out.push_back(b); };
-    WriteVersionBlock(spec, put);
+    WriteVersionBlock(block, put);
     return out;
 }
 

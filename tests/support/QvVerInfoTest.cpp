@@ -208,9 +208,9 @@ TEST(VerInfoBuiltProgram, ThisTestProgramHasNone) {
 TEST(VerInfoBlock, CompileTimeAndRunTimeBuildersAgree) {
     static constexpr qv::TVersionString strings[] = {{"ProductName", "X"},
                                                      {"Comments", "odd length"}};
-    static constexpr qv::TVersionSpec spec{{9, 8, 7, 6}, 0x0409, 0x04B0, strings};
-    constexpr auto fixed = qv::BuildVersionBlock<qv::VersionBlockSize(spec)>(spec);
-    const Bytes dynamic = qv::BuildVersionBlock(spec);
+    static constexpr qv::TVersionSpec block{{9, 8, 7, 6}, 0x0409, 0x04B0, strings};
+    constexpr auto fixed = qv::BuildVersionBlock<qv::VersionBlockSize(block)>(block);
+    const Bytes dynamic = qv::BuildVersionBlock(block);
     ASSERT_EQ(dynamic.size(), fixed.size());
     EXPECT_TRUE(std::equal(fixed.begin(), fixed.end(), dynamic.begin()));
     EXPECT_EQ(dynamic.size() % 4, 0u);

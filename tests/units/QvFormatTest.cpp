@@ -172,7 +172,7 @@ TEST(FormatFloat, Rows) {
         {"minus pads on the right", "%-6.1f|", 1.5, "1.5   |"},
         {"literal text and percent", "x=%0.1f%%", 1.25, "x=1.3%"},
         {"upper-case letter", "%0.1F", 1.25, "1.3"},
-        {"no value spec at all", "abc", 1.0, "abc"},
+        {"no conversion in the format at all", "abc", 1.0, "abc"},
         {"not a number", "%0.2f", std::numeric_limits<double>::quiet_NaN(), "NAN"},
         {"infinity", "%0.2g", -std::numeric_limits<double>::infinity(), "-INF"},
         {"precision stops at 18", "%0.30f", 0.5, "0.500000000000000000"},
