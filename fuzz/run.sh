@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the number text routines straight from their few pure sources
+# Builds the libFuzzer targets of the number text routines and the settings-store reader straight
+# from their few pure sources
 # and runs each for a few seconds over the small committed corpus (new inputs go to a temporary
 # folder, so the corpus stays as committed). FUZZ_SECONDS changes the time per target.
 set -euo pipefail
@@ -8,10 +9,12 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-5}
 out=${FUZZ_BUILD:-build-fuzz}
 mkdir -p "$out"
-sources=(settings/QvSysUtils.cpp units/QvConv.cpp units/QvFormat.cpp units/QvUnitTables.cpp)
+number_sources=(settings/QvSysUtils.cpp units/QvConv.cpp units/QvFormat.cpp units/QvUnitTables.cpp)
 flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
-for target in clean_number double_list format; do
+for target in clean_number double_list format regfile; do
+  sources=("${number_sources[@]}")
+  [ "$target" = regfile ] && sources=(settings/QvRegFile.cpp)
   clang++ "${flags[@]}" "fuzz/fuzz_${target}.cpp" "${sources[@]}" -o "$out/fuzz_${target}"
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"
