@@ -14,7 +14,7 @@ flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-r
 
 for target in clean_number double_list format regfile; do
   sources=("${number_sources[@]}")
-  [ "$target" = regfile ] && sources=(settings/QvRegFile.cpp)
+  [ "$target" = regfile ] && sources=(settings/QvRegFile.cpp settings/QvSysUtils.cpp)
   clang++ "${flags[@]}" "fuzz/fuzz_${target}.cpp" "${sources[@]}" -o "$out/fuzz_${target}"
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"

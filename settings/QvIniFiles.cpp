@@ -147,16 +147,6 @@ TDateTime ReadConverted(TCustomIniFile& ini, const std::string& section, const s
     return def;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::string DateToIniText(TDateTime value) {
@@ -265,7 +255,7 @@ std::int64_t TCustomIniFile::ReadBytes(const std::string& section, const std::st
     // Decoding stops at the first pair that is not hexadecimal; the bytes after it stay zero.
     std::string bytes(text.size() / 2, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        int hi = HexValue(text[2 * i]), lo = HexValue(text[2 * i + 1]);
+        int hi = HexDigitValue(text[2 * i]), lo = HexDigitValue(text[2 * i + 1]);
         if (hi < 0 || lo < 0)
             break;
         bytes[i] = static_cast<char>(hi * 16 + lo);

@@ -201,26 +201,6 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
     return std::nullopt;
 }
 
-std::vector<std::string> KeyNames(std::string_view text, std::string_view section) {
-    section = Trim(section);
-    std::vector<std::string> names;
-    std::unordered_set<std::string> seen;
-    LineScanner scan(text);
-    Line line;
-    bool inSection = false;
-    while (scan.Next(line)) {
-        if (line.kind == Kind::Header) {
-            if (inSection)
-                break;
-            inSection = SameName(line.name, section);
-        } else if (inSection && line.kind == Kind::Key && !line.name.empty()) {
-            if (seen.insert(LowerKey(line.name)).second)
-                names.emplace_back(line.name);
-        }
-    }
-    return names;
-}
-
 std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view text,
                                                            std::string_view section) {
     section = Trim(section);
@@ -240,6 +220,13 @@ std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view text
         }
     }
     return pairs;
+}
+
+std::vector<std::string> KeyNames(std::string_view text, std::string_view section) {
+    std::vector<std::string> names;
+    for (auto& pair : KeyValues(text, section))
+        names.push_back(std::move(pair.first));
+    return names;
 }
 
 std::vector<std::string> SectionNames(std::string_view text) {

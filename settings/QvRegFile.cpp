@@ -1,5 +1,6 @@
 // REGEDIT4 text: parsing, writing, and the locked, atomic commit of the per-user store file.
 #include "settings/QvRegFile.h"
+#include "settings/QvSysUtils.h"
 
 #include <algorithm>
 #include <bit>
@@ -24,16 +25,6 @@ constexpr std::size_t kMaxFileSize = 64u * 1024u * 1024u;
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -97,11 +88,11 @@ bool ParseHexList(std::string_view first, const std::function<bool(std::string_v
             i = line.size() - rest.size();
             if (rest.empty())
                 break;
-            if (rest.size() < 2 || HexDigit(rest[0]) < 0 || HexDigit(rest[1]) < 0) {
+            if (rest.size() < 2 || HexDigitValue(rest[0]) < 0 || HexDigitValue(rest[1]) < 0) {
                 reason = "bad hexadecimal byte";
                 return false;
             }
-            out.push_back(static_cast<std::uint8_t>(HexDigit(rest[0]) * 16 + HexDigit(rest[1])));
+            out.push_back(static_cast<std::uint8_t>(HexDigitValue(rest[0]) * 16 + HexDigitValue(rest[1])));
             i += 2;
             rest = Trim(line.substr(i));
             i = line.size() - rest.size();
@@ -161,7 +152,7 @@ bool ParseData(std::string_view data, const std::function<bool(std::string_view&
         }
         std::uint32_t v = 0;
         for (char c : digits) {
-            int d = HexDigit(c);
+            int d = HexDigitValue(c);
             if (d < 0) {
                 reason = "bad dword";
                 return false;
@@ -185,7 +176,7 @@ bool ParseData(std::string_view data, const std::function<bool(std::string_view&
         }
         std::uint64_t kind = 0;
         for (std::size_t i = 4; i < close; ++i) {
-            int d = HexDigit(data[i]);
+            int d = HexDigitValue(data[i]);
             if (d < 0) {
                 reason = "bad value kind";
                 return false;
@@ -628,7 +619,8 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
             if (line.back() != ']' || line.size() < 3 || line[1] == '-')
                 return TRegParseError{lineNo, "bad key line"};
             std::string path = JoinKeyPath(line.substr(1, line.size() - 2), "");
-            if (path.empty())
+            // A path that normalises to a leading "-" would be written back as a delete line.
+            if (path.empty() || path[0] == '-')
                 return TRegParseError{lineNo, "bad key line"};
             current = &doc.AddKey(path);
             currentIndex = static_cast<std::size_t>(current - doc.Keys.data());

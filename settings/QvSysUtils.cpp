@@ -24,16 +24,6 @@ std::string_view TrimBlanks(std::string_view s) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int HexDigit(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Checks the shape from_chars would otherwise be lenient or strict about in other ways
 // (it rejects a leading "+", accepts "inf" and "nan").
 bool IsDecimalShape(std::string_view s) {
@@ -98,6 +88,16 @@ long long DecimalMagnitude(std::string_view s) {
 
 } // namespace
 
+int HexDigitValue(char c) {
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 bool TryStrToFloat(std::string_view text, double& value) {
     std::string_view s = TrimBlanks(text);
     if (!IsDecimalShape(s))
@@ -153,7 +153,7 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
             return false;
         std::uint32_t u = 0;
         for (char c : s) {
-            int d = HexDigit(c);
+            int d = HexDigitValue(c);
             if (d < 0)
                 return false;
             u = (u << 4) | static_cast<std::uint32_t>(d);

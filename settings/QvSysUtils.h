@@ -30,6 +30,9 @@ bool TryStrToInt(std::string_view text, std::int32_t& value);
 // As TryStrToInt; throws EConvertError "'%s' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);
 
+// The value of one hexadecimal digit of either case, or -1.
+int HexDigitValue(char c);
+
 // Shortest general form with at most 15 significant digits: "5.5", "0.0001", "1E-5", "1E15".
 std::string FloatToStr(double value);
 

@@ -159,6 +159,7 @@ TEST(RegFileText, DamagedTextIsReportedWithItsLine) {
         {"value before any key", "REGEDIT4\n\"A\"=\"x\"\n", 2},
         {"key header cut short", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Soft", 3},
         {"key deletion line", "REGEDIT4\n\n[-HKEY_CURRENT_USER\\x]\n", 3},
+        {"key path that normalises to a deletion", "REGEDIT4\n\n[\\-x]\n", 3},
         {"rubbish line", head + "Power=5.5\n", 4},
     };
     for (const Row& r : rows) {
