@@ -153,8 +153,7 @@ std::uint32_t TReportFontDialog::color() const {
     return m_colors->currentData().value<std::uint32_t>();
 }
 
-TReportForm::TReportForm(QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_printer(QPrinter::HighResolution) {
+TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName(QStringLiteral("ReportForm"));
     setWindowTitle(QStringLiteral("Report"));
     setGeometry(501, 220, 397, 437);
@@ -220,8 +219,6 @@ TReportForm::TReportForm(QWidget* parent)
     outer->addWidget(StatusBar1);
     SetStatus(QStringLiteral("Ready"));
 
-    FontDialog1 = new TReportFontDialog(this);
-    FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
     MapiControl1 = new TMapiControl(this);
     MapiControl1->setObjectName(QStringLiteral("MapiControl1"));
 
@@ -398,14 +395,21 @@ void TReportForm::PrintReport(QPrinter& printer) {
         throw EReportPrintError("Unable to finish printing the report.");
 }
 
+QPrinter& TReportForm::Printer() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
 bool TReportForm::EnsurePrinter() {
-    const bool usable = m_printer.outputFormat() == QPrinter::PdfFormat
-                            ? !m_printer.outputFileName().isEmpty()
-                            : !QPrinterInfo(m_printer).isNull();
+    QPrinter& printer = Printer();
+    const bool usable = printer.outputFormat() == QPrinter::PdfFormat
+                            ? !printer.outputFileName().isEmpty()
+                            : !QPrinterInfo(printer).isNull();
     if (usable)
         return true;
     // No printer installed: the dialog offers printing to a PDF file instead.
-    QPrintDialog dialog(&m_printer, this);
+    QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Print report"));
     return dialog.exec() == QDialog::Accepted;
 }
@@ -414,7 +418,7 @@ void TReportForm::ButtonPrintClick() {
     SetStatus(QStringLiteral("Printing report"));
     try {
         if (EnsurePrinter())
-            PrintReport(m_printer);
+            PrintReport(Printer());
     } catch (const EReportPrintError& e) {
         SetStatus(QStringLiteral("Ready"));
         QMessageBox::critical(this, ApplicationTitle(), QString::fromStdString(e.what()));
@@ -439,7 +443,7 @@ void TReportForm::ButtonEMailClick() {
 
 void TReportForm::ButtonSetupClick() {
     SetStatus(QStringLiteral("Set up printer"));
-    QPrintDialog dialog(&m_printer, this);
+    QPrintDialog dialog(&Printer(), this);
     dialog.setWindowTitle(QStringLiteral("Printer setup"));
     dialog.exec();
     SetStatus(QStringLiteral("Ready"));
@@ -447,6 +451,10 @@ void TReportForm::ButtonSetupClick() {
 
 void TReportForm::ButtonFontClick() {
     SetStatus(QStringLiteral("Select suitable font for report"));
+    if (!FontDialog1) {
+        FontDialog1 = new TReportFontDialog(this);
+        FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+    }
     // The dialog lists installed faces only; a name that fontconfig substitutes ("Verdana") is
     // offered as the face shown for it, and kept by name when the user leaves that face alone.
     const QString shown = QFontInfo(m_font).family();

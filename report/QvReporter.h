@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 class QComboBox;
@@ -88,8 +89,9 @@ class TReportForm : public QWidget {
     QRectF PageRect(QPrinter& printer) const;
     // Prints the whole report as one job named ReportTitle; throws EReportPrintError.
     void PrintReport(QPrinter& printer);
-    // The printer of the process: printer setup changes it for every later print.
-    QPrinter& Printer() { return m_printer; }
+    // The printer of the process: printer setup changes it for every later print. Made on first
+    // use: setting one up asks the print system for its printers, which can take long.
+    QPrinter& Printer();
 
     // Tool bar commands.
     void ButtonPrintClick();
@@ -114,6 +116,7 @@ class TReportForm : public QWidget {
     QWidget* TabPanel = nullptr;
     QTextEdit* RichEdit1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    // Made when the font is first chosen: building it reads the whole font list.
     TReportFontDialog* FontDialog1 = nullptr;
     TMapiControl* MapiControl1 = nullptr;
 
@@ -136,7 +139,7 @@ class TReportForm : public QWidget {
     QList<double> m_tabs;
     int m_linesAdded = 0;
     QLabel* m_statusPanel = nullptr;
-    QPrinter m_printer;
+    std::unique_ptr<QPrinter> m_printer;
 };
 
 } // namespace qv

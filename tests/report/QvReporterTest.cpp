@@ -128,6 +128,8 @@ TEST_F(ReportFormTest, CreatedWithItsDesignLayoutAndDefaults) {
     EXPECT_EQ(form->ReportFont().pointSize(), 8);
     EXPECT_EQ(form->ReportFontColor(), clWindowText);
     EXPECT_EQ(form->ReportFontCharSet(), 1);
+    // Built when the font is first chosen, not at start-up (it reads the whole font list).
+    EXPECT_EQ(form->FontDialog1, nullptr);
 
     const std::pair<QToolButton*, QStringList> buttons[] = {
         {form->ButtonPrint, {"&Print", "Send report to printer"}},
