@@ -34,6 +34,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -430,12 +431,21 @@ void TAmpwiseForm::FormActivate() {
         return;
     // Cleared first: a failing step must not make every later activation retry it.
     m_firstActivation = false;
-    ReadMaxVoltDrop();
-    CalcButtonClick();
+    // The report window is bound even when the first calculation fails (a stored zero length),
+    // or it would never be rebuilt after a resize or a font change for the rest of the run.
+    std::exception_ptr failure;
+    try {
+        ReadMaxVoltDrop();
+        CalcButtonClick();
+    } catch (...) {
+        failure = std::current_exception();
+    }
     if (m_reportForm) {
         m_reportForm->OnRefresh = [this] { ComposeReport(); };
         m_reportForm->SetTabs({90, 150});
     }
+    if (failure)
+        std::rethrow_exception(failure);
     emit FirstActivationDone();
 }
 

@@ -351,6 +351,25 @@ TEST_F(AmpwiseFormTest, StoredValuesOutsideTheirRange) {
     EXPECT_EQ(form->StatusText(), "Solved...");
 }
 
+TEST_F(AmpwiseFormTest, FailingFirstCalculationStillBindsTheReportWindow) {
+    {
+        TRegistryIniFile reg(AppRegistryKey());
+        reg.WriteReal("Settings", "Length", 0);
+    }
+    auto form = Start();
+    EXPECT_EQ(messages, QStringList({"Floating point division by zero"}));
+    EXPECT_EQ(form->StatusText(), "Ready...");
+    // Bound and given its stops although the first calculation failed.
+    ASSERT_TRUE(report->OnRefresh);
+    EXPECT_EQ(report->Tabs(), (QList<double>{90, 150}));
+    form->edLength->SetValue(40);
+    form->CalcButtonClick();
+    report->Clear();
+    report->OnRefresh();
+    EXPECT_EQ(ReportLines().size(), 18);
+    EXPECT_EQ(ReportLines().value(9), "Cable Length\t40.000\tm");
+}
+
 TEST_F(AmpwiseFormTest, ValueOfTheWrongKindFallsBackOnceAndIsRepaired) {
     {
         TRegistryIniFile reg(AppRegistryKey());
