@@ -347,6 +347,32 @@ TEST_F(ReportFormTest, UnusableStoredFontValuesLeaveTheDefaults) {
     }
 }
 
+TEST_F(ReportFormTest, PlacementValueOfAnotherKindKeepsTheDesignPlacement) {
+    for (const char* key : {"Left", "Height", "WinState"}) {
+        SCOPED_TRACE(key);
+        {
+            TRegistryIniFile reg(AppRegistryKey());
+            reg.EraseSection("ReportForm");
+            reg.WriteInt("ReportForm", "Top", 60);
+            reg.WriteReal("ReportForm", key, 12.0);
+            reg.WriteInt("ReportForm", "FontSize", 11);
+        }
+        std::unique_ptr<TReportForm> form;
+        ASSERT_NO_THROW(form = NewForm());
+        EXPECT_EQ(form->geometry(), QRect(501, 220, 397, 437));
+        // The rest of the creation still ran.
+        EXPECT_EQ(form->ReportFont().pointSize(), 11);
+        EXPECT_EQ(form->Tabs(), (QList<double>{90, 155}));
+        EXPECT_EQ(form->ReportTitle, "Ampwise");
+        // The next save repairs the value.
+        form->FormDeactivate();
+        EXPECT_EQ(TRegistryIniFile(AppRegistryKey()).ReadInt("ReportForm", key, -1),
+                  std::string(key) == "Left"     ? 501
+                  : std::string(key) == "Height" ? 437
+                                                 : 0);
+    }
+}
+
 TEST_F(ReportFormTest, PrintsTheWholeReportOnPagesToAPdfFile) {
     if (!HavePoppler())
         GTEST_SKIP() << "poppler-utils not installed";
