@@ -289,6 +289,23 @@ TEST_F(AmpwiseFormTest, EnterAndArrowsMoveThroughSingleLineFieldsOnly) {
     EXPECT_EQ(form->edLoadType->currentIndex(), 0);
 }
 
+TEST_F(AmpwiseFormTest, TabGoesThroughTheControlsInTheirOrder) {
+    auto form = Start();
+    const QList<QWidget*> order = {form->edMaterial, form->edLoadType, form->edPhase,
+                                   form->edPower,    form->edLength,   form->edAmps,
+                                   form->edXArea,    form->edMaterial};
+    form->edMaterial->setFocus();
+    QApplication::processEvents();
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << "step " << i;
+    }
+    for (qsizetype i = order.size() - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << "back to " << i;
+    }
+}
+
 TEST_F(AmpwiseFormTest, InputsAreSavedOnCloseAndRestoredInTheirUnits) {
     const int watts = UnitIndex(utPower, "W");
     const int feet = UnitIndex(utLengthPrim, "ft");
