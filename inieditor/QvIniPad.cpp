@@ -47,11 +47,7 @@ QString FolderOf(const QString& path) {
 } // namespace
 
 TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
-    : QDialog(parent), m_edit(new TIniEdit(this)), m_macro(new TMacroRecorder(m_edit, this)),
-      m_findDialog(new TFindDialog(TFindDialog::TKind::Find, this)),
-      m_replaceDialog(new TFindDialog(TFindDialog::TKind::Replace, this)),
-      m_openDialog(new QFileDialog(this, tr("Open"))),
-      m_saveDialog(new QFileDialog(this, tr("Save As"))) {
+    : QDialog(parent), m_edit(new TIniEdit(this)), m_macro(new TMacroRecorder(m_edit, this)) {
     setObjectName(QStringLiteral("IniPadForm"));
     setWindowTitle(QStringLiteral("INI File Editor"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
@@ -59,23 +55,9 @@ TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
     resize(503, 334);
     move(294, 205);
 
-    m_openDialog->setObjectName(QStringLiteral("OpenDialog1"));
-    m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    m_openDialog->setFileMode(QFileDialog::ExistingFile);
-    m_openDialog->setNameFilter(FileFilter);
-    m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
-    m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    m_saveDialog->setFileMode(QFileDialog::AnyFile);
-    m_saveDialog->setNameFilter(FileFilter);
-
     BuildActions();
     BuildLayout();
 
-    connect(m_findDialog, &TFindDialog::FindNext, this, &TIniPadForm::FindDialog1Find);
-    connect(m_replaceDialog, &TFindDialog::FindNext, this, &TIniPadForm::ReplaceDialog1Find);
-    connect(m_replaceDialog, &TFindDialog::Replace, this, [this] { ReplaceDialog1Replace(false); });
-    connect(m_replaceDialog, &TFindDialog::ReplaceAll, this,
-            [this] { ReplaceDialog1Replace(true); });
     connect(m_edit, &TIniEdit::FilesDropped, this, &TIniPadForm::SynEdit1DropFiles);
     connect(m_edit, &QsciScintilla::marginClicked, this,
             [this](int, int line, Qt::KeyboardModifiers) { SynEdit1GutterClick(line); });
@@ -92,8 +74,8 @@ void TIniPadForm::FormCreate(const QStringList& arguments) {
     setSizeGripEnabled(true);
     connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });
     const QString exeFolder = FolderOf(QString::fromStdString(ExecutablePath()));
-    m_openDialog->setDirectory(exeFolder);
-    m_saveDialog->setDirectory(exeFolder);
+    m_openSetup.Folder = exeFolder;
+    m_saveSetup.Folder = exeFolder;
     m_webAddress = QString::fromStdString(MakerWebAddress);
     m_fileName = CommandLineFileName(arguments);
     LoadFile();
@@ -364,11 +346,54 @@ void TIniPadForm::FileNew1Execute() {
     m_edit->ClearAll();
 }
 
+QFileDialog* TIniPadForm::PreparedFileDialog(QFileDialog*& dialog, const TFileDialogSetup& setup,
+                                             bool save) {
+    if (!dialog) {
+        dialog = new QFileDialog(this, save ? tr("Save As") : tr("Open"));
+        dialog->setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+        dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog->setNameFilter(FileFilter);
+    }
+    dialog->setDirectory(setup.Folder);
+    if (!setup.File.isEmpty())
+        dialog->selectFile(setup.File);
+    return dialog;
+}
+
+QFileDialog* TIniPadForm::OpenDialog1() {
+    return PreparedFileDialog(m_openDialog, m_openSetup, false);
+}
+
+QFileDialog* TIniPadForm::SaveDialog1() {
+    return PreparedFileDialog(m_saveDialog, m_saveSetup, true);
+}
+
+TFindDialog* TIniPadForm::FindDialog1() {
+    if (!m_findDialog) {
+        m_findDialog = new TFindDialog(TFindDialog::TKind::Find, this);
+        connect(m_findDialog, &TFindDialog::FindNext, this, &TIniPadForm::FindDialog1Find);
+    }
+    return m_findDialog;
+}
+
+TFindDialog* TIniPadForm::ReplaceDialog1() {
+    if (!m_replaceDialog) {
+        m_replaceDialog = new TFindDialog(TFindDialog::TKind::Replace, this);
+        connect(m_replaceDialog, &TFindDialog::FindNext, this, &TIniPadForm::ReplaceDialog1Find);
+        connect(m_replaceDialog, &TFindDialog::Replace, this,
+                [this] { ReplaceDialog1Replace(false); });
+        connect(m_replaceDialog, &TFindDialog::ReplaceAll, this,
+                [this] { ReplaceDialog1Replace(true); });
+    }
+    return m_replaceDialog;
+}
+
 void TIniPadForm::FileOpen1BeforeExecute() {
     if (m_fileName.isEmpty())
         return;
-    m_openDialog->setDirectory(FolderOf(m_fileName));
-    m_openDialog->selectFile(QFileInfo(m_fileName).fileName());
+    m_openSetup.Folder = FolderOf(m_fileName);
+    m_openSetup.File = QFileInfo(m_fileName).fileName();
 }
 
 void TIniPadForm::LoadOtherFile(const QString& path) {
@@ -385,16 +410,18 @@ void TIniPadForm::LoadOtherFile(const QString& path) {
 }
 
 void TIniPadForm::FileOpen1Accept(const QString& path) {
-    m_openDialog->setDirectory(FolderOf(path));
-    m_saveDialog->selectFile(path);
+    m_openSetup.Folder = FolderOf(path);
+    m_openSetup.File = path;
+    m_saveSetup.File = path;
     LoadOtherFile(path);
 }
 
 void TIniPadForm::FileOpen1Execute() {
     FileOpen1BeforeExecute();
-    if (m_openDialog->exec() != QDialog::Accepted)
+    QFileDialog* dialog = OpenDialog1();
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    const QStringList files = m_openDialog->selectedFiles();
+    const QStringList files = dialog->selectedFiles();
     if (!files.isEmpty())
         FileOpen1Accept(files.first());
 }
@@ -410,21 +437,23 @@ void TIniPadForm::FileSave1Execute() {
 void TIniPadForm::FileSaveAs1BeforeExecute() {
     if (m_fileName.isEmpty())
         return;
-    m_saveDialog->setDirectory(FolderOf(m_fileName));
-    m_saveDialog->selectFile(QFileInfo(m_fileName).fileName());
+    m_saveSetup.Folder = FolderOf(m_fileName);
+    m_saveSetup.File = QFileInfo(m_fileName).fileName();
 }
 
 void TIniPadForm::FileSaveAs1Accept(const QString& path) {
     m_fileName = path;
-    m_saveDialog->setDirectory(FolderOf(path));
+    m_saveSetup.Folder = FolderOf(path);
+    m_saveSetup.File = path;
     SaveFile();
 }
 
 void TIniPadForm::FileSaveAs1Execute() {
     FileSaveAs1BeforeExecute();
-    if (m_saveDialog->exec() != QDialog::Accepted)
+    QFileDialog* dialog = SaveDialog1();
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    const QStringList files = m_saveDialog->selectedFiles();
+    const QStringList files = dialog->selectedFiles();
     if (!files.isEmpty())
         FileSaveAs1Accept(files.first());
 }
@@ -514,19 +543,22 @@ void TIniPadForm::LineNumbers1Click() {
 }
 
 void TIniPadForm::SearchFindExecute() {
-    if (m_findDialog->FindText().isEmpty())
-        m_findDialog->SetFindText(m_replaceDialog->FindText());
-    m_findDialog->show();
-    m_findDialog->raise();
-    m_findDialog->activateWindow();
+    TFindDialog* find = FindDialog1();
+    // A dialog not made yet has no search text to offer.
+    if (find->FindText().isEmpty() && m_replaceDialog)
+        find->SetFindText(m_replaceDialog->FindText());
+    find->show();
+    find->raise();
+    find->activateWindow();
 }
 
 void TIniPadForm::SearchReplaceExecute() {
-    if (m_replaceDialog->FindText().isEmpty())
-        m_replaceDialog->SetFindText(m_findDialog->FindText());
-    m_replaceDialog->show();
-    m_replaceDialog->raise();
-    m_replaceDialog->activateWindow();
+    TFindDialog* replace = ReplaceDialog1();
+    if (replace->FindText().isEmpty() && m_findDialog)
+        replace->SetFindText(m_findDialog->FindText());
+    replace->show();
+    replace->raise();
+    replace->activateWindow();
 }
 
 namespace {
@@ -545,16 +577,19 @@ TSearchOptions SearchOptionsOf(const TFindDialog& d) {
 } // namespace
 
 void TIniPadForm::FindDialog1Find() {
-    m_edit->SearchReplace(m_findDialog->FindText(), {}, SearchOptionsOf(*m_findDialog));
+    const TFindDialog& d = *FindDialog1();
+    m_edit->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
 }
 
 void TIniPadForm::ReplaceDialog1Find() {
-    m_edit->SearchReplace(m_replaceDialog->FindText(), {}, SearchOptionsOf(*m_replaceDialog));
+    const TFindDialog& d = *ReplaceDialog1();
+    m_edit->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
 }
 
 void TIniPadForm::ReplaceDialog1Replace(bool all) {
-    const TSearchOptions o = SearchOptionsOf(*m_replaceDialog) | (all ? ssoReplaceAll : ssoReplace);
-    m_edit->SearchReplace(m_replaceDialog->FindText(), m_replaceDialog->ReplaceText(), o);
+    const TFindDialog& d = *ReplaceDialog1();
+    const TSearchOptions o = SearchOptionsOf(d) | (all ? ssoReplaceAll : ssoReplace);
+    m_edit->SearchReplace(d.FindText(), d.ReplaceText(), o);
 }
 
 } // namespace qv

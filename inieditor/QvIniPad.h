@@ -62,10 +62,13 @@ class TIniPadForm : public QDialog {
     TMacroRecorder* MacroRecorder() const { return m_macro; }
     // The printer Print uses and Print Setup sets up.
     QsciPrinter* Printer();
-    TFindDialog* FindDialog1() const { return m_findDialog; }
-    TFindDialog* ReplaceDialog1() const { return m_replaceDialog; }
-    QFileDialog* OpenDialog1() const { return m_openDialog; }
-    QFileDialog* SaveDialog1() const { return m_saveDialog; }
+    // The dialogs are made on first use: a file dialog watches folders and starts a thread, which
+    // the program's start needn't pay for. The file dialogs come back set to their folder and
+    // file name.
+    TFindDialog* FindDialog1();
+    TFindDialog* ReplaceDialog1();
+    QFileDialog* OpenDialog1();
+    QFileDialog* SaveDialog1();
     QString WebAddress() const { return m_webAddress; }
     QAction* LineNumbers1() const { return m_lineNumbers; }
 
@@ -111,13 +114,22 @@ class TIniPadForm : public QDialog {
     void CloseWindow();
     void LoadOtherFile(const QString& path);
 
+    // What a file dialog is to start with, kept while the dialog does not exist yet.
+    struct TFileDialogSetup {
+        QString Folder;
+        QString File;
+    };
+    QFileDialog* PreparedFileDialog(QFileDialog*& dialog, const TFileDialogSetup& setup, bool save);
+
     TIniEdit* m_edit;
     TMacroRecorder* m_macro;
     std::unique_ptr<QsciPrinter> m_printer;
-    TFindDialog* m_findDialog;
-    TFindDialog* m_replaceDialog;
-    QFileDialog* m_openDialog;
-    QFileDialog* m_saveDialog;
+    TFindDialog* m_findDialog = nullptr;
+    TFindDialog* m_replaceDialog = nullptr;
+    QFileDialog* m_openDialog = nullptr;
+    QFileDialog* m_saveDialog = nullptr;
+    TFileDialogSetup m_openSetup;
+    TFileDialogSetup m_saveSetup;
     QMenuBar* m_menuBar = nullptr;
     QToolBar* m_toolBar = nullptr;
     QStatusBar* m_statusBar = nullptr;

@@ -360,6 +360,77 @@ TEST_F(IniPad, OpenDialogStartsAtTheFileBeingEdited) {
     EXPECT_TRUE(QFile::exists(tempDir() + "/copy.ini"));
 }
 
+TEST_F(IniPad, DialogsAreMadeOnFirstUseWithTheSetupTheyWouldHaveHad) {
+    TIniPadForm form;
+    EXPECT_TRUE(form.findChildren<QFileDialog*>().isEmpty()) << "no file dialog at start-up";
+    EXPECT_TRUE(form.findChildren<TFindDialog*>().isEmpty()) << "no search dialog at start-up";
+
+    // Set up before the dialogs exist: they start where a dialog made at once would have.
+    form.setFileName(m_path);
+    form.FileOpen1BeforeExecute();
+    form.FileSaveAs1BeforeExecute();
+    EXPECT_EQ(form.OpenDialog1()->directory().absolutePath(), tempDir());
+    EXPECT_EQ(form.SaveDialog1()->directory().absolutePath(), tempDir());
+    EXPECT_EQ(form.SaveDialog1()->selectedFiles().value(0), m_path);
+    form.OpenDialog1();
+    EXPECT_EQ(form.findChildren<QFileDialog*>().size(), 2) << "each made once";
+
+    // Find with no replace dialog yet takes no text from it, and makes only itself.
+    form.show();
+    form.SearchFindExecute();
+    EXPECT_EQ(form.findChildren<TFindDialog*>().size(), 1);
+    EXPECT_EQ(form.FindDialog1()->FindText(), "");
+}
+
+// The search dialogs' options as the text area sees them.
+struct TDialogOptionsCase {
+    const char* name;
+    bool replaceDialog;
+    bool down, matchCase, wholeWord;
+    int button; // 0 Find Next, 1 Replace, 2 Replace All
+    const char* expectedText;
+    const char* expectedSelection;
+};
+
+class IniPadDialogOptions : public IniPad,
+                            public ::testing::WithParamInterface<TDialogOptionsCase> {};
+
+TEST_P(IniPadDialogOptions, BecomeSearchOptions) {
+    const TDialogOptionsCase& c = GetParam();
+    TIniPadForm form;
+    TIniEdit* ed = form.SynEdit1();
+    ed->setText("Ax ax AXe ax");
+    ed->setCursorPosition(0, 3);
+    TFindDialog* d = c.replaceDialog ? form.ReplaceDialog1() : form.FindDialog1();
+    d->SetFindText("ax");
+    d->SetReplaceText("Q");
+    d->SetDown(c.down);
+    d->SetMatchCase(c.matchCase);
+    d->SetWholeWord(c.wholeWord);
+    if (!c.replaceDialog)
+        form.FindDialog1Find();
+    else if (c.button == 0)
+        form.ReplaceDialog1Find();
+    else
+        form.ReplaceDialog1Replace(c.button == 2);
+    EXPECT_EQ(ed->text(), c.expectedText);
+    EXPECT_EQ(ed->selectedText(), c.expectedSelection);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, IniPadDialogOptions, ::testing::Values(
+    TDialogOptionsCase{"find_down", false, true, false, false, 0, "Ax ax AXe ax", "ax"},
+    TDialogOptionsCase{"find_up_any_case", false, false, false, false, 0, "Ax ax AXe ax", "Ax"},
+    TDialogOptionsCase{"find_up_match_case_finds_nothing", false, false, true, false, 0,
+                       "Ax ax AXe ax", ""},
+    TDialogOptionsCase{"replace_dialog_find_next", true, true, false, false, 0, "Ax ax AXe ax", "ax"},
+    TDialogOptionsCase{"replace_next", true, true, false, false, 1, "Ax Q AXe ax", ""},
+    TDialogOptionsCase{"replace_all_whole_words", true, true, false, true, 2, "Ax Q AXe Q", ""},
+    TDialogOptionsCase{"replace_all_parts_of_words", true, true, false, false, 2, "Ax Q Qe Q", ""},
+    TDialogOptionsCase{"replace_all_match_case", true, true, true, false, 2, "Ax Q AXe Q", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
 TEST_F(IniPad, NewKeepsFileNameAndForgetsHistoryAndBookmarks) {
     WriteAll(m_path, "a=1\nb=2\n");
     TIniPadForm form;
