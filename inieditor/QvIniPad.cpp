@@ -52,11 +52,12 @@ TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
     setWindowTitle(QStringLiteral("INI File Editor"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
                                    style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
-    resize(503, 334);
     move(294, 205);
 
     BuildActions();
     BuildLayout();
+    // 503 x 334 is the client area below the menu bar, which this window carries inside itself.
+    resize(503, 334 + m_menuBar->sizeHint().height());
 
     connect(m_edit, &TIniEdit::FilesDropped, this, &TIniPadForm::SynEdit1DropFiles);
     connect(m_edit, &QsciScintilla::marginClicked, this,

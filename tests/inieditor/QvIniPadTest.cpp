@@ -305,6 +305,13 @@ TEST_F(IniPad, ModalShowingEndsWithOkWhateverCloseIt) {
 
 TEST_F(IniPad, PlacementStoredAtCloseAndRestoredAtCreation) {
     {
+        // Without a stored placement: the area below the menu bar is 503 x 334.
+        TIniPadForm form;
+        const int menu = form.findChild<QMenuBar*>()->sizeHint().height();
+        EXPECT_GT(menu, 0);
+        EXPECT_EQ(form.size(), QSize(503, 334 + menu));
+    }
+    {
         TIniPadForm form;
         form.show();
         form.resize(611, 422);
@@ -908,6 +915,13 @@ TEST_F(IniPad, PrintsTheTextToAPdfFile) {
     ASSERT_TRUE(m.hasMatch()) << boxes.left(2000).toStdString();
     EXPECT_NEAR(m.captured(1).toDouble(), 70.9, 2.0);
     EXPECT_NEAR(m.captured(2).toDouble(), 70.9, 6.0);
+    // Long lines wrap at the right margin (15 mm): the body ends at 195 mm, 552.8 pt.
+    double right = 0;
+    const QRegularExpression xMax("<word [^>]*xMax=\"([0-9.]+)\"");
+    for (auto it = xMax.globalMatch(boxes); it.hasNext();)
+        right = std::max(right, it.next().captured(1).toDouble());
+    EXPECT_LE(right, 552.8 + 1.0);
+    EXPECT_GT(right, 552.8 - 45.0) << "wrapped well before the margin";
     EXPECT_EQ(form.SynEdit1()->marginWidth(0) > 0, true); // restored after printing
 
     // Styles without colours: the comment is set in an italic face, and the page holds no
