@@ -686,6 +686,12 @@ TEST_F(IniPad, WindowKeysWorkFromTheTextArea) {
     EXPECT_EQ(ReadAll(m_path), "a=1\nxb=2\n");
     QTest::keyClick(ed, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(form.FindDialog1()->isVisible());
+    // Escape belongs to the text area (it cancels a selection); it does not close the window.
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ed->setFocus();
+    QTest::keyClick(ed, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(IniPad, SaveWithoutANameAsksForOneAndCancelKeepsTheWindowOpen) {
