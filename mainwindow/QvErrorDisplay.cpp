@@ -10,7 +10,11 @@ namespace qv {
 
 namespace {
 void ShowInBox(const QString& message) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
+    // Messages quote what was typed or read from a file: shown as written, never as markup.
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 } // namespace
 

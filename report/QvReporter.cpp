@@ -427,7 +427,11 @@ void TReportForm::ButtonPrintClick() {
             PrintReport(Printer());
     } catch (const EReportPrintError& e) {
         SetStatus(QStringLiteral("Ready"));
-        QMessageBox::critical(this, ApplicationTitle(), QString::fromStdString(e.what()));
+        // The message names a printer or a file: shown as written, never as markup.
+        QMessageBox box(QMessageBox::Critical, ApplicationTitle(), QString::fromStdString(e.what()),
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
         return;
     }
     SetStatus(QStringLiteral("Ready"));

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -477,6 +478,23 @@ TEST_F(AmpwiseFormTest, FailedCalculationLeavesStatusResultsAndReport) {
         EXPECT_EQ(report->PlainText().section("\r\n", 11), before.section("\r\n", 11)) << r.name;
         form->edLength->SetValue(40);
     }
+}
+
+TEST_F(AmpwiseFormTest, ErrorBoxShowsTheMessageAsWritten) {
+    ErrorDisplay = savedDisplay; // the program's own box
+    auto form = Start();
+    form->edLength->setText("<b>5</b>");
+    QString shown;
+    onNextModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        shown = box->text();
+        box->close();
+    });
+    QTest::mouseClick(form->CalcButton, Qt::LeftButton);
+    EXPECT_EQ(shown, "'<b>5</b>' is not a valid floating point value");
 }
 
 TEST_F(AmpwiseFormTest, ACommandCommitsTheFieldBeingTyped) {

@@ -440,16 +440,18 @@ TEST_F(ReportFormTest, MarginsGrowWithTheReportFontAndTabsKeepTheirPoints) {
 TEST_F(ReportFormTest, FailedPrintIsReportedToTheUser) {
     auto form = NewForm();
     form->AddLine("x");
-    PdfPrinter(form->Printer(), tempDir() + "/no/such/folder/report.pdf");
+    // A name that looks like markup is shown as it is.
+    PdfPrinter(form->Printer(), tempDir() + "/no/such/<b>folder</b>/report.pdf");
     QString message;
     onNextModal([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         message = box->text();
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
         box->close();
     });
     form->ButtonPrintClick();
-    EXPECT_TRUE(message.contains("no/such/folder/report.pdf")) << message.toStdString();
+    EXPECT_TRUE(message.contains("no/such/<b>folder</b>/report.pdf")) << message.toStdString();
     EXPECT_EQ(form->StatusText(), "Ready");
 }
 
