@@ -27,12 +27,12 @@ namespace qv {
 
 namespace {
 
-// The application's plain information box. CR and CR LF break lines as they would on the
-// maker's other platform.
+// The application's plain message box: its title, the text, one OK button and no icon. CR and
+// CR LF break lines as they would on the maker's other platform.
 void ShowInformation(QWidget* parent, QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent);
     box.exec();
 }
