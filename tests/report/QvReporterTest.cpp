@@ -96,10 +96,16 @@ QList<QRectF> WordBoxes(const QString& pdf) {
 }
 
 // A family the font dialog lists (it offers installed families only, not aliases).
+// A monospaced family that has an italic face, so a chosen italic font stays italic whatever
+// fonts the machine has.
 QString MonoFamily() {
-    for (const QString& f : QFontDatabase::families())
-        if (f.contains("Mono"))
-            return f;
+    for (const QString& f : QFontDatabase::families()) {
+        if (!f.contains("Mono"))
+            continue;
+        for (const QString& style : QFontDatabase::styles(f))
+            if (style.contains("Italic") || style.contains("Oblique"))
+                return f;
+    }
     return QFontDatabase::families().value(0);
 }
 
