@@ -1,6 +1,7 @@
 // The INI text engine: a line scanner over the file's bytes, the edits that splice one line in or
 // out, and the atomic file replacement. The rules are listed in QvIniText.h.
 #include "settings/QvIniText.h"
+#include "settings/QvAtomicFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -372,20 +373,6 @@ LoadResult Load(const std::string& path, std::string& text) {
     return LoadResult::Loaded;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // The file a write lands in: a symbolic link is followed, so the link itself survives.
 std::string WriteTarget(const std::string& path) {
     struct stat st {};
@@ -416,39 +403,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !Writable(target, st))
         return false;
-
-    // The temporary file lies beside the target, so that the rename stays on one file system.
-    const std::size_t slash = target.rfind('/');
-    const std::size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
-    const std::string folder = target.substr(0, baseAt);
-    const std::string base = target.substr(baseAt);
-
-    static unsigned counter = 0;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder;
-        temp.append(".").append(base).append(".tmp");
-        temp.append(std::to_string(::getpid())).append("_").append(std::to_string(++counter));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-
-    bool ok = true;
-    if (exists) {
-        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-        if (ok && ::geteuid() == 0)
-            (void)!::fchown(fd, st.st_uid, st.st_gid);
-    }
-    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    return ReplaceFileAtomically(target, text, DefaultFileMode());
 }
 
 } // namespace initext

@@ -1,5 +1,6 @@
 // REGEDIT4 text: parsing, writing, and the locked, atomic commit of the per-user store file.
 #include "settings/QvRegFile.h"
+#include "settings/QvAtomicFile.h"
 #include "settings/QvSysUtils.h"
 
 #include <algorithm>
@@ -300,54 +301,8 @@ TReadResult ReadWholeFile(const std::string& path, std::string& out) {
     return TReadResult::Ok;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::string ErrnoText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
-}
-
-// Replaces the file atomically: a reader sees the old or the new file, never a part.
-bool WriteFileAtomic(const std::string& path, const std::string& text, std::string* error) {
-    std::string tmpl = path + ".tmp-XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) {
-        if (error)
-            *error = ErrnoText("cannot create a temporary file beside", path);
-        return false;
-    }
-    struct stat st {};
-    mode_t mode = (stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0600;
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
-    if (close(fd) != 0)
-        ok = false;
-    if (ok && rename(name.data(), path.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        if (error)
-            *error = ErrnoText("cannot write", path);
-        unlink(name.data());
-        return false;
-    }
-    // The rename itself must reach the disk too, or a crash could bring the old file back.
-    int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return true;
 }
 
 // The advisory lock every writer of the store takes; released when the object dies.
@@ -732,7 +687,7 @@ bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocum
         return false;
     }
     change(fresh);
-    if (!WriteFileAtomic(path, SerializeReg(fresh), error))
+    if (!ReplaceFileAtomically(path, SerializeReg(fresh), 0600, error))
         return false;
     doc = std::move(fresh);
     return true;
