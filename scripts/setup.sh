@@ -9,7 +9,7 @@ packages=(
   libqscintilla2-qt6-dev
   fonts-liberation fonts-dejavu-core locales-all
   xdg-utils
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
   poppler-utils xvfb xauth x11-utils openbox xdotool wmctrl xclip
   desktop-file-utils appstream dpkg-dev file
 )

@@ -93,7 +93,8 @@ bool ParseHexList(std::string_view first, const std::function<bool(std::string_v
                 reason = "bad hexadecimal byte";
                 return false;
             }
-            out.push_back(static_cast<std::uint8_t>(HexDigitValue(rest[0]) * 16 + HexDigitValue(rest[1])));
+            out.push_back(
+                static_cast<std::uint8_t>(HexDigitValue(rest[0]) * 16 + HexDigitValue(rest[1])));
             i += 2;
             rest = Trim(line.substr(i));
             i = line.size() - rest.size();

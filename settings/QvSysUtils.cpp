@@ -12,7 +12,9 @@ namespace qv {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && IsBlank(s.front()))
@@ -22,7 +24,9 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Checks the shape from_chars would otherwise be lenient or strict about in other ways
 // (it rejects a leading "+", accepts "inf" and "nan").
@@ -239,6 +243,8 @@ std::string FloatToStr(double value) {
     return out;
 }
 
-void FixNumberSeparators() { std::setlocale(LC_NUMERIC, "C"); }
+void FixNumberSeparators() {
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 } // namespace qv

@@ -16,13 +16,12 @@ TEST(StrToFloat, AcceptsDecimalTextOnly) {
         double value;
     };
     const Row rows[] = {
-        {"5.5", true, 5.5},       {" 5.5 ", true, 5.5},   {"+2", true, 2},
-        {"-0.25", true, -0.25},   {".5", true, 0.5},      {"1.", true, 1},
-        {"1E3", true, 1000},      {"1e-3", true, 0.001},  {"2E+2", true, 200},
-        {"5,5", false, 0},        {"", false, 0},         {"-", false, 0},
-        {"1E", false, 0},         {"abc", false, 0},      {"1.2.3", false, 0},
-        {"inf", false, 0},        {"nan", false, 0},      {"1E400", false, 0},
-        {"0x10", false, 0},       {"1e-400", true, 0},    {"12 apples", false, 0},
+        {"5.5", true, 5.5},      {" 5.5 ", true, 5.5}, {"+2", true, 2},     {"-0.25", true, -0.25},
+        {".5", true, 0.5},       {"1.", true, 1},      {"1E3", true, 1000}, {"1e-3", true, 0.001},
+        {"2E+2", true, 200},     {"5,5", false, 0},    {"", false, 0},      {"-", false, 0},
+        {"1E", false, 0},        {"abc", false, 0},    {"1.2.3", false, 0}, {"inf", false, 0},
+        {"nan", false, 0},       {"1E400", false, 0},  {"0x10", false, 0},  {"1e-400", true, 0},
+        {"12 apples", false, 0},
     };
     for (const Row& r : rows) {
         double v = -99;
@@ -49,13 +48,26 @@ TEST(StrToInt, DecimalAndHexForms) {
         std::int32_t value;
     };
     const Row rows[] = {
-        {"26", true, 26},          {"$1A", true, 26},         {"x1A", true, 26},
-        {"X1a", true, 26},         {"0x1A", true, 26},        {"0X1a", true, 26},
-        {"  -7", true, -7},        {"+7", true, 7},           {"$FFFFFFFF", true, -1},
-        {"2147483647", true, INT32_MAX}, {"-2147483648", true, INT32_MIN},
-        {"2147483648", false, 0},  {"4294967296", false, 0},  {"", false, 0},
-        {"0x", false, 0},          {"1A", false, 0},          {"12 apples", false, 0},
-        {"$123456789", false, 0},  {"7 ", false, 0},          {"-", false, 0},
+        {"26", true, 26},
+        {"$1A", true, 26},
+        {"x1A", true, 26},
+        {"X1a", true, 26},
+        {"0x1A", true, 26},
+        {"0X1a", true, 26},
+        {"  -7", true, -7},
+        {"+7", true, 7},
+        {"$FFFFFFFF", true, -1},
+        {"2147483647", true, INT32_MAX},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"4294967296", false, 0},
+        {"", false, 0},
+        {"0x", false, 0},
+        {"1A", false, 0},
+        {"12 apples", false, 0},
+        {"$123456789", false, 0},
+        {"7 ", false, 0},
+        {"-", false, 0},
     };
     for (const Row& r : rows) {
         std::int32_t v = -99;
@@ -86,10 +98,19 @@ TEST(FloatToStr, ShortestGeneralForm) {
         const char* text;
     };
     const Row rows[] = {
-        {5.5, "5.5"},          {0, "0"},          {-2.5, "-2.5"},      {0.0001, "0.0001"},
-        {0.00001, "1E-5"},     {1e15, "1E15"},    {123456789012345.0, "123456789012345"},
-        {0.1 + 0.2, "0.3"},    {1.0 / 3, "0.333333333333333"}, {100, "100"},
-        {1.5e-10, "1.5E-10"},  {-1e20, "-1E20"},  {0.692820323028, "0.692820323028"},
+        {5.5, "5.5"},
+        {0, "0"},
+        {-2.5, "-2.5"},
+        {0.0001, "0.0001"},
+        {0.00001, "1E-5"},
+        {1e15, "1E15"},
+        {123456789012345.0, "123456789012345"},
+        {0.1 + 0.2, "0.3"},
+        {1.0 / 3, "0.333333333333333"},
+        {100, "100"},
+        {1.5e-10, "1.5E-10"},
+        {-1e20, "-1E20"},
+        {0.692820323028, "0.692820323028"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(FloatToStr(r.value), r.text) << r.value;

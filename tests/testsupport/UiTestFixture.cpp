@@ -28,8 +28,8 @@ void UiTestFixture::SetUp() {
         }
         // Two seconds of an unexpected modal window: fail and close it so the test can end.
         if (++m_modalTicks > 40) {
-            ADD_FAILURE() << "unexpected modal window: " << modal->metaObject()->className() << " \""
-                          << modal->windowTitle().toStdString() << "\"";
+            ADD_FAILURE() << "unexpected modal window: " << modal->metaObject()->className()
+                          << " \"" << modal->windowTitle().toStdString() << "\"";
             modal->close();
             m_modalTicks = 0;
         }
@@ -37,7 +37,9 @@ void UiTestFixture::SetUp() {
     m_watchdog.start();
 }
 
-void UiTestFixture::TearDown() { m_watchdog.stop(); }
+void UiTestFixture::TearDown() {
+    m_watchdog.stop();
+}
 
 void UiTestFixture::onNextModal(std::function<void(QWidget*)> answer) {
     m_answer = std::move(answer);
