@@ -19,7 +19,7 @@ namespace qv {
 
 namespace {
 
-const char* const ByLineText = "Written by Tamsin Verlaine for Brannoworks";
+const char* const ByLineText = "Written by the Brannoworks engineering team";
 const char* const CopyrightText = "Copyright \u00A9 2026 Brannoworks. All rights reserved.";
 
 // A band whose only mark is a sunken line along its top edge.
