@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 # Layout is clang-format's business, so no review time goes on it.
-git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+find . \( -name 'build*' -o -name '.git' \) -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
 
 jobs=$(nproc)
 preset=default
