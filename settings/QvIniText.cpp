@@ -181,10 +181,9 @@ bool EndsWithLineEnd(std::string_view text) {
     return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
-} // namespace
-
-std::optional<std::string> FindValue(std::string_view text, std::string_view section,
-                                     std::string_view key) {
+// The line of the first matching key in the first matching section (the first of duplicates wins).
+std::optional<Line> FindKeyLine(std::string_view text, std::string_view section,
+                                std::string_view key) {
     section = Trim(section);
     key = Trim(key);
     LineScanner scan(text);
@@ -196,9 +195,18 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
                 return std::nullopt;
             inSection = SameName(line.name, section);
         } else if (inSection && line.kind == Kind::Key && SameName(line.name, key)) {
-            return std::string(ValueOf(text, line));
+            return line;
         }
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> FindValue(std::string_view text, std::string_view section,
+                                     std::string_view key) {
+    if (std::optional<Line> line = FindKeyLine(text, section, key))
+        return std::string(ValueOf(text, *line));
     return std::nullopt;
 }
 
@@ -295,21 +303,8 @@ bool SetValue(std::string& text, std::string_view section, std::string_view key,
 }
 
 bool DeleteKey(std::string& text, std::string_view section, std::string_view key) {
-    section = Trim(section);
-    key = Trim(key);
-    LineScanner scan(text);
-    Line line;
-    bool inSection = false;
-    while (scan.Next(line)) {
-        if (line.kind == Kind::Header) {
-            if (inSection)
-                return true;
-            inSection = SameName(line.name, section);
-        } else if (inSection && line.kind == Kind::Key && SameName(line.name, key)) {
-            text.erase(line.begin, line.next - line.begin);
-            return true;
-        }
-    }
+    if (std::optional<Line> line = FindKeyLine(text, section, key))
+        text.erase(line->begin, line->next - line->begin);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "settings/QvApplicationPath.h"
 #include "settings/QvSysUtils.h"
+#include "tests/settings/TempFolder.h"
 #include "units/QvConv.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +26,12 @@ const std::vector<double> kDefaultSizes = {0.4, 0.5, 0.75, 1,   1.5, 2.5, 4,  6,
 class EngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/ampwise-core-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ASSERT_FALSE(folder_.Path().empty());
+        dir_ = folder_.Path();
         SharedDataPath = dir_ + "/";
         MaxVoltDrop = 5.5;
     }
     void TearDown() override {
-        std::system(("rm -rf '" + dir_ + "'").c_str());
         SharedDataPath.clear();
         MaxVoltDrop = 5.5;
     }
@@ -44,6 +43,7 @@ class EngineTest : public ::testing::Test {
         engine.SetMaterial(0);
     }
 
+    test::TempFolder folder_;
     std::string dir_;
 };
 

@@ -1,6 +1,7 @@
 // The INI store on real files: typed reads and writes, read limits, write failures, and files
 // that are damaged or odd, which must read as defaults and never be changed by reading.
 #include "settings/QvIniFiles.h"
+#include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,10 @@ namespace {
 class IniFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/ampwise-ini-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ASSERT_FALSE(folder_.Path().empty());
+        dir_ = folder_.Path();
         path_ = dir_ + "/test.ini";
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
     void Put(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
     std::string Get() const {
@@ -33,6 +32,7 @@ class IniFileTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
+    test::TempFolder folder_;
     std::string dir_, path_;
 };
 
