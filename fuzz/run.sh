@@ -14,8 +14,8 @@ flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-r
 
 for target in clean_number double_list format initext regfile; do
   sources=("${number_sources[@]}")
-  [ "$target" = regfile ] && sources=(settings/QvRegFile.cpp settings/QvSysUtils.cpp settings/QvAtomicFile.cpp)
-  [ "$target" = initext ] && sources=(settings/QvIniText.cpp settings/QvAtomicFile.cpp)
+  [ "$target" = regfile ] && sources=(settings/QvRegText.cpp settings/QvRegFile.cpp settings/QvSysUtils.cpp settings/QvFileUtils.cpp)
+  [ "$target" = initext ] && sources=(settings/QvIniText.cpp settings/QvFileUtils.cpp)
   clang++ "${flags[@]}" "fuzz/fuzz_${target}.cpp" "${sources[@]}" -o "$out/fuzz_${target}"
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"

@@ -390,6 +390,7 @@ void TAmpwiseForm::LoadSettings() {
 
 void TAmpwiseForm::SaveSettings() {
     TRegistryIniFile reg(m_registryKey.toStdString());
+    reg.BeginUpdate(); // one commit for all eight inputs
     reg.WriteInt(kSection, "Material", edMaterial->currentIndex());
     reg.WriteInt(kSection, "LoadType", edLoadType->currentIndex());
     reg.WriteInt(kSection, "Phase", edPhase->currentIndex());
@@ -401,6 +402,7 @@ void TAmpwiseForm::SaveSettings() {
     reg.WriteInt(kSection, "PowerUnits", edPower->unitsValue());
     reg.WriteInt(kSection, "LengthUnits", edLength->unitsValue());
     reg.WriteInt(kSection, "AreaUnits", edXArea->unitsValue());
+    reg.EndUpdate();
 }
 
 void TAmpwiseForm::ReadMaxVoltDrop() {

@@ -494,12 +494,15 @@ void TReportForm::FormActivate() {
 }
 
 void TReportForm::FormDeactivate() {
-    SaveFormPlacement(this);
+    // One commit for the whole window: each commit flushes the file to disk.
     TRegistryIniFile reg(AppRegistryKey());
+    reg.BeginUpdate();
+    SaveFormPlacement(this, reg);
     reg.WriteInt(Section, "FontSize", FontPointSize());
     reg.WriteInt(Section, "FontColor", static_cast<std::int32_t>(m_fontColor));
     reg.WriteInt(Section, "FontCharSet", m_fontCharSet);
     reg.WriteText(Section, "FontName", m_font.family().toStdString());
+    reg.EndUpdate();
 }
 
 void TReportForm::FormResize() {

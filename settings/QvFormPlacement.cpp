@@ -80,6 +80,13 @@ void SaveFormPlacement(QWidget* window) {
     if (!window)
         return;
     TRegistryIniFile store(AppRegistryKey());
+    SaveFormPlacement(window, store);
+}
+
+void SaveFormPlacement(QWidget* window, TRegistryIniFile& store) {
+    if (!window)
+        return;
+    store.BeginUpdate();
     const std::string section = window->objectName().toStdString();
     store.WriteInt(section, "Left", window->x());
     store.WriteInt(section, "Top", window->y());
@@ -87,6 +94,7 @@ void SaveFormPlacement(QWidget* window) {
     store.WriteInt(section, "Height", window->height());
     store.WriteFlag(section, "Visible", window->isVisible());
     store.WriteInt(section, "WinState", StateCode(window));
+    store.EndUpdate();
 }
 
 } // namespace qv

@@ -6,11 +6,15 @@ class QWidget;
 
 namespace qv {
 
+class TRegistryIniFile;
+
 // Applies the saved placement; values that were never saved keep the window's current ones.
 // The position is kept on the primary screen. ERegistryException reaches the caller.
 void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize);
 // Writes "Left", "Top", "Width", "Height", "Visible" and "WinState" (0 normal, 1 minimized,
-// 2 maximized).
+// 2 maximized), in one commit of the store.
 void SaveFormPlacement(QWidget* window);
+// The same into a store the caller holds, so that other values can join the same commit.
+void SaveFormPlacement(QWidget* window, TRegistryIniFile& store);
 
 } // namespace qv

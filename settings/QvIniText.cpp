@@ -1,7 +1,7 @@
 // The INI text engine: a line scanner over the file's bytes, the edits that splice one line in or
 // out, and the atomic file replacement. The rules are listed in QvIniText.h.
 #include "settings/QvIniText.h"
-#include "settings/QvAtomicFile.h"
+#include "settings/QvFileUtils.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -331,74 +331,18 @@ bool DeleteSection(std::string& text, std::string_view section) {
     return true;
 }
 
-namespace {
-
-enum class LoadResult { Missing, Loaded, Failed };
-
-LoadResult Load(const std::string& path, std::string& text) {
-    text.clear();
-    // O_NONBLOCK: a FIFO at the path must not hang the program; it is refused below.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? LoadResult::Missing : LoadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return LoadResult::Failed;
-    }
-    text.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    for (;;) {
-        if (got == text.size())
-            text.resize(got + 65536 > text.size() * 2 ? got + 65536 : text.size() * 2);
-        ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            text.clear();
-            return LoadResult::Failed;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    text.resize(got);
-    return LoadResult::Loaded;
-}
-
-// The file a write lands in: a symbolic link is followed, so the link itself survives.
-std::string WriteTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string out(real);
-            std::free(real);
-            return out;
-        }
-    }
-    return path;
-}
-
-// Read-only counts even for the superuser, who could otherwise replace any file.
-bool Writable(const std::string& target, const struct stat& st) {
-    return S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
-}
-
-} // namespace
-
 bool ReadFile(const std::string& path, std::string& text) {
-    return Load(path, text) == LoadResult::Loaded;
+    return ReadWholeFile(path, text) == TReadResult::Ok;
 }
 
 bool ReplaceFile(const std::string& path, const std::string& text) {
     const std::string target = WriteTarget(path);
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !Writable(target, st))
+    if (exists && !IsWritableFile(target, st))
         return false;
-    return ReplaceFileAtomically(target, text, DefaultFileMode());
+    // 0666 less the umask: the mode any other program would give a new file here.
+    return ReplaceFileAtomically(target, text, 0666);
 }
 
 } // namespace initext
@@ -408,18 +352,18 @@ namespace {
 // Applies one edit to the file; an edit that changes nothing still needs a writable file.
 template <typename Edit> bool EditFile(const std::string& path, Edit edit, bool createMissing) {
     std::string text;
-    const initext::LoadResult loaded = initext::Load(path, text);
-    if (loaded == initext::LoadResult::Failed)
+    const TReadResult loaded = ReadWholeFile(path, text);
+    if (loaded != TReadResult::Ok && loaded != TReadResult::Missing)
         return false;
-    if (loaded == initext::LoadResult::Missing && !createMissing)
+    if (loaded == TReadResult::Missing && !createMissing)
         return true;
     std::string edited = text;
     if (!edit(edited))
         return false;
-    if (edited == text && loaded == initext::LoadResult::Loaded) {
+    if (edited == text && loaded == TReadResult::Ok) {
         struct stat st {};
-        std::string target = initext::WriteTarget(path);
-        return ::stat(target.c_str(), &st) == 0 && initext::Writable(target, st);
+        const std::string target = WriteTarget(path);
+        return ::stat(target.c_str(), &st) == 0 && IsWritableFile(target, st);
     }
     return initext::ReplaceFile(path, edited);
 }

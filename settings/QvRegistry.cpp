@@ -58,10 +58,21 @@ void ReportDamage(const std::string& report) {
 
 } // namespace
 
+using TChange = std::function<void(reg::TRegDocument&, const std::string&)>;
+
 struct TRegistryIniFile::TImpl {
     std::string File;
     std::string KeyFull; // with the root
     reg::TRegDocument Doc;
+
+    // A change waiting for EndUpdate, with what its error would name.
+    struct TPending {
+        std::string Section, Key, Path;
+        bool KeyExisted;
+        TChange Change;
+    };
+    int Deferring = 0;
+    std::vector<TPending> Pending;
 
     std::string SectionPath(const std::string& section) const {
         return reg::JoinKeyPath(KeyFull, section);
@@ -70,24 +81,51 @@ struct TRegistryIniFile::TImpl {
         return Doc.FindValue(SectionPath(section), key);
     }
 
-    // Commits one change; the error names the value, or the subkey when it didn't exist yet.
-    void Commit(const std::string& section, const std::string& key,
-                const std::function<void(reg::TRegDocument&, const std::string&)>& change) {
+    // Commits one change, or keeps it for EndUpdate. `change` must own what it uses.
+    void Commit(const std::string& section, const std::string& key, TChange change) {
         std::string path = SectionPath(section);
-        bool keyExisted = Doc.FindKey(path) != nullptr;
         if (!reg::IsStorableName(path))
             Fail("Failed to create key %s", section);
         if (!reg::IsStorableName(key))
             Fail("Failed to set data for '%s'", key);
+        TPending pending{section, key, path, Doc.FindKey(path) != nullptr, std::move(change)};
+        if (Deferring > 0) {
+            pending.Change(Doc, path); // reads see it before the commit
+            Pending.push_back(std::move(pending));
+            return;
+        }
+        std::vector<TPending> one;
+        one.push_back(std::move(pending));
+        CommitAll(one);
+    }
+
+    // One locked write for all the changes; the error names the first change's value, or its
+    // subkey when that didn't exist yet.
+    void CommitAll(const std::vector<TPending>& changes) {
+        if (changes.empty())
+            return;
         std::string damage, error;
         bool ok = reg::UpdateStoreFile(
-            File, [&](reg::TRegDocument& d) { change(d, path); }, Doc, &damage, &error);
+            File,
+            [&changes](reg::TRegDocument& d) {
+                for (const TPending& p : changes)
+                    p.Change(d, p.Path);
+            },
+            Doc, &damage, &error);
         ReportDamage(damage);
         if (!ok) {
-            if (keyExisted)
-                Fail("Failed to set data for '%s'", key);
-            Fail("Failed to create key %s", section.empty() ? KeyFull : section);
+            const TPending& first = changes.front();
+            if (first.KeyExisted)
+                Fail("Failed to set data for '%s'", first.Key);
+            Fail("Failed to create key %s", first.Section.empty() ? KeyFull : first.Section);
         }
+    }
+
+    // What BeginUpdate collected: taken out first, so a failed commit is not tried again.
+    void CommitPending() {
+        std::vector<TPending> changes;
+        changes.swap(Pending);
+        CommitAll(changes);
     }
 };
 
@@ -126,7 +164,22 @@ TRegistryIniFile::TRegistryIniFile(const std::string& keyPath)
 }
 
 TRegistryIniFile::~TRegistryIniFile() {
+    // An update left open by an exception still commits what it collected; there is nobody left
+    // to tell of a failure.
+    try {
+        m_impl->CommitPending();
+    } catch (const ERegistryException&) {
+    }
     delete m_impl;
+}
+
+void TRegistryIniFile::BeginUpdate() {
+    ++m_impl->Deferring;
+}
+
+void TRegistryIniFile::EndUpdate() {
+    if (m_impl->Deferring > 0 && --m_impl->Deferring == 0)
+        m_impl->CommitPending();
 }
 
 std::string TRegistryIniFile::ReadText(const std::string& section, const std::string& key,
@@ -143,7 +196,7 @@ std::string TRegistryIniFile::ReadText(const std::string& section, const std::st
 
 void TRegistryIniFile::WriteText(const std::string& section, const std::string& key,
                                  const std::string& value) {
-    m_impl->Commit(section, key, [&](reg::TRegDocument& d, const std::string& path) {
+    m_impl->Commit(section, key, [key, value](reg::TRegDocument& d, const std::string& path) {
         d.SetValue(path, key, reg::REG_SZ, reg::TextData(value));
     });
 }
@@ -169,7 +222,7 @@ std::int32_t TRegistryIniFile::ReadInt(const std::string& section, const std::st
 
 void TRegistryIniFile::WriteInt(const std::string& section, const std::string& key,
                                 std::int32_t value) {
-    m_impl->Commit(section, key, [&](reg::TRegDocument& d, const std::string& path) {
+    m_impl->Commit(section, key, [key, value](reg::TRegDocument& d, const std::string& path) {
         // Decided on the file as it is now, not as it was when the store was opened.
         const reg::TRegValue* old = d.FindValue(path, key);
         if (old && old->Kind == reg::REG_SZ)
@@ -205,7 +258,7 @@ double TRegistryIniFile::ReadReal(const std::string& section, const std::string&
 }
 
 void TRegistryIniFile::WriteReal(const std::string& section, const std::string& key, double value) {
-    m_impl->Commit(section, key, [&](reg::TRegDocument& d, const std::string& path) {
+    m_impl->Commit(section, key, [key, value](reg::TRegDocument& d, const std::string& path) {
         d.SetValue(path, key, reg::REG_BINARY, reg::DoubleData(value));
     });
 }
@@ -221,7 +274,7 @@ bool TRegistryIniFile::ValueExists(const std::string& section, const std::string
 void TRegistryIniFile::DeleteKey(const std::string& section, const std::string& key) {
     if (!ValueExists(section, key))
         return;
-    m_impl->Commit(section, key, [&](reg::TRegDocument& d, const std::string& path) {
+    m_impl->Commit(section, key, [key](reg::TRegDocument& d, const std::string& path) {
         d.DeleteValue(path, key);
     });
 }
@@ -230,7 +283,7 @@ void TRegistryIniFile::EraseSection(const std::string& section) {
     if (!SectionExists(section))
         return;
     m_impl->Commit(section, "",
-                   [&](reg::TRegDocument& d, const std::string& path) { d.DeleteKey(path); });
+                   [](reg::TRegDocument& d, const std::string& path) { d.DeleteKey(path); });
 }
 
 std::string TakeRegistryDamageReport() {

@@ -54,6 +54,13 @@ class TRegistryIniFile {
     double ReadReal(const std::string& section, const std::string& key, double def);
     void WriteReal(const std::string& section, const std::string& key, double value);
 
+    // Writes (and deletes) made between BeginUpdate and the matching EndUpdate are committed
+    // together in one locked write of the file, so saving a window's state costs one commit;
+    // reads see them at once. EndUpdate raises the error the first of them would have raised on
+    // its own. Pairs may nest; the outermost EndUpdate commits.
+    void BeginUpdate();
+    void EndUpdate();
+
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;
     void DeleteKey(const std::string& section, const std::string& key);

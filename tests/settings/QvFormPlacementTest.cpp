@@ -2,7 +2,9 @@
 // clamp, window states, and windows that were never saved.
 #include "settings/QvFormPlacement.h"
 
+#include "settings/QvFileUtils.h"
 #include "settings/QvRegistry.h"
+#include "tests/settings/TempFolder.h"
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QGuiApplication>
@@ -70,7 +72,10 @@ TEST_F(FormPlacement, SavedPlacementIsRestored) {
     window.move(50, 60);
     window.resize(320, 240);
     window.show();
+    { TRegistryIniFile keyMade(AppRegistryKey()); } // the key exists before counting
+    test::CommitCounter commits(FolderOf(UserRegistryPath()), "user.reg");
     SaveFormPlacement(&window);
+    EXPECT_EQ(commits.Take(), 1); // six values, one flush of the file
 
     TRegistryIniFile store(AppRegistryKey());
     EXPECT_EQ(store.ReadInt("ReportForm", "Left", -1), 50);

@@ -13,7 +13,16 @@
 #include <iterator>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+// Every change of the process umask is counted: a write must never make one, since another
+// thread creating a file at that moment would get the wrong mode.
+int g_umaskChanges = 0;
+extern "C" mode_t umask(mode_t mask) {
+    ++g_umaskChanges;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace qv {
 namespace {
@@ -252,6 +261,21 @@ TEST_F(IniFileTest, WriteKeepsModeAndLinkAndLeavesNoTemporaryFile) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(Get(), "[A]\nk=2\n");
     EXPECT_EQ(std::system(("test $(ls -A '" + dir_ + "' | wc -l) -eq 2").c_str()), 0);
+}
+
+TEST_F(IniFileTest, ANewFileGetsTheUmaskModeWithoutTouchingTheUmask) {
+    const mode_t saved = static_cast<mode_t>(::syscall(SYS_umask, 022));
+    for (const mode_t mask : {022, 077, 002}) {
+        ::syscall(SYS_umask, mask);
+        const std::string path = dir_ + "/new" + std::to_string(mask) + ".ini";
+        g_umaskChanges = 0;
+        TIniFile(path).WriteText("A", "k", "1");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask) << "umask " << mask;
+        EXPECT_EQ(g_umaskChanges, 0) << "umask " << mask;
+    }
+    ::syscall(SYS_umask, saved);
 }
 
 TEST_F(IniFileTest, RelativePathWritesInTheWorkingFolder) {

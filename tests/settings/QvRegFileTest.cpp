@@ -187,5 +187,25 @@ TEST(RegFileDocument, KeyPathsAreTidied) {
     EXPECT_EQ(JoinKeyPath("A", ""), "A");
 }
 
+TEST(RegFileDocument, KeysAreFoundWithoutRegardToCaseAfterAddsAndDeletes) {
+    TRegDocument doc;
+    for (int i = 0; i < 50; ++i)
+        doc.SetValue("R\\K" + std::to_string(i), "v", REG_DWORD, DWordData(1));
+    doc.AddKey("R\\K7\\Sub");
+    ASSERT_TRUE(doc.DeleteKey("r\\k7"));
+    EXPECT_EQ(doc.FindKey("R\\K7"), nullptr);
+    EXPECT_EQ(doc.FindKey("R\\K7\\Sub"), nullptr);
+    ASSERT_NE(doc.FindKey("r\\k8"), nullptr);
+    EXPECT_EQ(doc.FindKey("r\\k8")->Path, "R\\K8");
+    EXPECT_EQ(&doc.AddKey("R\\k49"), doc.FindKey("R\\K49")); // found, not added again
+    doc.AddKey("R\\K7");
+    EXPECT_EQ(doc.Keys.back().Path, "R\\K7");
+    EXPECT_EQ(doc.Keys.size(), 50u);
+    const TRegDocument copy = doc;
+    EXPECT_NE(copy.FindValue("R\\K3", "V"), nullptr);
+    doc.Clear();
+    EXPECT_EQ(doc.FindKey("R\\K3"), nullptr);
+}
+
 } // namespace
 } // namespace qv::reg

@@ -11,9 +11,14 @@
 
 #include <clocale>
 #include <csignal>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qv {
@@ -98,6 +103,33 @@ std::string ErrorOf(const std::function<void()>& f) {
         return e.what();
     }
     return "(no error)";
+}
+
+// Runs `body` in a child process: false when it answers false, throws, or is still running after
+// `seconds` (so a hang fails the test instead of stopping the run).
+bool FinishesInChild(int seconds, const std::function<bool()>& body) {
+    pid_t pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        bool ok = false;
+        try {
+            ok = body();
+        } catch (...) {
+        }
+        _exit(ok ? 0 : 1);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST_F(RegistryStore, WritesStoreEachKindAsTheRegistryWould) {
@@ -407,6 +439,116 @@ TEST_F(RegistryStore, AWriterKilledMidWriteLeavesEveryCommittedValue) {
     for (const auto& e : std::filesystem::directory_iterator(Home().Path() + "/Brannoworks"))
         EXPECT_FALSE(e.path().filename().string().starts_with("user.reg.tmp-"))
             << "a killed writer's temporary file stays behind: " << e.path();
+}
+
+TEST_F(RegistryStore, AStoreThatIsNoRegularFileGivesDefaultsOneReportAndIsNeverWritten) {
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        bool (*still)(const std::filesystem::path&);
+    } rows[] = {
+        {"a FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         [](const std::filesystem::path& p) { return std::filesystem::is_fifo(p); }},
+        {"a folder", [](const std::string& p) { std::filesystem::create_directories(p); },
+         [](const std::filesystem::path& p) { return std::filesystem::is_directory(p); }},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(Home().Path() + "/Brannoworks");
+        std::filesystem::create_directories(Home().Path() + "/Brannoworks");
+        row.make(StoreFile());
+        EXPECT_TRUE(FinishesInChild(20, [] {
+            TRegistryIniFile store(kApp);
+            const bool defaults = store.ReadInt("Settings", "Left", 3) == 3;
+            const std::string report = TakeRegistryDamageReport();
+            TRegistryIniFile again(kApp);
+            const bool once = TakeRegistryDamageReport().empty();
+            const bool refused = ErrorOf([&] { store.WriteInt("Settings", "Left", 1); }) ==
+                                 "Failed to create key Settings";
+            return defaults && once && refused &&
+                   report.find("not a regular file") != std::string::npos;
+        })) << row.what;
+        EXPECT_TRUE(row.still(StoreFile())) << row.what;
+        EXPECT_TRUE(SetAsideFiles().empty()) << row.what;
+    }
+}
+
+TEST_F(RegistryStore, AStuckLockHolderFailsTheWriteAndKeepsWhatWasCommitted) {
+    StoreWithValue(R"("Left"=dword:00000001)");
+    const std::string before = ReadFile(StoreFile());
+    const int holder = open((StoreFile() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    EXPECT_TRUE(FinishesInChild(20, [] {
+        TRegistryIniFile store(kApp);
+        return ErrorOf([&] { store.WriteInt("Settings", "Left", 2); }) ==
+                   "Failed to set data for 'Left'" &&
+               store.ReadInt("Settings", "Left", 0) == 1;
+    }));
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+    close(holder);
+    TRegistryIniFile store(kApp);
+    store.WriteInt("Settings", "Left", 2);
+    EXPECT_EQ(TRegistryIniFile(kApp).ReadInt("Settings", "Left", 0), 2);
+}
+
+TEST_F(RegistryStore, ALinkedStoreIsWrittenThroughItsLink) {
+    const std::string target = Home() / "dotfiles/user.reg";
+    WriteFile(target, kHeader + "\"Left\"=dword:00000001\n");
+    std::filesystem::create_directories(Home().Path() + "/Brannoworks");
+    std::filesystem::create_symlink("../dotfiles/user.reg", StoreFile());
+    TRegistryIniFile store(kApp);
+    store.WriteInt("Settings", "Top", 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(StoreFile()));
+    EXPECT_NE(ReadFile(target).find("\"Top\"=dword:00000002"), std::string::npos);
+    EXPECT_EQ(TRegistryIniFile(kApp).ReadInt("Settings", "Left", 0), 1);
+    for (const auto& e : std::filesystem::directory_iterator(Home() / "dotfiles"))
+        EXPECT_FALSE(e.path().filename().string().starts_with("user.reg.tmp-")) << e.path();
+}
+
+TEST_F(RegistryStore, AReadOnlyStoreIsNotWrittenEvenByTheSuperuser) {
+    StoreWithValue(R"("Left"=dword:00000001)");
+    const std::string before = ReadFile(StoreFile());
+    chmod(StoreFile().c_str(), 0444);
+    TRegistryIniFile store(kApp);
+    EXPECT_EQ(ErrorOf([&] { store.WriteInt("Settings", "Left", 2); }),
+              "Failed to set data for 'Left'");
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+    struct stat st {};
+    ASSERT_EQ(stat(StoreFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+TEST_F(RegistryStore, AnUpdateIsOneCommitThatReadsSeeAtOnce) {
+    StoreWithValue(R"("Gone"=dword:00000001)");
+    TRegistryIniFile store(kApp);
+    test::CommitCounter commits(Home().Path() + "/Brannoworks", "user.reg");
+    store.BeginUpdate();
+    store.WriteInt("Settings", "Left", 1);
+    store.WriteText("Settings", "FontName", "Verdana");
+    store.BeginUpdate(); // nested: only the outermost end commits
+    store.WriteReal("Other", "Power", 2.5);
+    store.DeleteKey("Settings", "Gone");
+    store.EndUpdate();
+    EXPECT_EQ(store.ReadInt("Settings", "Left", 0), 1);
+    EXPECT_FALSE(store.ValueExists("Settings", "Gone"));
+    EXPECT_EQ(commits.Take(), 0);
+    store.EndUpdate();
+    EXPECT_EQ(commits.Take(), 1);
+
+    TRegistryIniFile again(kApp);
+    EXPECT_EQ(again.ReadInt("Settings", "Left", 0), 1);
+    EXPECT_EQ(again.ReadText("Settings", "FontName", ""), "Verdana");
+    EXPECT_EQ(again.ReadReal("Other", "Power", 0), 2.5);
+    EXPECT_FALSE(again.ValueExists("Settings", "Gone"));
+
+    // A failed commit names its first value and leaves the file as it was.
+    const std::string before = ReadFile(StoreFile());
+    std::filesystem::remove(StoreFile() + ".lock");
+    std::filesystem::create_directory(StoreFile() + ".lock"); // the lock can't be opened
+    store.BeginUpdate();
+    store.WriteInt("Settings", "Left", 5);
+    store.WriteInt("Settings", "Top", 6);
+    EXPECT_EQ(ErrorOf([&] { store.EndUpdate(); }), "Failed to set data for 'Left'");
+    EXPECT_EQ(ReadFile(StoreFile()), before);
 }
 
 TEST(RegistryFile, LivesInTheUsersConfigFolder) {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace qv::test {
 
@@ -55,6 +57,42 @@ class ConfigHomeTest : public ::testing::Test {
 
   private:
     TempFolder m_home;
+};
+
+// Counts the commits made to one file of a folder: each commit renames a new file over it.
+class CommitCounter {
+  public:
+    CommitCounter(const std::string& folder, std::string file) : m_file(std::move(file)) {
+        m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, folder.c_str(), IN_MOVED_TO);
+    }
+    ~CommitCounter() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    CommitCounter(const CommitCounter&) = delete;
+    CommitCounter& operator=(const CommitCounter&) = delete;
+    // Commits since the last call.
+    int Take() {
+        alignas(inotify_event) char buf[4096];
+        int count = 0;
+        for (;;) {
+            ssize_t n = read(m_fd, buf, sizeof buf);
+            if (n <= 0)
+                return count;
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
+                if (e->len > 0 && m_file == e->name)
+                    ++count;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            }
+        }
+    }
+
+  private:
+    std::string m_file;
+    int m_fd = -1;
 };
 
 } // namespace qv::test
