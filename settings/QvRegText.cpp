@@ -242,6 +242,37 @@ std::string FoldCase(std::string_view s) {
     return f;
 }
 
+// Adds a parsed value to its key; a later duplicate wins, as an import into the registry would
+// have it. A key's few values are scanned; one with many gets an index by folded name, so that no
+// file makes parsing grow with the square of its values, and small keys cost no index at all.
+class TValuePlacer {
+  public:
+    void Place(TRegKey& key, std::size_t keyIndex, TRegValue&& value) {
+        constexpr std::size_t kScanLimit = 8;
+        if (key.Values.size() < kScanLimit) {
+            for (TRegValue& v : key.Values)
+                if (NamesEqual(v.Name, value.Name)) {
+                    v = std::move(value);
+                    return;
+                }
+            key.Values.push_back(std::move(value));
+            return;
+        }
+        auto& index = m_big[keyIndex];
+        if (index.empty())
+            for (std::size_t i = 0; i < key.Values.size(); ++i)
+                index.try_emplace(FoldCase(key.Values[i].Name), i);
+        auto [it, added] = index.try_emplace(FoldCase(value.Name), key.Values.size());
+        if (added)
+            key.Values.push_back(std::move(value));
+        else
+            key.Values[it->second] = std::move(value);
+    }
+
+  private:
+    std::unordered_map<std::size_t, std::unordered_map<std::string, std::size_t>> m_big;
+};
+
 } // namespace
 
 bool NamesEqual(std::string_view a, std::string_view b) {
@@ -419,8 +450,7 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
     bool sawHeader = false;
     TRegKey* current = nullptr;
     std::size_t currentIndex = 0;
-    // Value names per key, folded to lower case, so a big file parses in linear time.
-    std::vector<std::unordered_map<std::string, std::size_t>> names;
+    TValuePlacer placer;
     std::string_view raw;
     while (nextLine(raw)) {
         std::string_view line = Trim(raw);
@@ -443,8 +473,6 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
                 return TRegParseError{lineNo, "bad key line"};
             current = &doc.AddKey(path);
             currentIndex = static_cast<std::size_t>(current - doc.Keys.data());
-            if (names.size() < doc.Keys.size())
-                names.resize(doc.Keys.size());
             continue;
         }
         if (line[0] == '"' || line[0] == '@') {
@@ -464,13 +492,7 @@ std::optional<TRegParseError> ParseRegText(std::string_view text, TRegDocument& 
             std::string reason;
             if (!ParseData(Trim(rest.substr(1)), nextLine, unterminated, value, reason))
                 return TRegParseError{startLine, reason};
-            // A later duplicate wins, as an import into the registry would have it.
-            auto [it, added] =
-                names[currentIndex].try_emplace(FoldCase(value.Name), current->Values.size());
-            if (added)
-                current->Values.push_back(std::move(value));
-            else
-                current->Values[it->second] = std::move(value);
+            placer.Place(*current, currentIndex, std::move(value));
             continue;
         }
         return TRegParseError{lineNo, "unrecognised line"};
