@@ -12,7 +12,10 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -219,10 +222,14 @@ TEST_F(IniFileTest, ValueWrittenByAFreedObjectReadsBackInANewOne) {
         TIniFile ini(path_);
         ini.WriteReal("Settings", "MaxVoltDrop", 4.25);
         ini.WriteText("Settings", "Padded", "  two blanks  ");
+        ini.WriteText("Settings", "Trailing", "abc ");
+        ini.WriteText("Settings", "Leading", "\tabc");
     }
     TIniFile ini(path_);
     EXPECT_EQ(ini.ReadReal("Settings", "MaxVoltDrop", 5.5), 4.25);
     EXPECT_EQ(ini.ReadText("Settings", "Padded", ""), "  two blanks  ");
+    EXPECT_EQ(ini.ReadText("Settings", "Trailing", ""), "abc ");
+    EXPECT_EQ(ini.ReadText("Settings", "Leading", ""), "\tabc");
 }
 
 TEST_F(IniFileTest, WriteIntoMissingFolderRaises) {
@@ -235,6 +242,29 @@ TEST_F(IniFileTest, WriteIntoMissingFolderRaises) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
     }
     EXPECT_THROW(ini.WriteText("A", "k\n[B]", "v"), EIniFileException);
+}
+
+TEST_F(IniFileTest, AWriteThatFailsMidwayLeavesTheFileAndNoTemporaryFile) {
+    Put("[A]\nk=1\n");
+    // A file size limit makes the temporary file's write fail after it was created.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            TIniFile(path_).WriteText("A", "k", std::string(1000, 'x'));
+        } catch (const EIniFileException&) {
+            _exit(0);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failed write was not raised";
+    EXPECT_EQ(Get(), "[A]\nk=1\n");
+    EXPECT_EQ(std::system(("test $(ls -A '" + dir_ + "' | wc -l) -eq 1").c_str()), 0);
 }
 
 TEST_F(IniFileTest, ReadOnlyFileIsNotWrittenEvenByTheSuperuser) {

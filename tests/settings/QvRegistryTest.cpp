@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <ctime>
 #include <csignal>
 #include <chrono>
 #include <fcntl.h>
@@ -398,47 +400,97 @@ TEST_F(RegistryStore, TwoProgramsFindingTheSameDamageSetItAsideOnce) {
     EXPECT_EQ(store.ReadInt("Settings", "c1", -1), 1);
 }
 
-TEST_F(RegistryStore, AWriterKilledMidWriteLeavesEveryCommittedValue) {
-    int acks[2];
-    ASSERT_EQ(pipe(acks), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(acks[0]);
-        TRegistryIniFile store(kApp);
-        for (std::int32_t i = 0; i < 1000000; ++i) {
-            store.WriteInt("Crash", Name("v", i), i);
-            if (write(acks[1], &i, sizeof i) != sizeof i)
-                _exit(1);
+bool HasTemporary(const std::string& folder) {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+        if (e.path().filename().string().starts_with("user.reg.tmp-"))
+            return true;
+    return false;
+}
+
+// The kill must land while the writer's temporary file exists, or the next writer's clean-up is
+// never put to the test: the child writes a big value over and over, the parent kills it the
+// moment a temporary file shows, and tries again when the rename won that race.
+TEST_F(RegistryStore, AWriterKilledMidWriteLeavesEveryCommittedValueAndNoTemporaryFile) {
+    const std::string folder = Home().Path() + "/Brannoworks";
+    TRegistryIniFile(kApp).WriteInt("Crash", "committed", 7);
+    const std::string big(4 << 20, 'x');
+    bool killedMidWrite = false;
+    for (int attempt = 0; attempt < 20 && !killedMidWrite; ++attempt) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TRegistryIniFile store(kApp);
+            for (int i = 0;; ++i)
+                store.WriteText("Crash", "big", big + std::to_string(i));
         }
-        _exit(0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!HasTemporary(folder) && std::chrono::steady_clock::now() < deadline) {
+        }
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        killedMidWrite = HasTemporary(folder);
     }
-    close(acks[1]);
-    std::int32_t last = -1;
-    std::int32_t got = 0;
-    while (last < 300 && read(acks[0], &got, sizeof got) == sizeof got)
-        last = got;
-    kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    while (read(acks[0], &got, sizeof got) == sizeof got)
-        last = got;
-    close(acks[0]);
-    ASSERT_GE(last, 300);
+    ASSERT_TRUE(killedMidWrite) << "no kill landed while a temporary file existed";
 
     reg::TRegDocument doc;
     ASSERT_EQ(reg::LoadRegFile(StoreFile(), doc), reg::TLoadStatus::Ok);
     TRegistryIniFile store(kApp);
-    int missing = 0;
-    for (std::int32_t i = 0; i <= last; ++i)
-        if (store.ReadInt("Crash", Name("v", i), -1) != i)
-            ++missing;
-    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(store.ReadInt("Crash", "committed", -1), 7);
     store.WriteInt("Crash", "after", 1); // the killed writer's lock is gone with it
     EXPECT_EQ(TRegistryIniFile(kApp).ReadInt("Crash", "after", 0), 1);
-    for (const auto& e : std::filesystem::directory_iterator(Home().Path() + "/Brannoworks"))
-        EXPECT_FALSE(e.path().filename().string().starts_with("user.reg.tmp-"))
-            << "a killed writer's temporary file stays behind: " << e.path();
+    EXPECT_FALSE(HasTemporary(folder)) << "a killed writer's temporary file stays behind";
+}
+
+TEST_F(RegistryStore, ADamagedStoreThatCannotBeSetAsideIsNeverWrittenOver) {
+    // Root may rename anything, so the rename is made to fail by the set-aside name's length.
+    const std::string path = Home() / std::string(240, 'r');
+    const std::string damaged = kHeader + "\"Power\"=float:5.5\n";
+    WriteFile(path, damaged);
+    reg::TRegDocument doc;
+    std::string report, error;
+    reg::LoadStoreFile(path, doc, &report);
+    EXPECT_NE(report.find("could not be set aside"), std::string::npos) << report;
+    EXPECT_FALSE(reg::UpdateStoreFile(
+        path, [](reg::TRegDocument& d) { d.AddKey("HKEY_CURRENT_USER\\X"); }, doc, &report,
+        &error));
+    EXPECT_EQ(ReadFile(path), damaged);
+}
+
+TEST_F(RegistryStore, DamageFoundTwiceInOneSecondKeepsBothCopies) {
+    // Names for this second and the next two are taken already, so both set-aside copies must
+    // get names of their own.
+    std::filesystem::create_directories(Home().Path() + "/Brannoworks");
+    const std::time_t now = std::time(nullptr);
+    std::vector<std::string> taken;
+    for (int s = 0; s < 3; ++s) {
+        std::time_t t = now + s;
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+        taken.push_back(StoreFile() + ".damaged-" + stamp);
+        WriteFile(taken.back(), "taken");
+    }
+    for (const char* text : {"first damage", "second damage"}) {
+        WriteFile(StoreFile(), text);
+        TRegistryIniFile store(kApp);
+    }
+    std::vector<std::string> contents;
+    for (const std::string& name : SetAsideFiles())
+        contents.push_back(ReadFile(name));
+    std::sort(contents.begin(), contents.end());
+    EXPECT_EQ(contents, (std::vector<std::string>{"first damage", "second damage", "taken", "taken",
+                                                  "taken"}));
+}
+
+TEST_F(RegistryStore, TheSettingsFolderIsMadePrivate) {
+    std::filesystem::remove_all(Home().Path() + "/Brannoworks");
+    TRegistryIniFile(kApp).WriteInt("Settings", "Left", 1);
+    struct stat st {};
+    ASSERT_EQ(stat((Home().Path() + "/Brannoworks").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 TEST_F(RegistryStore, AStoreThatIsNoRegularFileGivesDefaultsOneReportAndIsNeverWritten) {
