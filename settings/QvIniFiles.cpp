@@ -4,6 +4,7 @@
 
 #include "settings/QvIniText.h"
 #include "settings/QvSysUtils.h"
+#include "settings/QvTextUtils.h"
 
 #include <cmath>
 #include <cstdio>
@@ -15,12 +16,7 @@ namespace qv {
 namespace {
 
 std::string Trimmed(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return s.substr(b, e - b);
+    return std::string(TrimControls(s));
 }
 
 // --- dates: days since 30 December 1899 ----------------------------------------------------

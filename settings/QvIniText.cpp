@@ -2,6 +2,7 @@
 // out, and the atomic file replacement. The rules are listed in QvIniText.h.
 #include "settings/QvIniText.h"
 #include "settings/QvFileUtils.h"
+#include "settings/QvTextUtils.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -18,31 +19,6 @@ namespace initext {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-bool IsTrimmed(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsTrimmed(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsTrimmed(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
 
 std::string LowerKey(std::string_view s) {
     std::string out(s);
@@ -99,7 +75,7 @@ class LineScanner {
     void Classify(Line& line) const {
         std::string_view s = text_.substr(line.begin, line.end - line.begin);
         std::size_t lead = 0;
-        while (lead < s.size() && IsTrimmed(s[lead]))
+        while (lead < s.size() && IsControlOrBlank(s[lead]))
             ++lead;
         line.name = {};
         if (lead == s.size()) {
@@ -114,7 +90,7 @@ class LineScanner {
             std::size_t close = s.rfind(']');
             if (close != std::string_view::npos && close > lead) {
                 line.kind = Kind::Header;
-                line.name = Trim(s.substr(lead + 1, close - lead - 1));
+                line.name = TrimControls(s.substr(lead + 1, close - lead - 1));
                 return;
             }
         }
@@ -125,7 +101,7 @@ class LineScanner {
         }
         std::size_t at = static_cast<std::size_t>(static_cast<const char*>(eq) - s.data());
         line.kind = Kind::Key;
-        line.name = Trim(s.substr(0, at));
+        line.name = TrimControls(s.substr(0, at));
         line.equals = line.begin + at;
     }
 
@@ -134,7 +110,7 @@ class LineScanner {
 };
 
 std::string_view ValueOf(std::string_view text, const Line& line) {
-    return Unquote(Trim(text.substr(line.equals + 1, line.end - line.equals - 1)));
+    return Unquote(TrimControls(text.substr(line.equals + 1, line.end - line.equals - 1)));
 }
 
 // The line end the file already uses, so that new lines match it.
@@ -152,11 +128,11 @@ bool HasBreakOrNul(std::string_view s) {
 }
 
 bool ValidSection(std::string_view section) {
-    return !HasBreakOrNul(section) && !Trim(section).empty();
+    return !HasBreakOrNul(section) && !TrimControls(section).empty();
 }
 
 bool ValidKey(std::string_view key) {
-    std::string_view k = Trim(key);
+    std::string_view k = TrimControls(key);
     return !HasBreakOrNul(key) && !k.empty() && k.find('=') == k.npos && k.front() != ';' &&
            k.front() != '[';
 }
@@ -164,7 +140,7 @@ bool ValidKey(std::string_view key) {
 // A value that the reading rules would alter goes inside quotes, which reading strips again.
 std::string EncodeValue(std::string_view value) {
     bool quote =
-        !value.empty() && (IsTrimmed(value.front()) || IsTrimmed(value.back()) ||
+        !value.empty() && (IsControlOrBlank(value.front()) || IsControlOrBlank(value.back()) ||
                            (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                             value.back() == value.front()));
     if (!quote)
@@ -184,8 +160,8 @@ bool EndsWithLineEnd(std::string_view text) {
 // The line of the first matching key in the first matching section (the first of duplicates wins).
 std::optional<Line> FindKeyLine(std::string_view text, std::string_view section,
                                 std::string_view key) {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimControls(section);
+    key = TrimControls(key);
     LineScanner scan(text);
     Line line;
     bool inSection = false;
@@ -193,8 +169,8 @@ std::optional<Line> FindKeyLine(std::string_view text, std::string_view section,
         if (line.kind == Kind::Header) {
             if (inSection)
                 return std::nullopt;
-            inSection = SameName(line.name, section);
-        } else if (inSection && line.kind == Kind::Key && SameName(line.name, key)) {
+            inSection = SameNameAscii(line.name, section);
+        } else if (inSection && line.kind == Kind::Key && SameNameAscii(line.name, key)) {
             return line;
         }
     }
@@ -212,7 +188,7 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
 
 std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view text,
                                                            std::string_view section) {
-    section = Trim(section);
+    section = TrimControls(section);
     std::vector<std::pair<std::string, std::string>> pairs;
     std::unordered_set<std::string> seen;
     LineScanner scan(text);
@@ -222,7 +198,7 @@ std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view text
         if (line.kind == Kind::Header) {
             if (inSection)
                 break;
-            inSection = SameName(line.name, section);
+            inSection = SameNameAscii(line.name, section);
         } else if (inSection && line.kind == Kind::Key && !line.name.empty()) {
             if (seen.insert(LowerKey(line.name)).second)
                 pairs.emplace_back(std::string(line.name), std::string(ValueOf(text, line)));
@@ -255,8 +231,8 @@ bool SetValue(std::string& text, std::string_view section, std::string_view key,
               std::string_view value) {
     if (!ValidSection(section) || !ValidKey(key) || HasBreakOrNul(value))
         return false;
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimControls(section);
+    key = TrimControls(key);
     const std::string encoded = EncodeValue(value);
     const std::string_view nl = LineEndOf(text);
 
@@ -269,10 +245,10 @@ bool SetValue(std::string& text, std::string_view section, std::string_view key,
         if (line.kind == Kind::Header) {
             if (inSection)
                 break;
-            inSection = SameName(line.name, section);
+            inSection = SameNameAscii(line.name, section);
         } else if (!inSection || line.kind == Kind::Blank || line.kind == Kind::Comment) {
             continue;
-        } else if (line.kind == Kind::Key && SameName(line.name, key)) {
+        } else if (line.kind == Kind::Key && SameNameAscii(line.name, key)) {
             std::size_t from = line.equals + 1;
             while (from < line.end && (text[from] == ' ' || text[from] == '\t'))
                 ++from;
@@ -309,7 +285,7 @@ bool DeleteKey(std::string& text, std::string_view section, std::string_view key
 }
 
 bool DeleteSection(std::string& text, std::string_view section) {
-    section = Trim(section);
+    section = TrimControls(section);
     LineScanner scan(text);
     Line line;
     bool found = false;
@@ -321,7 +297,7 @@ bool DeleteSection(std::string& text, std::string_view section) {
             text.erase(from, line.begin - from);
             return true;
         }
-        if (SameName(line.name, section)) {
+        if (SameNameAscii(line.name, section)) {
             found = true;
             from = line.begin;
         }

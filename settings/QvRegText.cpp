@@ -1,6 +1,7 @@
 // REGEDIT4 text: the document with its key index, parsing and writing.
 #include "settings/QvRegText.h"
 #include "settings/QvSysUtils.h"
+#include "settings/QvTextUtils.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,16 +12,9 @@ namespace qv::reg {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Blanks, and the CR of a CR LF line end.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return TrimWhere(s, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
 }
 
 // Reads a quoted string with \\ and \" escapes starting at s[pos] == '"'; pos ends after it.
@@ -128,7 +122,7 @@ bool ParseData(std::string_view data, const std::function<bool(std::string_view&
         if (data.size() < p.size())
             return false;
         for (std::size_t i = 0; i < p.size(); ++i)
-            if (Lower(data[i]) != p[i])
+            if (LowerAscii(data[i]) != p[i])
                 return false;
         return true;
     };
@@ -235,13 +229,6 @@ std::string ValueText(const TRegValue& v) {
     return head + HexList(v.Data, head.size());
 }
 
-std::string FoldCase(std::string_view s) {
-    std::string f(s);
-    for (char& c : f)
-        c = Lower(c);
-    return f;
-}
-
 // Adds a parsed value to its key; a later duplicate wins, as an import into the registry would
 // have it. A key's few values are scanned; one with many gets an index by folded name, so that no
 // file makes parsing grow with the square of its values, and small keys cost no index at all.
@@ -261,8 +248,8 @@ class TValuePlacer {
         auto& index = m_big[keyIndex];
         if (index.empty())
             for (std::size_t i = 0; i < key.Values.size(); ++i)
-                index.try_emplace(FoldCase(key.Values[i].Name), i);
-        auto [it, added] = index.try_emplace(FoldCase(value.Name), key.Values.size());
+                index.try_emplace(FoldCaseAscii(key.Values[i].Name), i);
+        auto [it, added] = index.try_emplace(FoldCaseAscii(value.Name), key.Values.size());
         if (added)
             key.Values.push_back(std::move(value));
         else
@@ -276,12 +263,7 @@ class TValuePlacer {
 } // namespace
 
 bool NamesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
+    return SameNameAscii(a, b);
 }
 
 std::string JoinKeyPath(std::string_view a, std::string_view b) {
@@ -309,9 +291,9 @@ std::optional<std::size_t> TRegDocument::IndexOf(std::string_view path) const {
     if (m_index.size() != Keys.size()) {
         m_index.clear();
         for (std::size_t i = 0; i < Keys.size(); ++i)
-            m_index.try_emplace(FoldCase(Keys[i].Path), i);
+            m_index.try_emplace(FoldCaseAscii(Keys[i].Path), i);
     }
-    auto it = m_index.find(FoldCase(path));
+    auto it = m_index.find(FoldCaseAscii(path));
     if (it == m_index.end())
         return std::nullopt;
     return it->second;
@@ -330,7 +312,7 @@ const TRegKey* TRegDocument::FindKey(std::string_view path) const {
 TRegKey& TRegDocument::AddKey(std::string_view path) {
     if (TRegKey* k = FindKey(path))
         return *k;
-    m_index.try_emplace(FoldCase(path), Keys.size());
+    m_index.try_emplace(FoldCaseAscii(path), Keys.size());
     Keys.push_back(TRegKey{std::string(path), {}});
     return Keys.back();
 }

@@ -1,5 +1,6 @@
 // Number text without locale: std::from_chars / std::to_chars do the exact conversions.
 #include "settings/QvSysUtils.h"
+#include "settings/QvTextUtils.h"
 
 #include <cctype>
 #include <charconv>
@@ -11,18 +12,6 @@
 namespace qv {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
