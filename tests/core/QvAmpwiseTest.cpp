@@ -122,6 +122,39 @@ TEST_F(EngineTest, SizeSelection) {
     }
 }
 
+// Each row's current lies just inside the limit of the size it expects, worked out by hand at
+// 40 digits from the stated constants (copper, 56 m/(Ω·mm²), 5.5 V). A constant that is off in
+// its third or fourth figure (0.637 for 0.6037, 12.27 for 12.278, 0.6928 for 0.692820323028)
+// moves the row to the next size.
+TEST_F(EngineTest, ConstantsDecideSizesAtTheEdge) {
+    struct Row {
+        const char* name;
+        std::uint8_t loadType, phase;
+        double power, length, expected;
+    };
+    const Row rows[] = {
+        // 21.739 A against 21.348 A for 2.5 mm² and 28.352 A for 4 mm²
+        {"CapacityExponent", 0, 0, 5.0, 10, 4},
+        // 0.01 % under the capacity of 4 mm²
+        {"CapacityCoefficient", 0, 0, 6.5204211913612341, 1, 4},
+        // 0.001 % under the capacity of 6 mm², three-phase
+        {"ThreePhaseFactor", 0, 1, 25.090759902564776, 1, 6},
+        // 0.001 % under the capacity of 10 mm², motor with no rating table
+        {"SingleMotorFallback", 1, 0, 4.6033834887800895, 1, 10},
+        // 0.0001 % under the capacity of 16 mm², three-phase motor with no rating table
+        {"ThreeMotorFallback", 1, 1, 18.41624485563633, 1, 16},
+        // 0.0001 % under the drop limit of 16 mm² over 100 m (49.28 A; 10 mm² allows 30.8 A)
+        {"DropLimit", 0, 0, 11.3343886656, 100, 16},
+    };
+    TAmpwiser engine;
+    UseMaterial(engine, 56);
+    MotorRatings.clear();
+    for (const Row& r : rows) {
+        ASSERT_TRUE(engine.Calculate(r.loadType, r.phase, r.length, r.power)) << r.name;
+        EXPECT_EQ(engine.XArea, r.expected) << r.name;
+    }
+}
+
 TEST_F(EngineTest, VoltDropAtTheSelectedSize) {
     TAmpwiser engine;
     UseMaterial(engine, 1);
