@@ -105,7 +105,21 @@ TEST(UnitTables, RecordsOfTheFieldsUsedByTheProgram) {
     }
 }
 
-TEST(UnitTables, TypesWithTheSameUnitsShareOneList) {
+// The same units must read the same in every type that offers them: compared by value, so a
+// list copied correctly passes and one wrong entry in any copy fails.
+void ExpectSameRecord(TUnitsType a, int i, TUnitsType b, int j) {
+    const TUnitRec& x = UnitRecord(a, i);
+    const TUnitRec& y = UnitRecord(b, j);
+    const std::string where = UnitsTypeCaption(a) + "[" + std::to_string(i) + "] and " +
+                              UnitsTypeCaption(b) + "[" + std::to_string(j) + "]";
+    EXPECT_STREQ(x.Label, y.Label) << where;
+    EXPECT_STREQ(x.PlainName, y.PlainName) << where;
+    EXPECT_EQ(x.Factor, y.Factor) << where;
+    EXPECT_EQ(x.Offset, y.Offset) << where;
+    EXPECT_STREQ(x.Format, y.Format) << where;
+}
+
+TEST(UnitTables, TypesWithTheSameUnitsReadTheSame) {
     const TUnitsType groups[][4] = {
         {utAirFlowPrim, utAirFlowSec, utAirFlowSec, utAirFlowSec},
         {utAirPressDrop, utPressure, utPressureSteam, utWaterPressDrop},
@@ -116,12 +130,14 @@ TEST(UnitTables, TypesWithTheSameUnitsShareOneList) {
         {utTemperature, utTemperatureChange, utTemperatureChange, utTemperatureChange},
     };
     for (const auto& g : groups)
-        for (const TUnitsType other : g)
+        for (const TUnitsType other : g) {
+            ASSERT_EQ(UnitCount(other), UnitCount(g[0])) << UnitsTypeCaption(other);
             for (int i = 0; i < UnitCount(g[0]); ++i)
-                EXPECT_EQ(&UnitRecord(g[0], i), &UnitRecord(other, i)) << UnitsTypeCaption(other);
-    // The barometric list is the pressure records themselves, without Pa and InchWg.
-    EXPECT_EQ(&UnitRecord(utPressureBar, 2), &UnitRecord(utPressure, 3));
-    EXPECT_EQ(&UnitRecord(utPressureBar, 5), &UnitRecord(utPressure, 7));
+                ExpectSameRecord(g[0], i, other, i);
+        }
+    // The barometric list is the pressure list without Pa and InchWg.
+    for (const auto& [bar, pressure] : {std::pair{0, 0}, {1, 2}, {2, 3}, {3, 4}, {4, 6}, {5, 7}})
+        ExpectSameRecord(utPressureBar, bar, utPressure, pressure);
 }
 
 TEST(UnitTables, UtNoneAnswers) {
