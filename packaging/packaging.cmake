@@ -7,8 +7,13 @@ set(AMPWISE_ICON_SVG "${PROJECT_SOURCE_DIR}/resources/icons/ampwise.svg")
 
 install(FILES "${CMAKE_CURRENT_LIST_DIR}/com.brannoworks.Ampwise.desktop"
         DESTINATION "${AMPWISE_SHARE_DIR}/applications")
-install(FILES "${CMAKE_CURRENT_LIST_DIR}/com.brannoworks.Ampwise.metainfo.xml"
+# The release named in the metainfo is the project's version, like every other place.
+configure_file("${CMAKE_CURRENT_LIST_DIR}/com.brannoworks.Ampwise.metainfo.xml.in"
+               "${CMAKE_BINARY_DIR}/com.brannoworks.Ampwise.metainfo.xml" @ONLY)
+install(FILES "${CMAKE_BINARY_DIR}/com.brannoworks.Ampwise.metainfo.xml"
         DESTINATION "${AMPWISE_SHARE_DIR}/metainfo")
+# The licences of the program and of what it links.
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright" DESTINATION "${AMPWISE_SHARE_DIR}/doc/ampwise")
 
 if(EXISTS "${AMPWISE_ICON_SVG}")
   find_package(Qt6 REQUIRED COMPONENTS Svg)

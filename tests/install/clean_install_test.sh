@@ -39,6 +39,7 @@ for f in opt/Brannoworks/Ampwise/Ampwise \
          "opt/Brannoworks/Common Files/ElecData.ini" \
          usr/share/applications/com.brannoworks.Ampwise.desktop \
          usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml \
+         usr/share/doc/ampwise/copyright \
          usr/share/icons/hicolor/scalable/apps/ampwise.svg \
          usr/share/icons/hicolor/48x48/apps/ampwise.png \
          usr/share/icons/hicolor/256x256/apps/ampwise.png; do
@@ -49,6 +50,11 @@ done
 desktop-file-validate "$root/usr/share/applications/com.brannoworks.Ampwise.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml" >/dev/null \
   || fail "metainfo"
+# The licence the libraries it links allow, and the release the package is.
+metainfo="$root/usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo licence"
+grep -q "<release version=\"$(dpkg-deb -f "$deb" Version)\"" "$metainfo" || fail "metainfo release"
+grep -q '^License: GPL-3.0-or-later' "$root/usr/share/doc/ampwise/copyright" || fail "copyright"
 # The unpacked tree stands where the package puts it: nobody but root may write there.
 chmod -R go-w "$root"
 chmod -R a+rX "$root"
