@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, running and testing Ampwise needs.
+# Installs the Debian 12 packages Ampwise needs: `setup.sh` what building and running need,
+# `setup.sh test` also what the tests, the sanitizer build and the fuzzers add.
 # Quiet and quick when everything is already there.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config python3
+run_packages=(
+  build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   libqscintilla2-qt6-dev
-  fonts-liberation fonts-dejavu-core locales-all
-  xdg-utils
+  fonts-liberation fonts-dejavu-core xdg-utils
+)
+test_packages=(
+  python3 locales-all
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
   poppler-utils xvfb xauth x11-utils openbox xdotool wmctrl xclip
   desktop-file-utils appstream dpkg-dev file
 )
+
+packages=("${run_packages[@]}")
+case "${1:-run}" in
+  run) ;;
+  test) packages+=("${test_packages[@]}") ;;
+  *) echo "usage: setup.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

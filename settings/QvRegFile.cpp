@@ -26,9 +26,27 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
-// Another program stopped while holding the lock must not hang this one: after this long the
-// write fails instead, and every value already committed stays as it is.
+// Another program stopped while holding the lock must not hang this one: after this long without
+// the store changing, the write fails instead, and every value already committed stays as it is.
+// While the holder keeps committing it is busy, not stuck, so the wait goes on.
 constexpr std::chrono::milliseconds kLockWait{2000};
+
+// What changes with every commit of the store: the rename gives it a new inode.
+struct TStoreStamp {
+    ino_t Inode = 0;
+    timespec Changed{};
+    bool operator==(const TStoreStamp& o) const {
+        return Inode == o.Inode && Changed.tv_sec == o.Changed.tv_sec &&
+               Changed.tv_nsec == o.Changed.tv_nsec;
+    }
+};
+
+TStoreStamp StampOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return {};
+    return {st.st_ino, st.st_ctim};
+}
 
 // The advisory lock every writer of the store takes; released when the object dies.
 class TStoreLock {
@@ -37,11 +55,17 @@ class TStoreLock {
         m_fd = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
         if (m_fd < 0)
             return;
-        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        TStoreStamp stamp = StampOf(path);
         auto pause = std::chrono::milliseconds(1);
         while (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
             const bool busy = errno == EWOULDBLOCK || errno == EINTR;
-            if (!busy || std::chrono::steady_clock::now() >= deadline) {
+            const auto now = std::chrono::steady_clock::now();
+            if (const TStoreStamp seen = StampOf(path); !(seen == stamp)) {
+                stamp = seen;
+                deadline = now + kLockWait;
+            }
+            if (!busy || now >= deadline) {
                 if (busy)
                     errno = ETIMEDOUT;
                 close(m_fd);
@@ -49,7 +73,7 @@ class TStoreLock {
                 return;
             }
             std::this_thread::sleep_for(pause);
-            pause = std::min(pause * 2, std::chrono::milliseconds(25));
+            pause = std::min(pause * 2, std::chrono::milliseconds(8));
         }
     }
     ~TStoreLock() {

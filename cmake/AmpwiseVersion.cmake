@@ -1,10 +1,7 @@
-# Version information: the reader, and the function that embeds a version block in an executable.
-target_sources(ampwise_support PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/QvElfSection.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/QvVerInfo.cpp
-)
+# ampwise_embed_version: compiles a version block into an executable, read back by the version
+# information reader in support/.
 
-set(AMPWISE_VERINFO_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/QvVerInfoEmbed.cpp.in CACHE INTERNAL "")
+set(AMPWISE_VERINFO_TEMPLATE ${PROJECT_SOURCE_DIR}/support/QvVerInfoEmbed.cpp.in)
 
 function(_ampwise_c_string out text)
   string(REPLACE "\\" "\\\\" text "${text}")
