@@ -5,7 +5,7 @@
 
 #include "settings/QvApplicationPath.h"
 #include "settings/QvSysUtils.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/testsupport/TempFolder.h"
 #include "units/QvConv.h"
 
 #include <gtest/gtest.h>

@@ -28,11 +28,6 @@
 
 using namespace qv;
 
-// Readable failure messages for Qt strings.
-void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 class ReportFormTest : public qv::test::UiTestFixture {

@@ -4,7 +4,7 @@
 #include "settings/QvRegistry.h"
 #include "settings/QvStartup.h"
 #include "settings/QvSysUtils.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 

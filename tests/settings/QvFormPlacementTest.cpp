@@ -4,7 +4,7 @@
 
 #include "settings/QvFileUtils.h"
 #include "settings/QvRegistry.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/testsupport/TempFolder.h"
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QGuiApplication>

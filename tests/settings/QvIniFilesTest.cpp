@@ -1,7 +1,7 @@
 // The INI store on real files: typed reads and writes, read limits, write failures, and files
 // that are damaged or odd, which must read as defaults and never be changed by reading.
 #include "settings/QvIniFiles.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,15 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <functional>
+#include <ostream>
+
+// Readable failures: gtest prints a QString as its text.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace qv::test {
 

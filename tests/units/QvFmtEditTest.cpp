@@ -14,11 +14,6 @@
 
 #include "tests/testsupport/UiTestFixture.h"
 
-// Readable failures: gtest prints a QString as its text.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace qv {
 namespace {
 

@@ -15,11 +15,6 @@
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvFmtEdit.h"
 
-// Readable failures: gtest prints a QString as its text.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace qv {
 namespace {
 
