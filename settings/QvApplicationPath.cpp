@@ -27,6 +27,20 @@ const std::string kSystemKey = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows
 
 std::string g_exeOverride;
 
+// The kernel's link names the file the process was started from only while that file is there:
+// once a package upgrade replaces it, the link reads "<path> (deleted)". So it is read once.
+const std::string& RunningExecutable() {
+    static const std::string path = [] {
+        char buf[PATH_MAX];
+        const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+        return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+    }();
+    return path;
+}
+
+// Taken while the program loads, before anything could have replaced the file.
+[[maybe_unused]] const std::string& g_pathAtLoad = RunningExecutable();
+
 std::string WithSlash(std::string s) {
     if (s.empty() || s.back() != '/')
         s += '/';
@@ -151,13 +165,7 @@ std::string FindMakerPath() {
 }
 
 std::string ExecutablePath() {
-    if (!g_exeOverride.empty())
-        return g_exeOverride;
-    char buf[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return {};
-    return std::string(buf, static_cast<std::size_t>(n));
+    return g_exeOverride.empty() ? RunningExecutable() : g_exeOverride;
 }
 
 void SetExecutablePath(const std::string& path) {

@@ -28,8 +28,9 @@ std::string QueryCommonFilesDir(const std::string& machineFile);
 // folder name as it is written in AppPath; otherwise ProgramFilesPath + "Brannoworks/".
 std::string FindMakerPath();
 
-// The running executable's full path (from /proc/self/exe). Tests may pretend to be another
-// executable with SetExecutablePath; an empty path goes back to the real one.
+// The running executable's full path, as it was when the program started: replacing or removing
+// the file later changes nothing. Tests may pretend to be another executable with
+// SetExecutablePath; an empty path goes back to the real one.
 std::string ExecutablePath();
 void SetExecutablePath(const std::string& path);
 

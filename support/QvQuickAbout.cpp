@@ -1,6 +1,7 @@
 // The About box and the program's emblem.
 #include "support/QvQuickAbout.h"
 
+#include "settings/QvApplicationPath.h"
 #include "support/QvVerInfo.h"
 
 #include <QApplication>
@@ -96,7 +97,7 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& exePath)
 }
 
 void TAboutForm::FormCreate() {
-    const QString path = m_exePath.isEmpty() ? QApplication::applicationFilePath() : m_exePath;
+    const QString path = m_exePath.isEmpty() ? QString::fromStdString(ExecutablePath()) : m_exePath;
     SetLabelText(NameLabel, GetFileDescriptionText(path));
     SetLabelText(VersionLabel, QStringLiteral("Version ") + GetFileVersionText(path));
     SetLabelText(ByLine, QString::fromUtf8(ByLineText));

@@ -3,15 +3,20 @@
 #include "app/QvApplication.h"
 
 #include "mainwindow/QvErrorDisplay.h"
+#include "support/QvMessagePool.h"
 #include "support/QvVerInfo.h"
 
 #include <QEvent>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <set>
 #include <stdexcept>
 
 namespace qv {
@@ -92,6 +97,56 @@ TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {
     EXPECT_TRUE(text.contains("[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings]"));
     EXPECT_TRUE(text.contains("\"Power\"=hex:00,00,00,00,00,00,16,40")) << text.toStdString();
     EXPECT_TRUE(text.contains("\"AreaUnits\"=dword:00000002")) << text.toStdString();
+}
+
+// A copy started while another runs opens its own window; whichever copy ends, the maker's other
+// programs still find the one left.
+TEST(Program, ASecondCopyIsFoundOnceTheFirstHasEnded) {
+    App();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.path());
+    QProcess copies[2];
+    for (QProcess& p : copies) {
+        p.setProcessEnvironment(env);
+        p.start(AMPWISE_EXE, {});
+        ASSERT_TRUE(p.waitForStarted());
+    }
+    const std::set<pid_t> both{pid_t(copies[0].processId()), pid_t(copies[1].processId())};
+    std::set<pid_t> found;
+    for (int i = 0; i < 600 && found != both; ++i) {
+        QThread::msleep(50);
+        found.clear();
+        for (const TAppWindow& w : FindAppWindows("Ampwise"))
+            found.insert(w.ProcessId());
+    }
+    ASSERT_EQ(found, both);
+
+    const pid_t holder = FindAppWindow("Ampwise").ProcessId();
+    QProcess& first = copies[0].processId() == holder ? copies[0] : copies[1];
+    QProcess& second = &first == &copies[0] ? copies[1] : copies[0];
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished());
+    TAppWindow window = FindAppWindow("Ampwise");
+    EXPECT_EQ(window.ProcessId(), pid_t(second.processId()));
+    EXPECT_TRUE(SendPoolMessage(std::string(), window, 3)) << "it answers";
+    // And it takes over the title itself, for programs that look only for that name.
+    const QString folder = home.path() + "/Brannoworks/";
+    const QString own = folder + QStringLiteral("Ampwise@%1").arg(second.processId());
+    struct stat title {
+    }, ownName{};
+    ASSERT_EQ(stat(own.toLocal8Bit().constData(), &ownName), 0);
+    for (int i = 0; i < 600 && title.st_ino != ownName.st_ino; ++i) {
+        QThread::msleep(50);
+        stat((folder + "Ampwise").toLocal8Bit().constData(), &title);
+    }
+    EXPECT_EQ(title.st_ino, ownName.st_ino);
+    second.kill();
+    second.waitForFinished();
+    qunsetenv("XDG_RUNTIME_DIR");
 }
 
 } // namespace

@@ -9,7 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace qv {
 namespace {
@@ -137,6 +144,67 @@ TEST_F(ApplicationPaths, WithNoPlaceForACopyTheShippedFileIsStillRead) {
     WriteFile(Home() / "plain", "");
     setenv("XDG_CONFIG_HOME", (Home() / "plain/cfg").c_str(), 1);
     EXPECT_EQ(ChooseSettingsIniPath(exe, false), exe + ".ini");
+}
+
+// Reads a line without its end; empty at end of file.
+std::string ReadLine(FILE* in) {
+    char buf[4096];
+    if (!std::fgets(buf, sizeof buf, in))
+        return {};
+    std::string line(buf);
+    if (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    return line;
+}
+
+// A package upgrade renames a new file over the program while a copy runs; an uninstall removes
+// it. The running copy keeps its registry key and its settings file either way.
+TEST_F(ApplicationPaths, ARunningProgramKeepsItsPathWhenItsFileIsReplacedOrRemoved) {
+    struct Row {
+        const char* what;
+        bool replace; // else remove
+    };
+    const Row rows[] = {{"replaced by a new version", true}, {"removed", false}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const std::string exe = Home() / "Brannoworks/Ampwise/Ampwise";
+        std::filesystem::create_directories(Home() / "Brannoworks/Ampwise");
+        std::filesystem::copy_file(QV_PATH_REPORTER, exe,
+                                   std::filesystem::copy_options::overwrite_existing);
+
+        int toChild[2], fromChild[2];
+        ASSERT_EQ(pipe2(toChild, O_CLOEXEC), 0);
+        ASSERT_EQ(pipe2(fromChild, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
+        pid_t pid = 0;
+        char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
+        const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(toChild[0]);
+        close(fromChild[1]);
+        ASSERT_EQ(spawned, 0);
+        FILE* out = fdopen(fromChild[0], "r");
+        EXPECT_EQ(ReadLine(out), "ready");
+
+        if (r.replace) {
+            std::filesystem::copy_file(QV_PATH_REPORTER, exe + ".new");
+            std::filesystem::rename(exe + ".new", exe);
+        } else {
+            std::filesystem::remove(exe);
+        }
+        EXPECT_EQ(write(toChild[1], "go\n", 3), 3);
+        close(toChild[1]);
+        EXPECT_EQ(ReadLine(out), exe);
+        EXPECT_EQ(ReadLine(out), "Software\\Brannoworks\\Ampwise");
+        EXPECT_EQ(ReadLine(out), exe + ".ini");
+        fclose(out);
+        int status = 0;
+        EXPECT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
 
 TEST_F(ApplicationPaths, StartUpStepsRunInOrderAndFixNumberText) {

@@ -239,19 +239,31 @@ TEST_F(PoolTest, ReceiverThatIsGoneGetsNothingAndNothingIsReported) {
     EXPECT_FALSE(qv::SendPoolMessage("to no one", none, 3));
 }
 
-TEST_F(PoolTest, ATitleBelongsToOneLiveReceiver) {
+TEST_F(PoolTest, ASecondCopyListensUnderItsOwnNameAndTakesTheTitleWhenItIsFree) {
     int calls = 0;
     qv::TMessagePoolListener first([&](std::int32_t, const std::string&) { ++calls; });
     qv::TMessagePoolListener second([&](std::int32_t, const std::string&) { ++calls; });
     ASSERT_TRUE(first.Listen("Ductwise"));
-    EXPECT_FALSE(second.Listen("Ductwise"));
+    EXPECT_TRUE(first.HoldsTitle());
+    ASSERT_TRUE(second.Listen("Ductwise"));
+    EXPECT_FALSE(second.HoldsTitle()) << "the title has a live holder";
+    EXPECT_NE(second.SocketPath(), first.SocketPath());
     EXPECT_EQ(first.HandlePending(), 0) << "the probe of the second is no message";
-    EXPECT_TRUE(fs::exists(first.SocketPath()));
+    EXPECT_EQ(qv::FindAppWindows("Ductwise").size(), 2u);
     EXPECT_EQ(fs::status(m_dir + "/Brannoworks").permissions() & fs::perms::all,
               fs::perms::owner_all);
+    EXPECT_EQ(fs::status(second.SocketPath()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    const std::string firstOwnName = first.SocketPath();
     first.Stop();
     EXPECT_FALSE(fs::exists(m_dir + "/Brannoworks/Ductwise"));
-    EXPECT_TRUE(second.Listen("Ductwise"));
+    EXPECT_FALSE(fs::exists(firstOwnName));
+    EXPECT_TRUE(second.ClaimTitle());
+    EXPECT_TRUE(second.HoldsTitle());
+    EXPECT_EQ(qv::FindAppWindows("Ductwise").size(), 1u);
+    second.Stop();
+    EXPECT_TRUE(fs::is_empty(m_dir + "/Brannoworks")) << "each copy removes its names";
 
     for (const std::string& bad :
          {std::string(), std::string(".."), std::string("a/b"), std::string(200, 'x')}) {
@@ -379,6 +391,9 @@ TEST_F(PoolTest, HostilePeersNeverReachTheCallbackNorLeakDescriptors) {
         close(peer);
     }
     close(pipeFds[1]);
+    EXPECT_EQ(listener.PeerCount(), 1u) << "the silent peer is kept, not waited for";
+    EXPECT_EQ(listener.HandlePending(), 0);
+    EXPECT_EQ(listener.PeerCount(), 0u) << "it has hung up since";
     EXPECT_TRUE(got.empty());
     EXPECT_EQ(OpenDescriptors(), descriptorsBefore) << "every descriptor received was closed";
 
