@@ -1,6 +1,7 @@
 // Folder variables, the machine-wide system folders, and where the settings INI file lives.
 #include "settings/QvApplicationPath.h"
 
+#include "settings/QvFileUtils.h"
 #include "settings/QvRegFile.h"
 
 #include <cerrno>
@@ -65,27 +66,9 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
 bool Exists(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0;
-}
-
-bool MakeFolders(const std::string& folder) {
-    std::string f = folder;
-    while (f.size() > 1 && f.back() == '/')
-        f.pop_back();
-    struct stat st {};
-    if (stat(f.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    std::size_t slash = f.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(f.substr(0, slash)))
-        return false;
-    return mkdir(f.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 // Copies a file to a new place atomically, so a half-made copy is never taken for the real one.
@@ -193,7 +176,7 @@ void InitApplicationPaths(const std::string& exePath) {
         SetExecutablePath(exePath);
     ProgramFilesPath = QueryProgramFilesDir();
     CommonFilesPath = QueryCommonFilesDir();
-    AppPath = FolderOf(ExecutablePath());
+    AppPath = WithSlash(FolderOf(ExecutablePath()));
     MakerPath = FindMakerPath();
     SharedDataPath = MakerPath + "Common Files/";
 }
