@@ -184,7 +184,8 @@ void InitApplicationPaths(const std::string& exePath) {
 std::string SettingsIniPath(const std::string& exePath) {
     std::string exe = exePath.empty() ? ExecutablePath() : exePath;
     std::string beside = exe + ".ini";
-    bool writable = access(FolderOf(exe).c_str(), W_OK) == 0 &&
+    // With its slash, a plain file standing where the folder should be is not taken for one.
+    bool writable = access(WithSlash(FolderOf(exe)).c_str(), W_OK) == 0 &&
                     (!Exists(beside) || access(beside.c_str(), W_OK) == 0);
     return ChooseSettingsIniPath(exe, writable);
 }
