@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace qv {
@@ -57,7 +58,7 @@ struct TSizeRow {
     std::optional<double> LongestRun;
     // For a size past the chosen one whose figures the arithmetic cannot form (a negative area):
     // the floating-point error's message; the figures are then 0. The engine never reaches it.
-    const char* Fault = nullptr;
+    std::string Fault;
 };
 
 // The present inputs of one circuit, in base units.

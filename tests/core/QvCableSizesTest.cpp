@@ -64,7 +64,7 @@ TEST(CableSizes, FiguresThatDoNotExistAndFaults) {
     EXPECT_THROW(TSizeTable({4, -1, 6}).Rows(100, 56, 1, 5.5), EInvalidOp);
     const std::vector<TSizeRow> past = TSizeTable({4, -1}).Rows(10, 56, 1, 5.5);
     EXPECT_TRUE(past[0].Fits);
-    EXPECT_STREQ(past[1].Fault, "Invalid floating point operation");
+    EXPECT_EQ(past[1].Fault, "Invalid floating point operation");
     EXPECT_FALSE(past[1].Fits);
 }
 
