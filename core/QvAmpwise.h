@@ -63,6 +63,18 @@ extern double MaxVoltDrop;
 extern const std::array<std::string, 2> LoadTypeNames;
 extern const std::array<std::string, 2> PhaseNames;
 
+// The contents of one electrical data file.
+struct TElecData {
+    std::vector<double> Sizes;
+    std::vector<MotorRatingRec> Ratings;
+    std::vector<MaterialRec> Materials;
+    std::string MaterialList; // the material names as one comma list
+};
+
+// Reads the electrical data file at path. A missing file, section or key gives the defaults;
+// a size or motor rating that is not a number raises EConvertError.
+TElecData ReadElecData(const std::string& path);
+
 class TAmpwiser;
 
 // Reads SharedDataPath + "ElecData.ini" into the tables and the engine's MaterialList. The tables
@@ -94,7 +106,6 @@ class TAmpwiser {
     double VoltDrop() const;
 
   private:
-    double MotorCurrent() const;
     double SelectSize() const;
 };
 

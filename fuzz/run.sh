@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the number text routines, the INI text engine and the
-# settings-store reader straight from their few pure sources, and runs each for a few seconds over
-# the small committed corpus (new inputs go to a temporary folder, so the corpus stays as
-# committed). FUZZ_SECONDS changes the time per target. Inputs go up to 64 KiB from the first run
+# Builds the libFuzzer targets of the number text routines, the INI text engine, the
+# settings-store reader and the CSV reader straight from their few pure sources, and runs each for
+# a few seconds over the small committed corpus (new inputs go to a temporary folder, so the corpus
+# stays as committed). FUZZ_SECONDS changes the time per target. Inputs go up to 64 KiB from the first run
 # (no slow growth of lengths), and one input may take at most a second: a path that grows with the
 # square of the input then fails the run instead of hiding behind small inputs.
 set -euo pipefail
@@ -14,10 +14,11 @@ mkdir -p "$out"
 number_sources=(settings/QvSysUtils.cpp units/QvConv.cpp units/QvFormat.cpp units/QvUnitTables.cpp)
 flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
-for target in clean_number double_list format initext regfile; do
+for target in clean_number double_list format initext regfile csv; do
   sources=("${number_sources[@]}")
   [ "$target" = regfile ] && sources=(settings/QvRegText.cpp settings/QvRegFile.cpp settings/QvSysUtils.cpp settings/QvFileUtils.cpp)
   [ "$target" = initext ] && sources=(settings/QvIniText.cpp settings/QvFileUtils.cpp)
+  [ "$target" = csv ] && sources=(schedule/QvCsv.cpp)
   clang++ "${flags[@]}" "fuzz/fuzz_${target}.cpp" "${sources[@]}" -o "$out/fuzz_${target}"
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"

@@ -34,16 +34,23 @@ if(EXISTS "${AMPWISE_ICON_SVG}")
   install(FILES "${AMPWISE_ICON_SVG}" DESTINATION "${AMPWISE_SHARE_DIR}/icons/hicolor/scalable/apps")
 endif()
 
-# The launcher is a relative symlink into the maker's folder, so that the program still sees
-# its real location (the folder rules start from the executable's own path). It is made at
+# The launchers are relative symlinks into the maker's folder, so that each program still sees
+# its real location (the folder rules start from the executable's own path). They are made at
 # install time so that `cmake --install --prefix ...` and the package both get the right target.
-install(CODE "
-  set(_dir \"\$ENV{DESTDIR}${AMPWISE_LAUNCHER_DIR}\")
-  file(RELATIVE_PATH _to \"${AMPWISE_LAUNCHER_DIR}\" \"\${CMAKE_INSTALL_PREFIX}/Brannoworks/Ampwise/Ampwise\")
-  file(MAKE_DIRECTORY \"\${_dir}\")
-  file(CREATE_LINK \"\${_to}\" \"\${_dir}/ampwise\" SYMBOLIC)
-  message(STATUS \"Installing: \${_dir}/ampwise -> \${_to}\")
-")
+foreach(_launcher "ampwise=Ampwise" "ampwise-schedule=ampwise-schedule")
+  string(REPLACE "=" ";" _pair "${_launcher}")
+  list(GET _pair 0 _name)
+  list(GET _pair 1 _program)
+  install(CODE "
+    set(_dir \"\$ENV{DESTDIR}${AMPWISE_LAUNCHER_DIR}\")
+    file(RELATIVE_PATH _to \"${AMPWISE_LAUNCHER_DIR}\" \"\${CMAKE_INSTALL_PREFIX}/Brannoworks/Ampwise/${_program}\")
+    file(MAKE_DIRECTORY \"\${_dir}\")
+    file(CREATE_LINK \"\${_to}\" \"\${_dir}/${_name}\" SYMBOLIC)
+    message(STATUS \"Installing: \${_dir}/${_name} -> \${_to}\")
+  ")
+endforeach()
+
+install(FILES "${AMPWISE_SCHEDULE_MAN}" DESTINATION "${AMPWISE_SHARE_DIR}/man/man1")
 
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "ampwise")
@@ -51,7 +58,7 @@ set(CPACK_PACKAGE_VENDOR "Brannoworks")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cable sizing calculator")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Sizes an electric supply cable: from the conductor material, the load type and phase, the load power and the cable length it gives the line current and the smallest standard conductor cross-section within the allowed voltage drop, with a printable report.")
+  "Sizes an electric supply cable: from the conductor material, the load type and phase, the load power and the cable length it gives the line current and the smallest standard conductor cross-section within the allowed voltage drop, with a printable report. ampwise-schedule sizes every circuit of a CSV cable schedule the same way, from the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brannoworks <support@brannoworks.example>")

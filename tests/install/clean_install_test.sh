@@ -2,7 +2,8 @@
 # Builds the .deb, unpacks it into a fresh root folder, checks its files one by one, then runs the
 # installed program as a normal user with a fresh HOME on a real X server: types a power, asks for
 # a calculation and its report, presses Reset and closes the window through the window manager.
-# Afterwards the per-user settings store and settings INI file must hold what was written.
+# Afterwards the per-user settings store and settings INI file must hold what was written, and
+# the installed command-line sizer must size a schedule with the installed data and that file.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 
@@ -35,6 +36,8 @@ root="$work/root"
 mkdir -p "$root"
 dpkg-deb -x "$deb" "$root"
 for f in opt/Brannoworks/Ampwise/Ampwise \
+         opt/Brannoworks/Ampwise/ampwise-schedule \
+         usr/share/man/man1/ampwise-schedule.1.gz \
          opt/Brannoworks/Ampwise/Help/Index.htm \
          "opt/Brannoworks/Common Files/ElecData.ini" \
          usr/share/applications/com.brannoworks.Ampwise.desktop \
@@ -47,6 +50,13 @@ for f in opt/Brannoworks/Ampwise/Ampwise \
 done
 [ -x "$root/opt/Brannoworks/Ampwise/Ampwise" ] || fail "program not executable"
 [ "$(readlink "$root/usr/bin/ampwise")" = "../../opt/Brannoworks/Ampwise/Ampwise" ] || fail "launcher link"
+[ "$(readlink "$root/usr/bin/ampwise-schedule")" = "../../opt/Brannoworks/Ampwise/ampwise-schedule" ] \
+  || fail "ampwise-schedule link"
+if command -v man >/dev/null; then
+  man_warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$root/usr/share/man/man1/ampwise-schedule.1.gz" 2>&1 >/dev/null) \
+    || fail "man page does not format"
+  [ -z "$man_warnings" ] || fail "man page warnings: $man_warnings"
+fi
 desktop-file-validate "$root/usr/share/applications/com.brannoworks.Ampwise.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml" >/dev/null \
   || fail "metainfo"
@@ -127,4 +137,20 @@ grep -qi '^"Power"=hex:00,00,00,00,00,00,16,40' "$store" || fail "store lacks Po
 grep -qi '^"Material"=dword:00000000' "$store" || fail "store lacks Material: $(cat "$store")"
 grep -q '^MaxVoltDrop=5.5' "$ini" || fail "settings INI lacks MaxVoltDrop: $(cat "$ini")"
 [ ! -e "$root/opt/Brannoworks/Ampwise/Ampwise.ini" ] || fail "wrote into the install folder"
+
+# 6. The command-line sizer through its launcher, with the installed data and the allowed drop of
+# this user's settings file: 5.5 kW over 400 m needs 35 mm² within 5.5 V and 16 mm² within 11 V.
+sized() {
+  printf 'Circuit,Material,Load Type,Phase,Power,Length\nC1,copper,Resistive,Single,5.5 kW,400 m\n' |
+    "${run_as[@]}" env -i HOME="$user_home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+      "$root/usr/bin/ampwise-schedule" "$@"
+}
+version=$("${run_as[@]}" "$root/usr/bin/ampwise-schedule" --version) || fail "ampwise-schedule --version"
+[ "$version" = "ampwise-schedule (Ampwise) 1.0.1.0" ] || fail "ampwise-schedule version: $version"
+out=$(sized) || fail "ampwise-schedule: $out"
+grep -q '^C1,copper,Resistive,Single,5.5 kW,400 m,23.91304347826087,35,.*,voltage drop,Solved$' <<<"$out" \
+  || fail "ampwise-schedule output: $out"
+sed -i 's/^MaxVoltDrop=.*/MaxVoltDrop=11/' "$ini"
+out=$(sized --format jsonl) || fail "ampwise-schedule: $out"
+grep -q '"Size (mm²)":16,' <<<"$out" || fail "ampwise-schedule ignored the settings file: $out"
 echo "clean install: package $(basename "$deb") $(stat -c %s "$deb") bytes; Depends: $depends"

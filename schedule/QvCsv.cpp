@@ -1,0 +1,208 @@
+// The streaming CSV reader and the field writer (see QvCsv.h).
+#include "schedule/QvCsv.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+std::string LineText(std::size_t line) {
+    return "line " + std::to_string(line) + ": ";
+}
+
+} // namespace
+
+TCsvReader::TCsvReader(TSource source, std::size_t maxRecordBytes)
+    : m_source(std::move(source)), m_maxRecordBytes(maxRecordBytes), m_buf(kChunk) {}
+
+bool TCsvReader::Next(std::vector<std::string_view>& fields) {
+    if (!m_started) {
+        m_started = true;
+        // A pipe may hand over fewer bytes than a byte-order mark at first.
+        while (!m_eof && m_end < 3) {
+            const std::size_t n = m_source(m_buf.data() + m_end, m_buf.size() - m_end);
+            m_eof = n == 0;
+            m_end += n;
+        }
+        if (m_end >= 3 && std::memcmp(m_buf.data(), "\xEF\xBB\xBF", 3) == 0)
+            m_pos = 3;
+    }
+    for (;;) {
+        switch (Scan(fields)) {
+        case TScan::Record:
+            return true;
+        case TScan::End:
+            return false;
+        case TScan::NeedMore:
+            ReadMore();
+            break;
+        }
+    }
+}
+
+void TCsvReader::ReadMore() {
+    const std::size_t pending = m_end - m_pos;
+    if (pending >= m_maxRecordBytes)
+        throw ECsvError(LineText(m_line) + "a record longer than " +
+                        std::to_string(m_maxRecordBytes >> 20) + " MiB");
+    if (m_pos > 0) {
+        std::memmove(m_buf.data(), m_buf.data() + m_pos, pending);
+        m_pos = 0;
+        m_end = pending;
+    }
+    if (m_end == m_buf.size())
+        m_buf.resize(std::min(m_buf.size() * 2, m_maxRecordBytes + kChunk));
+    // A long record is rescanned after every read, so it gets a full buffer each time; a short
+    // one gets what is there, so that a line typed into a pipe is answered at once.
+    do {
+        const std::size_t n = m_source(m_buf.data() + m_end, m_buf.size() - m_end);
+        m_eof = n == 0;
+        m_end += n;
+    } while (!m_eof && m_end > kChunk && m_end < m_buf.size());
+}
+
+// One record from the unread text, or NeedMore when the text read so far ends inside it. The
+// buffer is left as it is, so a record cut short is simply scanned again once more is read.
+TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
+    const char* const b = m_buf.data();
+    const std::size_t end = m_end;
+    std::size_t i = m_pos;
+    if (i == end)
+        return m_eof ? TScan::End : TScan::NeedMore;
+
+    std::size_t count = 0;
+    auto add = [&](TField f) {
+        if (count == m_fields.size())
+            m_fields.push_back(f);
+        else
+            m_fields[count] = f;
+        ++count;
+    };
+    m_unquoted.clear();
+    bool quoteSeen = false;
+    std::size_t newlines = 0;
+    std::size_t recordEnd = 0;
+    for (;;) {
+        if (i < end && b[i] == '"') {
+            quoteSeen = true;
+            const std::size_t from = m_unquoted.size();
+            ++i;
+            for (;;) {
+                const auto* quote = static_cast<const char*>(std::memchr(b + i, '"', end - i));
+                if (!quote) {
+                    if (m_eof)
+                        throw ECsvError(LineText(m_line + newlines) +
+                                        "a quoted field is not closed");
+                    return TScan::NeedMore;
+                }
+                m_unquoted.append(b + i, quote);
+                newlines += static_cast<std::size_t>(std::count(b + i, quote, '\n'));
+                i = static_cast<std::size_t>(quote - b) + 1;
+                if (i == end && !m_eof)
+                    return TScan::NeedMore; // a doubled quote may follow
+                if (i < end && b[i] == '"') {
+                    m_unquoted.push_back('"');
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+            std::size_t j = i;
+            while (j < end && b[j] != ',' && b[j] != '\n' && b[j] != '\r')
+                ++j;
+            m_unquoted.append(b + i, b + j);
+            i = j;
+            add({true, from, m_unquoted.size() - from});
+        } else {
+            std::size_t j = i;
+            char c = 0;
+            while (j < end && (c = b[j]) != ',' && c != '\n' && c != '\r') {
+                quoteSeen = quoteSeen || c == '"';
+                ++j;
+            }
+            add({false, i, j - i});
+            i = j;
+        }
+
+        if (i == end) {
+            if (!m_eof)
+                return TScan::NeedMore;
+            recordEnd = i;
+            break;
+        }
+        if (b[i] == ',') {
+            ++i;
+            continue;
+        }
+        recordEnd = i;
+        if (b[i] == '\r') {
+            if (i + 1 == end && !m_eof)
+                return TScan::NeedMore; // a line feed may follow
+            if (i + 1 < end && b[i + 1] == '\n')
+                ++i;
+        }
+        ++i;
+        ++newlines;
+        break;
+    }
+
+    fields.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const TField& f = m_fields[k];
+        fields[k] = f.Unquoted ? std::string_view(m_unquoted).substr(f.Offset, f.Size)
+                               : std::string_view(b + f.Offset, f.Size);
+    }
+    m_plain = quoteSeen ? std::string_view() : std::string_view(b + m_pos, recordEnd - m_pos);
+    m_recordLine = m_line;
+    m_line += newlines;
+    m_pos = i;
+    return TScan::Record;
+}
+
+TCsvReader::TSource FdSource(int fd) {
+    return [fd](char* buf, std::size_t cap) -> std::size_t {
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, cap);
+            if (n >= 0)
+                return static_cast<std::size_t>(n);
+            if (errno != EINTR)
+                throw ECsvError(std::string("cannot read the input: ") + std::strerror(errno));
+        }
+    };
+}
+
+TCsvReader::TSource TextSource(std::string_view text) {
+    return [text](char* buf, std::size_t cap) mutable -> std::size_t {
+        const std::size_t n = std::min(cap, text.size());
+        if (n == 0)
+            return 0;
+        std::memcpy(buf, text.data(), n);
+        text.remove_prefix(n);
+        return n;
+    };
+}
+
+void AppendCsvField(std::string& out, std::string_view field) {
+    bool plain = true;
+    for (char c : field)
+        plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+    if (plain) {
+        out.append(field);
+        return;
+    }
+    out.push_back('"');
+    for (char c : field) {
+        if (c == '"')
+            out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+}
+
+} // namespace qv

@@ -1,0 +1,76 @@
+// CSV text (RFC 4180): a streaming record reader that holds one buffer of input, whatever the
+// length of its input, and the field writer. Fields are bytes: nothing is decoded or re-encoded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// Input that cannot be read as CSV (an unterminated quoted field, an over-long record) or not read
+// at all; the message names the line.
+class ECsvError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads records: fields split at commas, records at CR LF, LF or a lone CR. A field in double
+// quotes may hold commas, line breaks and doubled quotes. Leniently, a quote inside an unquoted
+// field is an ordinary character, and text after a closing quote joins the field. A UTF-8
+// byte-order mark at the very start is skipped.
+class TCsvReader {
+  public:
+    // Fills buf with up to cap bytes and returns how many; 0 at the end of the input.
+    using TSource = std::function<std::size_t(char* buf, std::size_t cap)>;
+
+    static constexpr std::size_t kDefaultMaxRecordBytes = 64u << 20;
+
+    explicit TCsvReader(TSource source, std::size_t maxRecordBytes = kDefaultMaxRecordBytes);
+
+    // The next record's fields, which stay valid until the next call; the reader copies nothing
+    // but quoted fields. False at the end of the input. An empty line is one empty field.
+    bool Next(std::vector<std::string_view>& fields);
+    // The line on which the record last read starts, from 1.
+    std::size_t RecordLine() const { return m_recordLine; }
+    // The record's text as read, without its line break, when it holds no double quote: then
+    // writing its fields again gives exactly this text. Empty otherwise.
+    std::string_view PlainRecordText() const { return m_plain; }
+
+  private:
+    enum class TScan : std::uint8_t { Record, NeedMore, End };
+    struct TField {
+        bool Unquoted; // in m_unquoted rather than the buffer
+        std::size_t Offset;
+        std::size_t Size;
+    };
+    TScan Scan(std::vector<std::string_view>& fields);
+    void ReadMore();
+
+    TSource m_source;
+    std::size_t m_maxRecordBytes;
+    std::vector<char> m_buf;
+    std::size_t m_pos = 0; // start of the unread text
+    std::size_t m_end = 0; // end of the text read
+    bool m_eof = false;
+    bool m_started = false;
+    std::size_t m_line = 1;
+    std::size_t m_recordLine = 0;
+    std::vector<TField> m_fields;
+    std::string m_unquoted; // quoted fields without their quotes
+    std::string_view m_plain;
+};
+
+// Reads a file descriptor (raises ECsvError on a read error).
+TCsvReader::TSource FdSource(int fd);
+// Reads text that outlives the reader.
+TCsvReader::TSource TextSource(std::string_view text);
+
+// Appends one field, quoted when it holds a comma, a double quote or a line break.
+void AppendCsvField(std::string& out, std::string_view field);
+
+} // namespace qv

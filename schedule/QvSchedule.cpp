@@ -1,0 +1,456 @@
+// Column matching, reading a circuit's text, sizing it and writing the results (see QvSchedule.h).
+#include "schedule/QvSchedule.h"
+
+#include "schedule/QvCsv.h"
+#include "settings/QvSysUtils.h"
+#include "units/QvEditRules.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace qv {
+
+namespace {
+
+struct TColumnInfo {
+    const char* Name;
+    const char* Key; // the name as ColumnKey gives it
+};
+
+const std::array<TColumnInfo, 12> kColumns{{
+    {"Circuit", "circuit"},
+    {"Material", "material"},
+    {"Load Type", "loadtype"},
+    {"Phase", "phase"},
+    {"Power", "power"},
+    {"Length", "length"},
+    {"Max Volt Drop", "maxvoltdrop"},
+    {"Current (A)", "current(a)"},
+    {"Size (mm²)", "size(mm²)"},
+    {"Voltage Drop (V)", "voltagedrop(v)"},
+    {"Limited By", "limitedby"},
+    {"Status", "status"},
+}};
+
+constexpr std::array<TColumn, 5> kNeeded{TColumn::Material, TColumn::LoadType, TColumn::Phase,
+                                         TColumn::Power, TColumn::Length};
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    if (a == b)
+        return true;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string ColumnKey(std::string_view name) {
+    std::string key;
+    key.reserve(name.size());
+    for (char c : name)
+        if (c != ' ' && c != '\t' && c != '_' && c != '-')
+            key.push_back(Lower(c));
+    return key;
+}
+
+// User text inside a message: quoted, short, and with no control characters.
+std::string Shown(std::string_view text) {
+    constexpr std::size_t kMax = 40;
+    std::string s = "\"";
+    std::size_t n = text.size();
+    if (n > kMax) {
+        n = kMax;
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+            --n; // never cut a character in two
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        s.push_back(static_cast<unsigned char>(text[i]) < 0x20 ? '?' : text[i]);
+    if (n < text.size())
+        s += "…";
+    return s + "\"";
+}
+
+// Number text that the main window's cleaning leaves as it is: an optional leading "-", digits
+// and at most one ".".
+bool IsPlainNumber(std::string_view s) {
+    if (!s.empty() && s.front() == '-')
+        s.remove_prefix(1);
+    bool point = false;
+    bool digit = false;
+    for (char c : s) {
+        if (c == '.' && !point)
+            point = true;
+        else if (c >= '0' && c <= '9')
+            digit = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
+std::string NumberText(double value) {
+    std::string s;
+    AppendNumber(s, value);
+    return s;
+}
+
+std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& names,
+                    const char* what) {
+    const std::string_view t = Trim(text);
+    if (t.empty())
+        throw EScheduleError(std::string(what) + " is empty");
+    for (std::uint8_t i = 0; i < names.size(); ++i)
+        if (SameText(t, names[i]))
+            return i;
+    throw EScheduleError(std::string(what) + " " + Shown(t) + " is neither " + names[0] + " nor " +
+                         names[1]);
+}
+
+double ParseVolts(std::string_view text) {
+    std::string_view t = Trim(text);
+    if (!t.empty() && (t.back() == 'V' || t.back() == 'v'))
+        t = Trim(t.substr(0, t.size() - 1));
+    const std::optional<double> v = t.find_first_of("0123456789") == std::string_view::npos
+                                        ? std::nullopt
+                                        : TextToBaseValue(std::string(t), 1, 0);
+    if (!v)
+        throw EScheduleError("Max Volt Drop " + Shown(Trim(text)) + " is not a number");
+    return *v;
+}
+
+const char* LoadDescription(std::uint8_t loadType, std::uint8_t phase) {
+    if (loadType == 0)
+        return "a resistive load";
+    return phase == 0 ? "a single-phase inductive load" : "a three-phase inductive load";
+}
+
+} // namespace
+
+const char* ColumnName(TColumn column) {
+    const auto i = static_cast<std::size_t>(column);
+    return i < kColumns.size() ? kColumns[i].Name : "";
+}
+
+TColumn ColumnOf(std::string_view headerName) {
+    const std::string key = ColumnKey(headerName);
+    for (std::size_t i = 0; i < kColumns.size(); ++i)
+        if (key == kColumns[i].Key)
+            return static_cast<TColumn>(i);
+    if (key == "size(mm2)")
+        return TColumn::Size;
+    return TColumn::Other;
+}
+
+TScheduleLayout MatchHeader(const std::vector<std::string>& header) {
+    TScheduleLayout layout;
+    layout.Input.fill(-1);
+    layout.Width = header.size();
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        const TColumn c = ColumnOf(header[i]);
+        const auto k = static_cast<std::size_t>(c);
+        if (c == TColumn::Other || k < kInputColumnCount)
+            layout.Kept.push_back(i);
+        if (k >= kInputColumnCount)
+            continue;
+        if (layout.Input[k] >= 0)
+            throw EScheduleError("the header names the column " + Shown(ColumnName(c)) +
+                                 " twice (fields " + std::to_string(layout.Input[k] + 1) + " and " +
+                                 std::to_string(i + 1) + ")");
+        layout.Input[k] = static_cast<int>(i);
+    }
+    std::string missing;
+    for (TColumn c : kNeeded)
+        if (layout.Position(c) < 0)
+            missing += (missing.empty() ? "" : ", ") + std::string(ColumnName(c));
+    if (!missing.empty())
+        throw EScheduleError("the header lacks the column(s) " + missing +
+                             "; it needs Material, Load Type, Phase, Power and Length");
+    return layout;
+}
+
+TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TScheduleLayout& layout) {
+    auto field = [&](TColumn c) -> std::string_view {
+        const int i = layout.Position(c);
+        return i >= 0 && static_cast<std::size_t>(i) < record.size()
+                   ? record[static_cast<std::size_t>(i)]
+                   : std::string_view();
+    };
+    return {field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),
+            field(TColumn::Power),    field(TColumn::Length),   field(TColumn::MaxVoltDrop)};
+}
+
+std::string TRowResult::StatusText() const {
+    switch (Status) {
+    case TRowStatus::Solved:
+        return "Solved";
+    case TRowStatus::NotSolved:
+        return "Not Solved";
+    case TRowStatus::Error:
+        break;
+    }
+    return "Error: " + Error;
+}
+
+double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
+    const std::string_view t = Trim(text);
+    if (t.empty())
+        throw EScheduleError(std::string(what) + " is empty");
+    // The unit is whatever follows the number's last digit.
+    const std::size_t last = t.find_last_of("0123456789");
+    if (last == std::string_view::npos)
+        throw EScheduleError(std::string(what) + " " + Shown(t) + " is not a number");
+    const std::string_view unit = Trim(t.substr(last + 1));
+    int index = 0;
+    if (!unit.empty()) {
+        index = -1;
+        std::string known;
+        for (int i = 0; i < UnitCount(type); ++i) {
+            const TUnitRec& u = UnitRecord(type, i);
+            if (SameText(unit, u.Label) || SameText(unit, u.PlainName))
+                index = i;
+            known += std::string(i == 0 ? "" : ", ") + u.Label;
+        }
+        if (index < 0)
+            throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
+                                 Shown(unit) + " (known: " + known + ")");
+    }
+    const std::string_view number = Trim(t.substr(0, last + 1));
+    double x = 0;
+    // The common case, spared the cleaning's copies: clean text in the base unit, which converts
+    // to itself.
+    if (index == 0 && IsPlainNumber(number) && TryStrToFloat(number, x))
+        return x;
+    std::string label, format;
+    double factor = 1, offset = 0;
+    GetUnitInfo(type, index, 0, label, factor, offset, format);
+    const std::optional<double> v = TextToBaseValue(std::string(number), factor, offset);
+    if (!v)
+        throw EScheduleError(std::string(what) + " " + Shown(t) + " is not a number");
+    return *v;
+}
+
+TScheduleSizer::TScheduleSizer(TElecData data, double maxVoltDrop)
+    : m_data(std::move(data)), m_table(m_data.Sizes), m_maxVoltDrop(maxVoltDrop) {}
+
+const MaterialRec& TScheduleSizer::Material(std::string_view name) const {
+    const std::string_view t = Trim(name);
+    if (t.empty())
+        throw EScheduleError("Material is empty");
+    for (const MaterialRec& m : m_data.Materials)
+        if (SameText(t, m.Name))
+            return m;
+    std::string known;
+    for (const MaterialRec& m : m_data.Materials)
+        known += (known.empty() ? "" : ", ") + m.Name;
+    throw EScheduleError("unknown material " + Shown(t) + "; the data file has " +
+                         (known.empty() ? std::string("no materials") : known));
+}
+
+TRowResult TScheduleSizer::Size(const TCircuitText& circuit) const {
+    TRowResult r;
+    try {
+        const MaterialRec& material = Material(circuit.Material);
+        const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
+        const std::uint8_t phase = Choice(circuit.Phase, PhaseNames, "Phase");
+        const double power = ParseQuantity(circuit.Power, utPower, "Power");
+        const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length");
+        const double maxVoltDrop =
+            Trim(circuit.MaxVoltDrop).empty() ? m_maxVoltDrop : ParseVolts(circuit.MaxVoltDrop);
+
+        if (power < 0)
+            throw EScheduleError("Power must not be negative");
+        const double limit = PowerLimit(loadType, phase);
+        if (power > limit)
+            throw EScheduleError("Power " + NumberText(power) + " kW is above the " +
+                                 NumberText(limit) + " kW limit for " +
+                                 LoadDescription(loadType, phase));
+        if (!(length > 0))
+            throw EScheduleError("Length must be greater than 0");
+        if (maxVoltDrop < 0)
+            throw EScheduleError("Max Volt Drop must not be negative");
+
+        const TSizing s = m_table.Size(
+            {material.Conductivity, loadType, phase, length, power, maxVoltDrop}, m_data.Ratings);
+        r.Current = s.Current;
+        if (s.Area > 0) {
+            r.Status = TRowStatus::Solved;
+            r.Size = s.Area;
+            r.VoltDrop = s.VoltDrop;
+            r.LimitedBy = s.LimitedBy;
+        } else {
+            r.Status = TRowStatus::NotSolved;
+        }
+    } catch (const std::runtime_error& e) {
+        r = TRowResult{};
+        r.Error = e.what();
+    } catch (const std::logic_error& e) {
+        r = TRowResult{};
+        r.Error = e.what();
+    }
+    return r;
+}
+
+TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& record,
+                                      const TScheduleLayout& layout) const {
+    if (record.size() > layout.Width) {
+        TRowResult r;
+        r.Error = "the row has " + std::to_string(record.size()) + " fields; the header has " +
+                  std::to_string(layout.Width);
+        return r;
+    }
+    return Size(CircuitOf(record, layout));
+}
+
+TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<std::string>& header,
+                                       TScheduleLayout layout)
+    : m_format(format), m_layout(std::move(layout)) {
+    m_keepsAll = m_layout.Kept.size() == m_layout.Width;
+    std::vector<std::string> names;
+    for (std::size_t i : m_layout.Kept)
+        names.push_back(header[i]);
+    for (std::size_t c = kInputColumnCount; c < kInputColumnCount + kResultColumnCount; ++c)
+        names.push_back(ColumnName(static_cast<TColumn>(c)));
+    for (const std::string& name : names) {
+        std::string s;
+        if (m_format == TOutputFormat::Jsonl) {
+            AppendJsonString(s, name);
+            s.push_back(':');
+        } else {
+            AppendCsvField(s, name);
+        }
+        m_names.push_back(std::move(s));
+    }
+}
+
+void TScheduleFormatter::AppendHeader(std::string& out) const {
+    if (m_format == TOutputFormat::Jsonl)
+        return;
+    for (std::size_t i = 0; i < m_names.size(); ++i) {
+        if (i)
+            out.push_back(',');
+        out += m_names[i];
+    }
+    out.push_back('\n');
+}
+
+void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::string_view>& record,
+                                   const TRowResult& result, std::string_view plainText) const {
+    const bool json = m_format == TOutputFormat::Jsonl;
+    std::size_t n = 0;
+    if (!json && m_keepsAll && !plainText.empty() && record.size() == m_layout.Width) {
+        out += plainText;
+        n = m_layout.Kept.size();
+    }
+    auto name = [&] {
+        if (json)
+            out += n == 0 ? "{" : ",";
+        else if (n)
+            out.push_back(',');
+        if (json)
+            out += m_names[n];
+        ++n;
+    };
+    auto number = [&](const std::optional<double>& v) {
+        name();
+        if (v)
+            AppendNumber(out, *v);
+        else if (json)
+            out += "null";
+    };
+    auto text = [&](std::string_view s) {
+        name();
+        if (json)
+            AppendJsonString(out, s);
+        else
+            AppendCsvField(out, s);
+    };
+
+    for (std::size_t k = n; k < m_layout.Kept.size(); ++k) {
+        const std::size_t i = m_layout.Kept[k];
+        text(i < record.size() ? record[i] : std::string_view());
+    }
+    number(result.Current);
+    number(result.Size);
+    number(result.VoltDrop);
+    if (result.LimitedBy) {
+        text(LimitName(*result.LimitedBy));
+    } else {
+        name();
+        if (json)
+            out += "null";
+    }
+    text(result.StatusText());
+    out += json ? "}\n" : "\n";
+}
+
+void AppendNumber(std::string& out, double value) {
+    char buf[32];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr);
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static const char* const kHex = "0123456789abcdef";
+    out.push_back('"');
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            if (c == '"' || c == '\\') {
+                out.push_back('\\');
+                out.push_back(static_cast<char>(c));
+            } else if (c < 0x20) {
+                out += "\\u00";
+                out.push_back(kHex[c >> 4]);
+                out.push_back(kHex[c & 15]);
+            } else {
+                out.push_back(static_cast<char>(c));
+            }
+            ++i;
+            continue;
+        }
+        // The length of a well-formed UTF-8 sequence starting here, or 0.
+        std::size_t len = c >= 0xC2 && c <= 0xDF   ? 2
+                          : c >= 0xE0 && c <= 0xEF ? 3
+                          : c >= 0xF0 && c <= 0xF4 ? 4
+                                                   : 0;
+        if (len && i + len <= text.size()) {
+            const auto c1 = static_cast<unsigned char>(text[i + 1]);
+            // The second byte's range rules out overlong forms, surrogates and code points
+            // past U+10FFFF.
+            const unsigned char lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+            const unsigned char hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+            bool ok = c1 >= lo && c1 <= hi;
+            for (std::size_t k = 2; ok && k < len; ++k)
+                ok = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            if (!ok)
+                len = 0;
+        } else {
+            len = 0;
+        }
+        if (len) {
+            out.append(text.substr(i, len));
+            i += len;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    out.push_back('"');
+}
+
+} // namespace qv

@@ -1,0 +1,144 @@
+// A cable schedule: circuits read from CSV by their header, each sized with the engine's
+// arithmetic and data, and written back as CSV or JSON lines with the results after the input
+// columns. Pure standard C++, shared by the command-line sizer and any window that holds a
+// schedule, so the two can never disagree.
+#pragma once
+
+#include "core/QvCableSizes.h"
+#include "units/QvConv.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// Input the run cannot go on with (a header without a needed column, say).
+class EScheduleError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The columns a schedule knows. Input columns come first, then the result columns; a result
+// column found in the input (a schedule sized before) is worked out afresh, not copied.
+enum class TColumn : std::uint8_t {
+    Circuit,
+    Material,
+    LoadType,
+    Phase,
+    Power,
+    Length,
+    MaxVoltDrop,
+    Current,
+    Size,
+    VoltageDrop,
+    LimitedBy,
+    Status,
+    Other,
+};
+inline constexpr std::size_t kInputColumnCount = 7;
+inline constexpr std::size_t kResultColumnCount = 5;
+
+// The name a column is written with ("Load Type", "Current (A)").
+const char* ColumnName(TColumn column);
+// A header name compared without regard to ASCII case, blanks, "_" and "-".
+TColumn ColumnOf(std::string_view headerName);
+
+// Where a header put the columns.
+struct TScheduleLayout {
+    // Position of each input column (TColumn::Circuit to MaxVoltDrop); -1 when absent.
+    std::array<int, kInputColumnCount> Input{};
+    // Positions of the input fields copied to the output, in order: all but result columns.
+    std::vector<std::size_t> Kept;
+    std::size_t Width = 0; // fields in the header
+    int Position(TColumn column) const { return Input[static_cast<std::size_t>(column)]; }
+};
+
+// Raises EScheduleError naming every needed column that is missing, or one that appears twice.
+TScheduleLayout MatchHeader(const std::vector<std::string>& header);
+
+// One circuit's inputs as written. An empty MaxVoltDrop takes the schedule's default.
+struct TCircuitText {
+    std::string_view Material;
+    std::string_view LoadType;
+    std::string_view Phase;
+    std::string_view Power;  // number and an optional power unit; kW without one
+    std::string_view Length; // number and an optional length unit; m without one
+    std::string_view MaxVoltDrop;
+};
+// The circuit's fields of a record laid out as the header says; missing fields read as empty.
+TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TScheduleLayout& layout);
+
+enum class TRowStatus : std::uint8_t { Solved, NotSolved, Error };
+
+struct TRowResult {
+    TRowStatus Status = TRowStatus::Error;
+    std::optional<double> Current;   // A
+    std::optional<double> Size;      // mm², when solved
+    std::optional<double> VoltDrop;  // V, when solved
+    std::optional<TLimit> LimitedBy; // for the chosen size
+    std::string Error;               // why, when Status is Error
+    // "Solved", "Not Solved" or "Error: " and the message.
+    std::string StatusText() const;
+};
+
+// A value in the base unit of a unit type: a number as the main window's fields read it
+// (cleaned, "." decimals), optionally followed by blanks and a unit label of the catalogue (any
+// letter case); the base unit without one. Raises EScheduleError naming `what`.
+double ParseQuantity(std::string_view text, TUnitsType type, const char* what);
+
+// Sizes circuits against one electrical data set.
+class TScheduleSizer {
+  public:
+    TScheduleSizer(TElecData data, double maxVoltDrop);
+
+    // A bad circuit (unknown material, a number that does not parse, a zero length, a power
+    // above the limit of its load, the arithmetic's own error) gives an Error row; nothing raises.
+    TRowResult Size(const TCircuitText& circuit) const;
+    // A record laid out as the header says; one with more fields than the header is an Error row.
+    TRowResult SizeRecord(const std::vector<std::string_view>& record,
+                          const TScheduleLayout& layout) const;
+
+    const TElecData& Data() const { return m_data; }
+    double MaxVoltDrop() const { return m_maxVoltDrop; }
+
+  private:
+    const MaterialRec& Material(std::string_view name) const;
+
+    TElecData m_data;
+    TSizeTable m_table;
+    double m_maxVoltDrop;
+};
+
+enum class TOutputFormat : std::uint8_t { Csv, Jsonl };
+
+// Writes a schedule: the kept input columns, then the results. CSV has a header row; JSON lines
+// give one object per circuit keyed by the same names, numbers as JSON numbers and null for none.
+class TScheduleFormatter {
+  public:
+    TScheduleFormatter(TOutputFormat format, const std::vector<std::string>& header,
+                       TScheduleLayout layout);
+
+    void AppendHeader(std::string& out) const;
+    // plainText, when given, is the record's text as read, which writing its fields would give
+    // (TCsvReader::PlainRecordText); it is copied as it is where every field is kept.
+    void AppendRow(std::string& out, const std::vector<std::string_view>& record,
+                   const TRowResult& result, std::string_view plainText = {}) const;
+
+  private:
+    TOutputFormat m_format;
+    TScheduleLayout m_layout;
+    bool m_keepsAll = false;          // every input field is kept, in place
+    std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
+};
+
+// Appends the shortest text that reads back as the same double.
+void AppendNumber(std::string& out, double value);
+// Appends text as a JSON string; bytes that are not UTF-8 become U+FFFD.
+void AppendJsonString(std::string& out, std::string_view text);
+
+} // namespace qv

@@ -1,0 +1,70 @@
+// The command-line sizer's parts around the schedule: its arguments, where it finds the main
+// window's settings, the output file that appears only when complete, and the streaming run.
+#pragma once
+
+#include "schedule/QvCsv.h"
+#include "schedule/QvSchedule.h"
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// A command line the program cannot follow; the message says why.
+class EUsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TScheduleOptions {
+    std::string Input;    // "" or "-": standard input
+    std::string Output;   // "" or "-": standard output
+    std::string DataFile; // "": the one the main window reads
+    std::optional<double> MaxVoltDrop;
+    TOutputFormat Format = TOutputFormat::Csv;
+    bool Help = false;
+    bool Version = false;
+};
+
+// The arguments after the program name. Raises EUsageError.
+TScheduleOptions ParseArguments(const std::vector<std::string>& args);
+// What --help prints.
+std::string UsageText();
+
+// The settings INI file that the main window installed in appPath reads: the file beside it,
+// or its per-user copy when it cannot write there and has made one. Nothing is created.
+std::string MainWindowSettingsPath(const std::string& appPath);
+
+// Standard output, or a file that takes the place of `path` only once Commit has run: until then
+// the output goes to an unnamed (or, where the file system has none, a temporary) file beside
+// it, which is dropped when the object goes without a Commit.
+class TOutputFile {
+  public:
+    // "" or "-": standard output. Raises EScheduleError when the file cannot be made.
+    explicit TOutputFile(const std::string& path);
+    ~TOutputFile();
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
+
+    void Write(std::string_view data); // raises EScheduleError
+    void Commit();                     // raises EScheduleError
+
+  private:
+    std::string m_path;
+    std::string m_tempName; // a named temporary file, when there is one
+    int m_fd = 1;
+    bool m_file = false;
+    bool m_done = false;
+};
+
+// Sizes every record after the header and hands the output to `write` in pieces. Blank lines are
+// skipped. Returns 0 when every circuit is solved, else 1. Raises ECsvError for input it cannot
+// use (no CSV, empty, a header without the needed columns) and what `write` raises.
+int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
+                const std::function<void(std::string_view)>& write);
+
+} // namespace qv

@@ -1,0 +1,151 @@
+// The shared sizing arithmetic: every size's figures against hand-worked ones, the faults, and
+// the size table's answer against the engine's, bit for bit, on many random circuits.
+#include "core/QvCableSizes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+namespace qv {
+namespace {
+
+const std::vector<double> kSizes = {0.4, 0.5, 0.75, 1,   1.5, 2.5, 4,   6,   10,  16,  25, 35,
+                                    50,  70,  95,   120, 150, 185, 240, 300, 400, 500, 625};
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Copper (56), resistive single phase, 5.5 kW over 40 m within 5.5 V: 23.913 A.
+TEST(CableSizes, RowsOfTheDefaultCircuit) {
+    const TSizeTable table(kSizes);
+    const double current = LineCurrent(0, 0, 5.5, {});
+    const std::vector<TSizeRow> rows = table.Rows(current, 56, 40, 5.5);
+    ASSERT_EQ(rows.size(), kSizes.size());
+    struct Expect {
+        std::size_t index;
+        double capacity, dropLimit;
+        TLimit governs;
+        bool fits;
+        double voltDrop, longestRun;
+    } cases[] = {
+        // 2.5 mm²: 12.278 · 2.5^0.6037 = 21.35 A; 56 · 2.5 · 5.5 / 40 = 19.25 A governs
+        {5, 21.3483, 19.25, TLimit::VoltageDrop, false, 6.83229, 32.2},
+        // 4 mm²: 28.35 A governs over 30.8 A; 23.913 A · 40 m / (56 · 4) = 4.270 V
+        {6, 28.3525, 30.8, TLimit::CarryingCapacity, true, 4.27019, 51.52},
+        // 0.4 mm²: 7.06 A and 3.08 A; the run is 56 · 0.4 · 5.5 / 23.913 = 5.152 m
+        {0, 7.0614, 3.08, TLimit::VoltageDrop, false, 42.7019, 5.152},
+    };
+    for (const Expect& e : cases) {
+        const TSizeRow& r = rows[e.index];
+        EXPECT_NEAR(r.Capacity, e.capacity, 1e-4) << e.index;
+        EXPECT_DOUBLE_EQ(r.DropLimit, e.dropLimit) << e.index;
+        EXPECT_EQ(r.Governs, e.governs) << e.index;
+        EXPECT_EQ(r.Permitted, std::min(r.Capacity, r.DropLimit)) << e.index;
+        EXPECT_EQ(r.Fits, e.fits) << e.index;
+        EXPECT_NEAR(*r.VoltDrop, e.voltDrop, 1e-4) << e.index;
+        EXPECT_NEAR(*r.LongestRun, e.longestRun, 1e-9) << e.index;
+    }
+    EXPECT_EQ(table.Select(current, 56, 40, 5.5), 6);
+}
+
+TEST(CableSizes, FiguresThatDoNotExistAndFaults) {
+    // A current of 0 reaches any length; an area of 0 has no drop.
+    const std::vector<TSizeRow> rows = TSizeTable({0, 4}).Rows(0, 56, 40, 5.5);
+    EXPECT_TRUE(rows[0].Fits);
+    EXPECT_FALSE(rows[0].VoltDrop.has_value());
+    EXPECT_FALSE(rows[1].LongestRun.has_value());
+    EXPECT_EQ(*rows[1].VoltDrop, 0);
+
+    // A fault before the chosen size raises as the engine does; one past it is shown instead.
+    EXPECT_THROW(TSizeTable(kSizes).Rows(10, 56, 0, 5.5), EZeroDivide);
+    EXPECT_THROW(TSizeTable({4, -1, 6}).Rows(100, 56, 1, 5.5), EInvalidOp);
+    const std::vector<TSizeRow> past = TSizeTable({4, -1}).Rows(10, 56, 1, 5.5);
+    EXPECT_TRUE(past[0].Fits);
+    EXPECT_EQ(past[1].Fault, "Invalid floating point operation");
+    EXPECT_FALSE(past[1].Fits);
+}
+
+TEST(CableSizes, PowerLimits) {
+    EXPECT_EQ(PowerLimit(0, 0), 84);
+    EXPECT_EQ(PowerLimit(0, 1), 84);
+    EXPECT_EQ(PowerLimit(1, 0), 5.5);
+    EXPECT_EQ(PowerLimit(1, 1), 110);
+}
+
+// The engine on the process-wide tables, against the table on the same data, for random inputs
+// over lists in and out of order, with an area of 0, and including faulting lengths.
+TEST(CableSizes, SizeTableAgreesWithTheEngineBitForBit) {
+    struct List {
+        const char* name;
+        std::vector<double> sizes;
+    } lists[] = {
+        {"Standard", kSizes},
+        {"OutOfOrder", {16, 1.5, 4, 2.5, 625, 10}},
+        {"ZeroFirst", {0, 1, 2.5, 6}},
+        {"Empty", {}},
+    };
+    const std::vector<MotorRatingRec> ratings = {
+        {0.37, 0.70, 72.7}, {1.1, 0.78, 81.4}, {5.5, 0.84, 87.7}, {22, 0.86, 91.6}};
+    const double lengths[] = {0, 1e-300, 0.001, 1, 40, 1e6};
+
+    std::mt19937_64 rng(18);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (const List& list : lists) {
+        const TSizeTable table(list.sizes);
+        TAmpwiser engine;
+        // The engine's constructor loaded the built-in data; these replace it.
+        StandardSizes = list.sizes;
+        MotorRatings = ratings;
+        Materials = {{"M", 0}};
+        for (int n = 0; n < 20000; ++n) {
+            TSizingInputs in;
+            in.Conductivity = unit(rng) < 0.05 ? 0 : 1 + unit(rng) * 60;
+            in.LoadType = static_cast<std::uint8_t>(rng() % 2);
+            in.Phase = static_cast<std::uint8_t>(rng() % 2);
+            in.Length = n % 10 == 0 ? lengths[rng() % 6] : unit(rng) * 300;
+            in.Power = n % 50 == 0 ? 0 : unit(rng) * 120;
+            in.MaxVoltDrop = unit(rng) < 0.05 ? 0 : unit(rng) * 20;
+            Materials[0].Conductivity = in.Conductivity;
+            engine.SetMaterial(0);
+            MaxVoltDrop = in.MaxVoltDrop;
+
+            std::string engineFault, tableFault;
+            double area = 0, drop = 0;
+            try {
+                engine.Calculate(in.LoadType, in.Phase, in.Length, in.Power);
+                area = engine.XArea;
+                drop = engine.VoltDrop();
+            } catch (const EMathError& e) {
+                engineFault = e.what();
+            }
+            TSizing s;
+            try {
+                s = table.Size(in, ratings);
+            } catch (const EMathError& e) {
+                tableFault = e.what();
+            }
+            ASSERT_EQ(tableFault, engineFault) << list.name << " case " << n;
+            if (!engineFault.empty())
+                continue;
+            ASSERT_TRUE(SameBits(s.Current, engine.Current)) << list.name << " case " << n;
+            ASSERT_TRUE(SameBits(s.Area, area)) << list.name << " case " << n;
+            ASSERT_TRUE(SameBits(s.VoltDrop.value_or(-1), drop)) << list.name << " case " << n;
+            const std::vector<TSizeRow> rows =
+                table.Rows(s.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+            const auto fit =
+                std::find_if(rows.begin(), rows.end(), [](const TSizeRow& r) { return r.Fits; });
+            ASSERT_TRUE(SameBits(fit == rows.end() ? -1 : fit->Area, area))
+                << list.name << " case " << n;
+            if (s.LimitedBy) {
+                ASSERT_EQ(*s.LimitedBy, fit->Governs) << list.name << " case " << n;
+            }
+        }
+    }
+    MaxVoltDrop = 5.5;
+}
+
+} // namespace
+} // namespace qv
