@@ -585,6 +585,45 @@ TEST_F(IniPad, MacroStatesOnTheirKeys) {
     EXPECT_EQ(ed->text(), "q-q");
 }
 
+// Playing a macro back gives what typing it would give where it is played, auto-indent included.
+TEST_F(IniPad, MacroPlaybackIndentsAsTypingDoes) {
+    struct TCase {
+        const char* name;
+        bool crlf;
+        const char* text; // recorded at the end of its first line
+        const char* afterRecording;
+        const char* added; // appended before the playback, which runs at the end
+        const char* afterPlayback;
+    };
+    const TCase cases[] = {
+        {"indented_line", false, "    k=1", "    k=1\n    rec", "", "    k=1\n    rec\n    rec"},
+        {"played_on_a_plain_line", false, "  k=1", "  k=1\n  rec", "\nz", "  k=1\n  rec\nz\nrec"},
+        {"crlf_line_ends", true, "  k=1", "  k=1\r\n  rec", "", "  k=1\r\n  rec\r\n  rec"},
+    };
+    TIniPadForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    TIniEdit* ed = form.SynEdit1();
+    ed->setFocus();
+    const auto macroKey = [&](Qt::Key k) {
+        QTest::keyClick(ed, k, Qt::ControlModifier | Qt::ShiftModifier);
+    };
+    for (const TCase& c : cases) {
+        ed->setEolMode(c.crlf ? QsciScintilla::EolWindows : QsciScintilla::EolUnix);
+        ed->setText(c.text);
+        ed->setCursorPosition(0, int(qstrlen(c.text)));
+        macroKey(Qt::Key_R);
+        QTest::keyClick(ed, Qt::Key_Return);
+        QTest::keyClicks(ed, "rec");
+        macroKey(Qt::Key_R);
+        EXPECT_EQ(ed->text(), c.afterRecording) << c.name;
+        ed->append(c.added);
+        ed->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        macroKey(Qt::Key_P);
+        EXPECT_EQ(ed->text(), c.afterPlayback) << c.name;
+    }
+}
+
 TEST_F(IniPad, LineCountText) {
     struct TCase {
         const char* text;
