@@ -70,7 +70,7 @@ TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
 TIniPadForm::~TIniPadForm() = default;
 
 void TIniPadForm::FormCreate(const QStringList& arguments) {
-    RestoreFormPlacement(this, false, true);
+    RestoreDesignedFormPlacement(this, false, true);
     setWindowTitle(GetProductTitle(QString::fromStdString(ExecutablePath())));
     setSizeGripEnabled(true);
     connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });

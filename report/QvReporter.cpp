@@ -230,13 +230,7 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 TReportForm::~TReportForm() = default;
 
 void TReportForm::FormCreate() {
-    // A placement value of the wrong kind keeps the design placement, as a stray font value keeps
-    // the font: the window is made at start-up, and failing here would stop the whole program.
-    // The next deactivation writes the placement back sound.
-    try {
-        RestoreFormPlacement(this, false, true);
-    } catch (const ERegistryException&) {
-    }
+    RestoreDesignedFormPlacement(this, false, true);
     {
         TRegistryIniFile reg(AppRegistryKey());
         // A value of the wrong kind keeps the current property: one stray value must not stop

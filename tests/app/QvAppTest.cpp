@@ -5,6 +5,7 @@
 #include "mainwindow/QvErrorDisplay.h"
 #include "support/QvVerInfo.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QProcess>
@@ -67,24 +68,46 @@ TEST(Program, CarriesItsVersionBlock) {
     }
 }
 
-TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {
+// One start of the built program under `home` as its config folder, closed by the start-up probe
+// once its first calculation is on screen. A program stuck in a message box is killed.
+struct TRun {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+TRun RunProgram(const QString& home, const QString& locale = "C.UTF-8") {
     App();
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    // A comma-decimal locale must not change how numbers are stored.
-    env.insert("LC_ALL", "de_DE.UTF-8");
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home);
+    env.insert("XDG_RUNTIME_DIR", home);
+    env.insert("LC_ALL", locale);
     env.insert("AMPWISE_STARTUP_PROBE", "1");
     p.setProcessEnvironment(env);
     p.start(AMPWISE_EXE, {});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(p.readAllStandardOutput().startsWith("ampwise-ready "));
+    TRun run;
+    run.finished = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
+    if (!run.finished) {
+        p.kill();
+        p.waitForFinished();
+    }
+    run.exitCode = p.exitCode();
+    run.out = p.readAllStandardOutput();
+    run.err = p.readAllStandardError();
+    return run;
+}
+
+TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    // A comma-decimal locale must not change how numbers are stored.
+    const TRun run = RunProgram(home.path(), "de_DE.UTF-8");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("ampwise-ready "));
 
     QFile store(home.path() + "/Brannoworks/user.reg");
     ASSERT_TRUE(store.open(QIODevice::ReadOnly));
@@ -92,6 +115,34 @@ TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {
     EXPECT_TRUE(text.contains("[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings]"));
     EXPECT_TRUE(text.contains("\"Power\"=hex:00,00,00,00,00,00,16,40")) << text.toStdString();
     EXPECT_TRUE(text.contains("\"AreaUnits\"=dword:00000002")) << text.toStdString();
+}
+
+TEST(Program, StartsWhateverKindAWindowPlacementValueHas) {
+    struct TCase {
+        const char* name;
+        const char* window;
+        const char* value;
+    };
+    const TCase cases[] = {
+        {"ini_editor_binary_left", "IniPadForm", "\"Left\"=hex:01"},
+        {"ini_editor_binary_height", "IniPadForm", "\"Height\"=hex:00"},
+        {"ini_editor_binary_state", "IniPadForm", "\"WinState\"=hex:02,00,00,00"},
+        {"report_binary_left", "ReportForm", "\"Left\"=hex:01"},
+    };
+    for (const TCase& c : cases) {
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(QDir(home.path()).mkpath("Brannoworks"));
+        QFile store(home.path() + "/Brannoworks/user.reg");
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+        store.write(QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\") +
+                    c.window + "]\n" + c.value + "\n");
+        store.close();
+        const TRun run = RunProgram(home.path());
+        EXPECT_TRUE(run.finished) << c.name << ": still running, a message box stopped the start";
+        EXPECT_EQ(run.exitCode, 0) << c.name << " " << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith("ampwise-ready ")) << c.name;
+    }
 }
 
 } // namespace
