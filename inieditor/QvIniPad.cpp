@@ -11,6 +11,7 @@
 #include <Qsci/qsciprinter.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
@@ -334,6 +335,15 @@ bool TIniPadForm::FormCloseQuery() {
 void TIniPadForm::CloseWindow() {
     if (FormCloseQuery())
         QDialog::done(QDialog::Accepted);
+}
+
+void TIniPadForm::closeEvent(QCloseEvent* e) {
+    // Refused until the window has closed: should saving fail, the error leaves this handler
+    // with the close refused, so the window stays open with its text and modified flag.
+    e->ignore();
+    QDialog::closeEvent(e);
+    if (!isVisible())
+        e->accept();
 }
 
 void TIniPadForm::reject() {

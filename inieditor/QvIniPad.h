@@ -105,6 +105,9 @@ class TIniPadForm : public QDialog {
     void reject() override;
     void accept() override;
 
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+
   private:
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut,
                         const QString& hint, const QIcon& icon = {});
