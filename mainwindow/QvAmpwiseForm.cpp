@@ -48,6 +48,10 @@ const char* const kSection = "Settings";
 constexpr double kResistiveLimit = 84;
 constexpr double kInductiveSingleLimit = 5.5;
 constexpr double kInductiveThreeLimit = 110;
+// Power and length are magnitudes. The upper bounds only complete the fields' ranges: no supply
+// cable is 1000 km long, and the power limits above stop far lower.
+constexpr double kPowerRangeHi = 1e6;  // kW
+constexpr double kLengthRangeHi = 1e6; // m
 
 QStringList ToQStringList(const std::vector<std::string>& items) {
     QStringList list;
@@ -165,6 +169,10 @@ void TAmpwiseForm::BuildControls() {
     edPower->setText("5.500");
     edLength = NumberField("edLength", "%0.3f", ft_Fixed, utLengthPrim, 0, FmtEditLabel2, client);
     edLength->setText("40.000");
+    edPower->setRangeLo(0);
+    edPower->setRangeHi(kPowerRangeHi);
+    edLength->setRangeLo(0);
+    edLength->setRangeHi(kLengthRangeHi);
     edAmps = NumberField("edAmps", "%0.1f", ft_AutoOverride, utNone, 0, nullptr, client);
     edXArea = NumberField("edXArea", "%0.0f", ft_Auto, utArea, 2, FmtEditLabel3, client);
     // Results: the user reads and copies them, typing into them would mean nothing.
@@ -660,6 +668,9 @@ void TAmpwiseForm::showEvent(QShowEvent* e) {
 }
 
 void TAmpwiseForm::closeEvent(QCloseEvent* e) {
+    // A value still being typed is finished as Calculate finishes it (limits included) before it
+    // is stored for the next start.
+    Guarded([this] { CommitFocusedField(); })();
     Guarded([this] { SaveSettings(); })();
     QMainWindow::closeEvent(e);
     emit Closed();

@@ -80,12 +80,16 @@ class AmpwiseFormTest : public test::UiTestFixture {
             ADD_FAILURE() << "motor picker opened";
             return int(QDialog::Rejected);
         };
+        beeps = 0;
+        savedBeep = QvCustomEdit::Beep;
+        QvCustomEdit::Beep = [this] { ++beeps; };
     }
     void TearDown() override {
         // The hooks outlive this fixture; leave none pointing into it.
         ErrorDisplay = savedDisplay;
         TAmpwiseForm::OpenHelp = savedOpenHelp;
         TAmpwiseForm::ExecPicker = savedExecPicker;
+        QvCustomEdit::Beep = savedBeep;
         SetExecutablePath("");
         UiTestFixture::TearDown();
     }
@@ -148,6 +152,8 @@ class AmpwiseFormTest : public test::UiTestFixture {
     std::function<void(const QString&)> savedDisplay;
     std::function<void(const QUrl&)> savedOpenHelp;
     std::function<int(QDialog&)> savedExecPicker;
+    std::function<void()> savedBeep;
+    int beeps = 0;
 };
 
 TEST_F(AmpwiseFormTest, FirstRunWithoutSettingsComputesAtOnce) {
@@ -198,6 +204,46 @@ TEST_F(AmpwiseFormTest, PowerIsCappedForLoadTypeAndPhase) {
         EXPECT_DOUBLE_EQ(form->edPower->valueOr(-1), r.expectedKW) << r.name;
         EXPECT_EQ(form->StatusText(), "Not Solved...") << r.name;
     }
+}
+
+TEST_F(AmpwiseFormTest, PowerAndLengthAreMagnitudes) {
+    struct Row {
+        const char* name;
+        TFmtEdit* TAmpwiseForm::*field;
+        const char* typed;
+        const char* shown;
+        int beeps;
+    };
+    const Row rows[] = {
+        {"negative power becomes 0", &TAmpwiseForm::edPower, "-2.5", "0.000", 1},
+        {"negative length becomes 0", &TAmpwiseForm::edLength, "-40", "0.000", 1},
+        {"zero power stays", &TAmpwiseForm::edPower, "0", "0.000", 0},
+        {"long cable stays", &TAmpwiseForm::edLength, "25000", "25000.000", 0},
+        {"beyond any cable stops at the bound", &TAmpwiseForm::edLength, "5000000", "1000000.000",
+         1},
+        {"beyond any load meets the bound, then the limit", &TAmpwiseForm::edPower, "5000000",
+         "84.000", 1},
+    };
+    auto form = Start();
+    for (const Row& r : rows) {
+        TFmtEdit* field = (*form).*r.field;
+        beeps = 0;
+        Type(field, r.typed);
+        EXPECT_EQ(field->text(), r.shown) << r.name;
+        EXPECT_EQ(beeps, r.beeps) << r.name;
+        // A value brought into range keeps the focus, as any rejected entry does.
+        EXPECT_EQ(QApplication::focusWidget() == field, r.beeps > 0) << r.name;
+        field->SetValue(r.field == &TAmpwiseForm::edPower ? 5.5 : 40);
+    }
+
+    // Still being typed when Calculate is pressed: no negative current is solved.
+    form->edPower->setFocus();
+    QApplication::processEvents();
+    form->edPower->selectAll();
+    QTest::keyClicks(form->edPower, "-2.5");
+    form->CalcButtonClick();
+    EXPECT_EQ(form->edPower->text(), "0.000");
+    EXPECT_GE(form->edAmps->valueOr(-1), 0);
 }
 
 TEST_F(AmpwiseFormTest, PowerLimitIsComparedInKilowattsWhateverTheUnit) {
@@ -347,6 +393,34 @@ TEST_F(AmpwiseFormTest, InputsAreSavedOnCloseAndRestoredInTheirUnits) {
     // The field keeps no hidden number: 120 m went to the store as the 393.701 ft it showed.
     EXPECT_EQ(again.edLength->text(), "393.701");
     EXPECT_EQ(again.edXArea->unitsValue(), 1);
+}
+
+TEST_F(AmpwiseFormTest, ValueStillBeingTypedIsFinishedBeforeItIsStoredOnClose) {
+    struct Row {
+        const char* name;
+        TFmtEdit* TAmpwiseForm::*field;
+        const char* typed;
+        const char* key;
+        double stored;
+    };
+    const Row rows[] = {
+        {"power above the resistive limit", &TAmpwiseForm::edPower, "100", "Power", 84},
+        {"negative length", &TAmpwiseForm::edLength, "-5", "Length", 0},
+        {"plain power", &TAmpwiseForm::edPower, "7.25", "Power", 7.25},
+    };
+    for (const Row& r : rows) {
+        auto form = Start();
+        TFmtEdit* field = (*form).*r.field;
+        field->setFocus();
+        QApplication::processEvents();
+        field->selectAll();
+        QTest::keyClicks(field, r.typed);
+        form->close(); // as Alt+F4 does, without leaving the field
+        EXPECT_FALSE(field->isModified()) << r.name;
+        EXPECT_DOUBLE_EQ(TRegistryIniFile(AppRegistryKey()).ReadReal("Settings", r.key, -1),
+                         r.stored)
+            << r.name;
+    }
 }
 
 TEST_F(AmpwiseFormTest, StoredValuesOutsideTheirRange) {
