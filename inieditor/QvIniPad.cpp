@@ -6,6 +6,7 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "support/QvVerInfo.h"
 
 #include <Qsci/qsciprinter.h>
@@ -470,24 +471,18 @@ void TIniPadForm::FileSaveAs1Execute() {
 }
 
 void TIniPadForm::FilePrintSetup1Execute() {
-    QPrintDialog dialog(Printer(), this);
+    QPrintDialog dialog(&ProcessPrinter(), this);
     dialog.setWindowTitle(tr("Print Setup"));
     dialog.exec();
 }
 
-QsciPrinter* TIniPadForm::Printer() {
-    // Made on first use: setting up a printer asks the print system, which start-up needn't wait
-    // for.
-    if (!m_printer)
-        m_printer = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
-    return m_printer.get();
-}
-
 void TIniPadForm::FilePrint1Execute() {
-    QsciPrinter& p = *Printer();
     // Without a print system Qt falls back to a PDF file with no name: nothing would come out.
-    if (p.outputFormat() == QPrinter::PdfFormat && p.outputFileName().isEmpty())
+    if (!PrinterUsable(ProcessPrinter()))
         throw EIniPadError(tr("There is no default printer currently selected.").toStdString());
+    // The text area prints through a printer of its own kind, set up as the process's printer.
+    QsciPrinter p(QPrinter::HighResolution);
+    CopyPrinterChoice(ProcessPrinter(), p);
     p.setCopyCount(1);
     p.setFullPage(false);
     // Left, top, right, bottom. The empty header and footer bands lie inside the top and bottom

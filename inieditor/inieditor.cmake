@@ -21,4 +21,5 @@ ampwise_qt_library(ampwise_inieditor
 )
 set_target_properties(ampwise_inieditor PROPERTIES AUTOMOC ON)
 target_link_libraries(ampwise_inieditor PUBLIC
-  Qt6::Widgets Qt6::PrintSupport QScintilla::QScintilla ampwise_settings_qt ampwise_support_qt)
+  Qt6::Widgets Qt6::PrintSupport QScintilla::QScintilla ampwise_settings_qt ampwise_support_qt
+  ampwise_printers)

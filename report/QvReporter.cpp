@@ -4,6 +4,7 @@
 #include "report/MapiControl.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -396,17 +396,12 @@ void TReportForm::PrintReport(QPrinter& printer) {
 }
 
 QPrinter& TReportForm::Printer() {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
+    return ProcessPrinter();
 }
 
 bool TReportForm::EnsurePrinter() {
     QPrinter& printer = Printer();
-    const bool usable = printer.outputFormat() == QPrinter::PdfFormat
-                            ? !printer.outputFileName().isEmpty()
-                            : !QPrinterInfo(printer).isNull();
-    if (usable)
+    if (PrinterUsable(printer))
         return true;
     // No printer installed: the dialog offers printing to a PDF file instead.
     QPrintDialog dialog(&printer, this);

@@ -6,10 +6,9 @@
 #include "inieditor/QvMacroRecorder.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "support/QvVerInfo.h"
 #include "tests/testsupport/UiTestFixture.h"
-
-#include <Qsci/qsciprinter.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -25,6 +24,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -71,6 +71,7 @@ class IniPad : public test::UiTestFixture {
     void SetUp() override {
         UiTestFixture::SetUp();
         SetExecutablePath("");
+        ResetProcessPrinter();
         MakerWebAddress = "https://maker.example/home";
         m_path = tempDir() + "/Ampwise.ini";
     }
@@ -944,9 +945,9 @@ TEST_F(IniPad, PrintsTheTextToAPdfFile) {
     form.LineNumbers1()->trigger(); // shown on screen, never printed
     EXPECT_TRUE(form.SynEdit1()->LineNumbersVisible());
     const QString pdf = tempDir() + "/out.pdf";
-    form.Printer()->setOutputFormat(QPrinter::PdfFormat);
-    form.Printer()->setOutputFileName(pdf);
-    form.Printer()->setPageSize(QPageSize(QPageSize::A4));
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
+    ProcessPrinter().setOutputFileName(pdf);
+    ProcessPrinter().setPageSize(QPageSize(QPageSize::A4));
     form.FilePrint1Execute();
 
     const QString text = PdfText(pdf, false);
@@ -1011,10 +1012,12 @@ TEST_F(IniPad, PrintsTheTextToAPdfFile) {
 TEST_F(IniPad, PrintingToNowhereIsAnError) {
     TIniPadForm form;
     form.SynEdit1()->setText("a=1\n");
-    form.Printer()->setOutputFormat(QPrinter::PdfFormat);
-    form.Printer()->setOutputFileName(tempDir() + "/no/such/folder/out.pdf");
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
+    ProcessPrinter().setOutputFileName(tempDir() + "/no/such/folder/out.pdf");
     EXPECT_THROW(form.FilePrint1Execute(), EIniPadError);
-    form.Printer()->setOutputFileName(""); // what Qt chooses when there is no printer at all
+    // What Qt chooses when there is no printer at all.
+    ProcessPrinter().setOutputFileName("");
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
     try {
         form.FilePrint1Execute();
         ADD_FAILURE() << "printing to no printer reported success";

@@ -12,6 +12,7 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
 #include "tests/testsupport/UiTestFixture.h"
@@ -21,10 +22,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -68,6 +72,7 @@ class AmpwiseFormTest : public test::UiTestFixture {
         AppPath = appDir.toStdString() + "/";
         SharedDataPath = dataDir.toStdString() + "/";
         WriteData(kElecData);
+        ResetProcessPrinter();
         MaxVoltDrop = 5.5;
         messages.clear();
         savedDisplay = ErrorDisplay;
@@ -681,6 +686,40 @@ TEST_F(AmpwiseFormTest, SettingsEditorChangesTheVoltDropWithoutRecalculating) {
     EXPECT_EQ(form->edAmps->text(), amps);
     form->CalcButtonClick();
     EXPECT_EQ(ReportLines().value(10), "MaxVoltDrop\t2.5\tVolts");
+}
+
+// A printer chosen in one window's setup is where the other window prints.
+TEST_F(AmpwiseFormTest, OnePrinterChoiceServesEveryWindow) {
+    struct Row {
+        const char* name;
+        bool setupInReport; // else in the INI editor
+    };
+    const Row rows[] = {{"report setup, editor prints", true},
+                        {"editor setup, report prints", false}};
+    for (const Row& r : rows) {
+        TReportForm reportForm;
+        reportForm.AddLine("report text");
+        TIniPadForm pad;
+        pad.SynEdit1()->setText("[Settings]\nMaxVoltDrop=5.5\n");
+        const QString pdf = tempDir() + "/" + (r.setupInReport ? "editor" : "report") + ".pdf";
+        // The print dialog's own widgets differ between platforms; the choice is made on the
+        // printer it was given, and the dialog left.
+        onNextModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QPrintDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(pdf);
+            dialog->reject();
+        });
+        if (r.setupInReport) {
+            reportForm.ButtonSetupClick();
+            pad.FilePrint1Execute();
+        } else {
+            pad.FilePrintSetup1Execute();
+            reportForm.ButtonPrintClick();
+        }
+        EXPECT_GT(QFileInfo(pdf).size(), 0) << r.name;
+    }
 }
 
 TEST_F(AmpwiseFormTest, AboutCommandsShowTheAboutBoxModally) {

@@ -4,6 +4,7 @@
 
 #include "report/MapiControl.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -37,6 +38,10 @@ namespace {
 
 class ReportFormTest : public qv::test::UiTestFixture {
   protected:
+    void SetUp() override {
+        UiTestFixture::SetUp();
+        ResetProcessPrinter(); // no printer choice of an earlier case
+    }
     std::unique_ptr<TReportForm> NewForm() { return std::make_unique<TReportForm>(); }
 
     // x of the character at `pos` of line `line`, from the start of the line, in pixels.
