@@ -111,7 +111,9 @@ void qvApplicationRunner::AddProgramItem(const QString& caption, const QString& 
         return;
     if (!ParentItem)
         return;
-    auto* item = new QAction(caption, Owner ? static_cast<QObject*>(Owner) : this);
+    // A separator keeps no "-" caption: styles that draw menu sections would show it.
+    auto* item =
+        new QAction(separator ? QString() : caption, Owner ? static_cast<QObject*>(Owner) : this);
     item->setSeparator(separator);
     item->setStatusTip(path);
     if (!separator)
