@@ -18,6 +18,7 @@ ampwise_qt_library(ampwise_inieditor
   ${CMAKE_CURRENT_LIST_DIR}/QvMacroRecorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QvFindDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QvIniPad.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QvIniPadIcons.cpp
 )
 set_target_properties(ampwise_inieditor PROPERTIES AUTOMOC ON)
 target_link_libraries(ampwise_inieditor PUBLIC

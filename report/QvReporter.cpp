@@ -4,6 +4,7 @@
 #include "report/MapiControl.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "support/QvMessageBox.h"
 #include "support/QvPrinters.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -420,6 +421,7 @@ void TReportForm::ButtonPrintClick() {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle(), QString::fromStdString(e.what()),
                         QMessageBox::Ok, this);
         box.setTextFormat(Qt::PlainText);
+        FitMessageBox(box);
         box.exec();
         return;
     }

@@ -4,4 +4,5 @@ ampwise_qt_library(ampwise_report
   QvReporter.cpp
 )
 target_link_libraries(ampwise_report PUBLIC Qt6::Widgets Qt6::PrintSupport ampwise_settings
-                                            ampwise_settings_qt ampwise_printers)
+                                            ampwise_settings_qt ampwise_printers
+                                            ampwise_support_qt)

@@ -1,6 +1,7 @@
 // Tools menu runner and program start.
 #include "support/QvShell.h"
 
+#include "support/QvMessageBox.h"
 #include "support/QvMessagePool.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@ void ShowInformation(QWidget* parent, QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent);
+    FitMessageBox(box);
     box.exec();
 }
 

@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -658,10 +659,34 @@ TEST_F(IniPad, LineCountText) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         shown = box->text();
+        // Room for the title beside a window frame's icon and buttons, not cut to "A...".
+        const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+        EXPECT_GE(box->width(), title.horizontalAdvance(box->windowTitle()) + 120);
         box->accept();
     });
     form.Statistics1Click();
     EXPECT_EQ(shown, "Line Count: 2");
+}
+
+TEST_F(IniPad, EveryToolBarButtonShowsAnImage) {
+    TIniPadForm form;
+    form.show();
+    auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(bar, nullptr);
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator())
+            continue;
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a));
+        ASSERT_NE(button, nullptr) << a->objectName().toStdString();
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly)
+            << a->objectName().toStdString();
+        const QImage image = a->icon().pixmap(QSize(24, 24)).toImage();
+        int drawn = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                drawn += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+        EXPECT_GT(drawn, 24 * 24 / 10) << a->objectName().toStdString();
+    }
 }
 
 TEST_F(IniPad, GutterClickRemovesOnlyOtherMarks) {

@@ -576,6 +576,44 @@ TEST_F(AmpwiseFormTest, ErrorBoxShowsTheMessageAsWritten) {
     EXPECT_EQ(shown, "'<b>5</b>' is not a valid floating point value");
 }
 
+TEST_F(AmpwiseFormTest, ErrorBoxKeepsEveryLineWhole) {
+    ErrorDisplay = savedDisplay; // the program's own box
+    // A settings file that can't be saved, in a folder deep enough that its line is wider than a
+    // message box grows by itself.
+    const QFontMetrics metrics(QApplication::font());
+    QString path = tempDir() + "/Ampwise.ini";
+    {
+        QFile blocker(path);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    while (metrics.horizontalAdvance("Cannot create file \"" + path + "\".") < 480)
+        path += "/settings";
+    path += "/Ampwise.ini";
+    TIniPadForm pad;
+    pad.setFileName(path);
+    QStringList lines;
+    int labelWidth = 0;
+    onNextModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        lines = box->text().split('\n');
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        labelWidth = label->contentsRect().width();
+        box->close();
+    });
+    try {
+        pad.SaveFile();
+        ADD_FAILURE() << "saved below a regular file";
+    } catch (...) {
+        ShowCurrentException();
+    }
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines[0].contains(path)) << lines[0].toStdString();
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), labelWidth) << line.toStdString();
+}
+
 TEST_F(AmpwiseFormTest, ACommandCommitsTheFieldBeingTyped) {
     auto form = Start();
     form->edPower->setFocus();
