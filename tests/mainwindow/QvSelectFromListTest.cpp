@@ -71,6 +71,37 @@ TEST_F(SelectFromListTest, DoubleClickAcceptsTheRow) {
     EXPECT_EQ(picker.GetSelection(), "110");
 }
 
+TEST_F(SelectFromListTest, EnterAcceptsTheChosenRowAndEscapeCancels) {
+    struct Row {
+        const char* name;
+        int row; // -1: none chosen
+        Qt::Key key;
+        bool open;
+        int result;
+        const char* selection;
+    };
+    const Row rows[] = {
+        {"Return accepts", 9, Qt::Key_Return, false, QDialog::Accepted, "5.5"},
+        {"keypad Enter accepts", 0, Qt::Key_Enter, false, QDialog::Accepted, "0.25"},
+        {"Escape cancels", 9, Qt::Key_Escape, false, QDialog::Rejected, ""},
+        {"Return with no row chosen waits", -1, Qt::Key_Return, true, QDialog::Rejected, ""},
+    };
+    for (const Row& r : rows) {
+        TSelectFromList picker;
+        picker.LoadValues(SinglePhaseMotorList);
+        picker.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&picker)) << r.name;
+        picker.ListBox1->setFocus();
+        QApplication::processEvents();
+        if (r.row >= 0)
+            picker.ListBox1->setCurrentRow(r.row);
+        QTest::keyClick(picker.ListBox1, r.key);
+        EXPECT_EQ(picker.isVisible(), r.open) << r.name;
+        EXPECT_EQ(picker.result(), r.result) << r.name;
+        EXPECT_EQ(picker.GetSelection(), r.selection) << r.name;
+    }
+}
+
 TEST_F(SelectFromListTest, CancelAndCloseBoxEmptyTheSelection) {
     for (const char* how : {"Cancel", "Escape", "close box"}) {
         TSelectFromList picker;
