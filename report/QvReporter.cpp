@@ -222,6 +222,11 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     MapiControl1 = new TMapiControl(this);
     MapiControl1->setObjectName(QStringLiteral("MapiControl1"));
+    // The composer can't report a cancel, so an abort means no mail program was there to take
+    // the report; silence would leave the user waiting for a window that never comes.
+    MapiControl1->OnUserAbort = [this](QObject*) {
+        SetStatus(QStringLiteral("No mail program found"));
+    };
 
     m_font = QFont(QStringLiteral("Verdana"), 8);
     SetReportFont(m_font, clWindowText, 1);

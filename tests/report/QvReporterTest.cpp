@@ -496,6 +496,27 @@ TEST_F(ReportFormTest, SetupDialogWorksOnThePrinterOfLaterPrints) {
     EXPECT_EQ(form->StatusText(), "Ready");
 }
 
+TEST_F(ReportFormTest, EmailWithoutAMailProgramSaysSoInTheStatusBar) {
+    struct Row {
+        const char* name;
+        int runnerResult;
+        const char* status;
+    };
+    const Row rows[] = {
+        {"no composer installed", MailProgramMissing, "No mail program found"},
+        {"composer finds no mail program", 3, "No mail program found"},
+        {"handed over", 0, "Ready"},
+        {"other failure stays silent", 1, "Ready"},
+    };
+    for (const Row& r : rows) {
+        auto form = NewForm();
+        form->AddLine("x");
+        form->MapiControl1->SetMailRunner([&](const TMailCommand&) { return r.runnerResult; });
+        form->ButtonEMailClick();
+        EXPECT_EQ(form->StatusText(), r.status) << r.name;
+    }
+}
+
 TEST_F(ReportFormTest, EmailHandsTitleAndTextToTheComposer) {
     auto form = NewForm();
     form->AddLine("Cable sizing & results?");
