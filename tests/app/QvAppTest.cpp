@@ -3,6 +3,7 @@
 #include "app/QvApplication.h"
 
 #include "mainwindow/QvErrorDisplay.h"
+#include "settings/QvIniFiles.h"
 #include "support/QvVerInfo.h"
 
 #include <QDir>
@@ -98,6 +99,13 @@ TRun RunProgram(const QString& home, const QString& locale = "C.UTF-8") {
     run.out = p.readAllStandardOutput();
     run.err = p.readAllStandardError();
     return run;
+}
+
+TEST(Program, FindsItsSettingsFileBesideIt) {
+    // So that a first run's Settings command opens on what can be changed.
+    const std::string ini = std::string(AMPWISE_EXE) + ".ini";
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(ini)));
+    EXPECT_DOUBLE_EQ(TIniFile(ini).ReadReal("Settings", "MaxVoltDrop", -1), 5.5);
 }
 
 TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {

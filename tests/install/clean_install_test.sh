@@ -35,6 +35,7 @@ root="$work/root"
 mkdir -p "$root"
 dpkg-deb -x "$deb" "$root"
 for f in opt/Brannoworks/Ampwise/Ampwise \
+         opt/Brannoworks/Ampwise/Ampwise.ini \
          opt/Brannoworks/Ampwise/Help/Index.htm \
          "opt/Brannoworks/Common Files/ElecData.ini" \
          usr/share/applications/com.brannoworks.Ampwise.desktop \
@@ -45,6 +46,9 @@ for f in opt/Brannoworks/Ampwise/Ampwise \
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -x "$root/opt/Brannoworks/Ampwise/Ampwise" ] || fail "program not executable"
+shipped_ini="$root/opt/Brannoworks/Ampwise/Ampwise.ini"
+grep -qx 'MaxVoltDrop=5.5' "$shipped_ini" || fail "shipped settings file: $(cat "$shipped_ini")"
+shipped_sum=$(sha256sum <"$shipped_ini")
 [ "$(readlink "$root/usr/bin/ampwise")" = "../../opt/Brannoworks/Ampwise/Ampwise" ] || fail "launcher link"
 desktop-file-validate "$root/usr/share/applications/com.brannoworks.Ampwise.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.brannoworks.Ampwise.metainfo.xml" >/dev/null \
@@ -120,5 +124,7 @@ grep -qi '^\[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings\]' "$st
 grep -qi '^"Power"=hex:00,00,00,00,00,00,16,40' "$store" || fail "store lacks Power 5.5: $(cat "$store")"
 grep -qi '^"Material"=dword:00000000' "$store" || fail "store lacks Material: $(cat "$store")"
 grep -q '^MaxVoltDrop=5.5' "$ini" || fail "settings INI lacks MaxVoltDrop: $(cat "$ini")"
-[ ! -e "$root/opt/Brannoworks/Ampwise/Ampwise.ini" ] || fail "wrote into the install folder"
+[ "$(sha256sum <"$shipped_ini")" = "$shipped_sum" ] || fail "wrote into the install folder"
+[ "$(ls "$root/opt/Brannoworks/Ampwise")" = "$(printf 'Ampwise\nAmpwise.ini\nHelp')" ] \
+  || fail "install folder changed: $(ls "$root/opt/Brannoworks/Ampwise")"
 echo "clean install: package $(basename "$deb") $(stat -c %s "$deb") bytes; Depends: $depends"
