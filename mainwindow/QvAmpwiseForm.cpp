@@ -97,6 +97,11 @@ QToolButton* ToolButton(const char* name, const QString& text, const QString& hi
     return button;
 }
 
+// What Label9 shows for a material: its conductivity to three significant digits, and the unit.
+QString ConductivityText(double conductivity) {
+    return QString::fromStdString(FormatFloat("%0.3g ", conductivity)) + kConductivityUnit;
+}
+
 int PositionOrNone(int stored, int count) {
     return stored >= 0 && stored < count ? stored : -1;
 }
@@ -309,8 +314,16 @@ void TAmpwiseForm::FormCreate() {
         // The window still opens, with the inputs but without a calculation.
         problems.push_back(e.what());
     }
-    if (m_engine)
+    if (m_engine) {
         edMaterial->addItems(ToQStringList(ParseCommaText(m_engine->MaterialList)));
+        // Room for the widest conductivity text from the start, so that showing one later moves
+        // no other control.
+        int widest = 0;
+        for (const MaterialRec& m : Materials)
+            widest = std::max(
+                widest, Label9->fontMetrics().horizontalAdvance(ConductivityText(m.Conductivity)));
+        Label9->setMinimumWidth(widest);
+    }
     CalcButton->setEnabled(m_engine != nullptr);
     CalculateItem->setEnabled(m_engine != nullptr);
 
@@ -490,8 +503,7 @@ void TAmpwiseForm::CalcButtonClick() {
 void TAmpwiseForm::edMaterialChange() {
     if (m_engine && MaterialSelected()) {
         m_engine->SetMaterial(edMaterial->currentIndex());
-        Label9->setText(QString::fromStdString(FormatFloat("%0.3g ", m_engine->Conductivity)) +
-                        kConductivityUnit);
+        Label9->setText(ConductivityText(m_engine->Conductivity));
     } else {
         Label9->clear();
     }

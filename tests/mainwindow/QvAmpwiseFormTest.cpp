@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -284,6 +285,32 @@ TEST_F(AmpwiseFormTest, MaterialChangeRecalculatesAndShowsConductivity) {
     EXPECT_DOUBLE_EQ(form->edXArea->valueOr(0), 6);
     EXPECT_EQ(ReportLines().value(4), "Material\tAluminium");
     EXPECT_EQ(ReportLines().value(5), QString::fromUtf8("Conductivity\t35\tm/o\u00B7mm\u00B2"));
+}
+
+TEST_F(AmpwiseFormTest, ConductivityTextMovesNoOtherControl) {
+    // A third material of another magnitude: its text is the widest one.
+    WriteData("[Cable]\nSize=1.5,2.5,4,6,10\n[Conductivity]\nCopper=56\nAluminium=35\n"
+              "Silver=0.000061\n");
+    auto form = Start();
+    const auto places = [&] {
+        QApplication::processEvents();
+        QMap<QString, QRect> at;
+        for (QWidget* w : form->centralWidget()->findChildren<QWidget*>())
+            if (w != form->Label9)
+                at[w->objectName()] = w->geometry();
+        return at;
+    };
+    const QMap<QString, QRect> before = places();
+    ASSERT_EQ(form->Label9->text(), "");
+    for (int material : {1, 2, 0}) {
+        Choose(form->edMaterial, material);
+        ASSERT_FALSE(form->Label9->text().isEmpty());
+        const QMap<QString, QRect> after = places();
+        for (auto it = before.begin(); it != before.end(); ++it)
+            EXPECT_EQ(after.value(it.key()), it.value())
+                << it.key().toStdString() << " moved for " << form->Label9->text().toStdString();
+        EXPECT_GE(form->Label9->width(), form->Label9->sizeHint().width());
+    }
 }
 
 TEST_F(AmpwiseFormTest, ResetStoresCopperDefaultsAndVoltDrop) {
