@@ -2,15 +2,19 @@
 #include "inieditor/QvIniPad.h"
 
 #include "inieditor/QvFindDialog.h"
+#include "inieditor/QvIniPadIcons.h"
 #include "inieditor/QvMacroRecorder.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "support/QvMessageBox.h"
+#include "support/QvPrinters.h"
 #include "support/QvVerInfo.h"
 
 #include <Qsci/qsciprinter.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
@@ -27,7 +31,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWhatsThis>
@@ -70,7 +73,7 @@ TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
 TIniPadForm::~TIniPadForm() = default;
 
 void TIniPadForm::FormCreate(const QStringList& arguments) {
-    RestoreFormPlacement(this, false, true);
+    RestoreDesignedFormPlacement(this, false, true);
     setWindowTitle(GetProductTitle(QString::fromStdString(ExecutablePath())));
     setSizeGripEnabled(true);
     connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });
@@ -122,14 +125,16 @@ void TIniPadForm::BuildActions() {
                    themed("document-print"));
     connect(a, &QAction::triggered, this, &TIniPadForm::FilePrint1Execute);
     a = MakeAction("EditCut1", tr("Cu&t"), QKeySequence(tr("Ctrl+X")),
-                   tr("Cut|Cuts the selection and puts it on the Clipboard"), themed("edit-cut"));
+                   tr("Cut|Cuts the selection and puts it on the Clipboard"),
+                   themed("edit-cut", IniPadIcon(TIniPadIcon::Cut)));
     connect(a, &QAction::triggered, m_edit, &QsciScintilla::cut);
     a = MakeAction("EditCopy1", tr("&Copy"), QKeySequence(tr("Ctrl+C")),
                    tr("Copy|Copies the selection and puts it on the Clipboard"),
-                   themed("edit-copy"));
+                   themed("edit-copy", IniPadIcon(TIniPadIcon::Copy)));
     connect(a, &QAction::triggered, m_edit, &QsciScintilla::copy);
     a = MakeAction("EditPaste1", tr("&Paste"), QKeySequence(tr("Ctrl+V")),
-                   tr("Paste|Inserts Clipboard contents"), themed("edit-paste"));
+                   tr("Paste|Inserts Clipboard contents"),
+                   themed("edit-paste", IniPadIcon(TIniPadIcon::Paste)));
     connect(a, &QAction::triggered, m_edit, &QsciScintilla::paste);
     a = MakeAction("EditSelectAll1", tr("Select &All"), QKeySequence(tr("Ctrl+A")),
                    tr("Select All|Selects the entire document"), themed("edit-select-all"));
@@ -211,11 +216,6 @@ void TIniPadForm::BuildLayout() {
     m_toolBar->addActions({act("FileNew1"), act("FileOpen1"), act("FileSave1")});
     m_toolBar->addSeparator();
     m_toolBar->addActions({act("EditCut1"), act("EditCopy1"), act("EditPaste1")});
-    // Without a themed icon a button shows its caption rather than nothing.
-    for (QAction* a : m_toolBar->actions())
-        if (auto* b = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(a));
-            b && a->icon().isNull())
-            b->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
@@ -266,14 +266,14 @@ void TIniPadForm::LoadFile() {
     QFile f(m_fileName);
     if (info.size() > MaxFileSize)
         throw EIniPadError(
-            tr("Cannot open file \"%1\". The file is too large.").arg(m_fileName).toStdString());
+            tr("Cannot open file \"%1\".\nThe file is too large.").arg(m_fileName).toStdString());
     if (!f.open(QIODevice::ReadOnly))
         throw EIniPadError(
-            tr("Cannot open file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+            tr("Cannot open file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
     const QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw EIniPadError(
-            tr("Cannot read file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+            tr("Cannot read file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
     m_edit->SetBytes(data);
     m_edit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     m_edit->setModified(false);
@@ -288,11 +288,11 @@ void TIniPadForm::SaveFile() {
     QSaveFile f(m_fileName);
     if (m_fileName.isEmpty() || !f.open(QIODevice::WriteOnly))
         throw EIniPadError(
-            tr("Cannot create file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+            tr("Cannot create file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
     const QByteArray data = m_edit->Bytes();
     if (f.write(data) != data.size() || !f.commit())
         throw EIniPadError(
-            tr("Cannot write file \"%1\". %2").arg(m_fileName, f.errorString()).toStdString());
+            tr("Cannot write file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
     m_edit->setModified(false);
     setWindowTitle(m_fileName);
     SetModified(false);
@@ -312,6 +312,7 @@ bool TIniPadForm::ConfirmSave() {
                     ConfirmSaveText(m_fileName),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("ConfirmSaveBox"));
+    FitMessageBox(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
         FileSave1Execute();
@@ -334,6 +335,15 @@ bool TIniPadForm::FormCloseQuery() {
 void TIniPadForm::CloseWindow() {
     if (FormCloseQuery())
         QDialog::done(QDialog::Accepted);
+}
+
+void TIniPadForm::closeEvent(QCloseEvent* e) {
+    // Refused until the window has closed: should saving fail, the error leaves this handler
+    // with the close refused, so the window stays open with its text and modified flag.
+    e->ignore();
+    QDialog::closeEvent(e);
+    if (!isVisible())
+        e->accept();
 }
 
 void TIniPadForm::reject() {
@@ -460,24 +470,18 @@ void TIniPadForm::FileSaveAs1Execute() {
 }
 
 void TIniPadForm::FilePrintSetup1Execute() {
-    QPrintDialog dialog(Printer(), this);
+    QPrintDialog dialog(&ProcessPrinter(), this);
     dialog.setWindowTitle(tr("Print Setup"));
     dialog.exec();
 }
 
-QsciPrinter* TIniPadForm::Printer() {
-    // Made on first use: setting up a printer asks the print system, which start-up needn't wait
-    // for.
-    if (!m_printer)
-        m_printer = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
-    return m_printer.get();
-}
-
 void TIniPadForm::FilePrint1Execute() {
-    QsciPrinter& p = *Printer();
     // Without a print system Qt falls back to a PDF file with no name: nothing would come out.
-    if (p.outputFormat() == QPrinter::PdfFormat && p.outputFileName().isEmpty())
+    if (!PrinterUsable(ProcessPrinter()))
         throw EIniPadError(tr("There is no default printer currently selected.").toStdString());
+    // The text area prints through a printer of its own kind, set up as the process's printer.
+    QsciPrinter p(QPrinter::HighResolution);
+    CopyPrinterChoice(ProcessPrinter(), p);
     p.setCopyCount(1);
     p.setFullPage(false);
     // Left, top, right, bottom. The empty header and footer bands lie inside the top and bottom
@@ -536,6 +540,7 @@ void TIniPadForm::Statistics1Click() {
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), LineCountText(),
                     QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("LineCountBox"));
+    FitMessageBox(box);
     box.exec();
 }
 

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <stdexcept>
 
 class QAction;
@@ -18,7 +17,6 @@ class QLabel;
 class QMenuBar;
 class QStatusBar;
 class QToolBar;
-class QsciPrinter;
 
 namespace qv {
 
@@ -60,8 +58,6 @@ class TIniPadForm : public QDialog {
     QString StatusText(int panel) const;
     TIniEdit* SynEdit1() const { return m_edit; }
     TMacroRecorder* MacroRecorder() const { return m_macro; }
-    // The printer Print uses and Print Setup sets up.
-    QsciPrinter* Printer();
     // The dialogs are made on first use: a file dialog watches folders and starts a thread, which
     // the program's start needn't pay for. The file dialogs come back set to their folder and
     // file name.
@@ -81,8 +77,10 @@ class TIniPadForm : public QDialog {
     void FileSaveAs1Execute();
     void FileSaveAs1BeforeExecute();
     void FileSaveAs1Accept(const QString& path);
+    // The print setup of the process's printer, shared with every window that prints.
     void FilePrintSetup1Execute();
-    // Prints the whole text to Printer() without a dialog. EIniPadError when printing fails.
+    // Prints the whole text on the process's printer without a dialog. EIniPadError when
+    // printing fails.
     void FilePrint1Execute();
     void ColorSelect1Execute();
     void ColorSelect1Accept(const QColor& color);
@@ -105,6 +103,9 @@ class TIniPadForm : public QDialog {
     void reject() override;
     void accept() override;
 
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+
   private:
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut,
                         const QString& hint, const QIcon& icon = {});
@@ -123,7 +124,6 @@ class TIniPadForm : public QDialog {
 
     TIniEdit* m_edit;
     TMacroRecorder* m_macro;
-    std::unique_ptr<QsciPrinter> m_printer;
     TFindDialog* m_findDialog = nullptr;
     TFindDialog* m_replaceDialog = nullptr;
     QFileDialog* m_openDialog = nullptr;

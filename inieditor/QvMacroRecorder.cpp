@@ -1,4 +1,5 @@
-// Keystroke macros of the INI editor: the idle / recording / paused state machine over QsciMacro.
+// Keystroke macros of the INI editor: the idle / recording / paused state machine over the text
+// area's own macro recording, and a playback that behaves as the typing did.
 #include "inieditor/QvMacroRecorder.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -6,7 +7,9 @@
 namespace qv {
 
 TMacroRecorder::TMacroRecorder(QsciScintilla* editor, QObject* parent)
-    : QObject(parent), m_macro(new QsciMacro(editor)) {}
+    : QObject(parent), m_editor(editor) {
+    connect(editor, &QsciScintillaBase::SCN_MACRORECORD, this, &TMacroRecorder::Record);
+}
 
 void TMacroRecorder::SetState(TMacroState s) {
     if (s == m_state)
@@ -15,58 +18,101 @@ void TMacroRecorder::SetState(TMacroState s) {
     emit StateChanged(s);
 }
 
-QString TMacroRecorder::CollectedText() const {
-    const QString live = m_macro->save();
-    if (m_beforePause.isEmpty())
-        return live;
-    if (live.isEmpty())
-        return m_beforePause;
-    return m_beforePause + QLatin1Char(' ') + live;
+void TMacroRecorder::Record(unsigned int msg, unsigned long wParam, void* lParam) {
+    if (m_state != TMacroState::msRecording)
+        return;
+    const char* text = static_cast<const char*>(lParam);
+    TStep step{msg, wParam, {}};
+    switch (msg) {
+    case QsciScintillaBase::SCI_REPLACESEL:
+        // Typed characters arrive one by one; kept together, a line end stays whole (CR LF).
+        if (!m_recording.empty() && m_recording.back().Msg == msg) {
+            m_recording.back().Text.append(text);
+            return;
+        }
+        step.Text = text;
+        break;
+    case QsciScintillaBase::SCI_ADDTEXT:
+    case QsciScintillaBase::SCI_APPENDTEXT:
+        step.Text = QByteArray(text, static_cast<qsizetype>(wParam));
+        break;
+    case QsciScintillaBase::SCI_INSERTTEXT:
+    case QsciScintillaBase::SCI_SEARCHNEXT:
+    case QsciScintillaBase::SCI_SEARCHPREV:
+        step.Text = text;
+        break;
+    default:
+        break;
+    }
+    m_recording.push_back(std::move(step));
 }
 
 void TMacroRecorder::RecordShortcut() {
+    if (!m_editor)
+        return;
     switch (m_state) {
     case TMacroState::msIdle:
-        m_beforePause.clear();
-        m_macroText.clear();
-        m_macro->clear();
-        m_macro->startRecording();
+        m_recording.clear();
+        m_macro.clear();
         SetState(TMacroState::msRecording);
+        m_editor->SendScintilla(QsciScintillaBase::SCI_STARTRECORD);
         break;
     case TMacroState::msRecording:
-        m_macro->endRecording();
-        m_macroText = CollectedText();
-        m_beforePause.clear();
-        SetState(TMacroState::msIdle);
-        break;
+        m_editor->SendScintilla(QsciScintillaBase::SCI_STOPRECORD);
+        [[fallthrough]];
     case TMacroState::msPaused:
-        // The live macro already went into m_beforePause when the pause began.
-        m_macroText = m_beforePause;
-        m_beforePause.clear();
+        m_macro = std::move(m_recording);
+        m_recording.clear();
         SetState(TMacroState::msIdle);
         break;
     }
 }
 
 void TMacroRecorder::PlaybackShortcut() {
+    if (!m_editor)
+        return;
     switch (m_state) {
     case TMacroState::msIdle:
-        if (m_macroText.isEmpty())
-            return;
-        // QsciMacro plays what it holds; load the finished macro in case a pause split it.
-        if (m_macro->load(m_macroText))
-            m_macro->play();
+        Play();
         break;
     case TMacroState::msRecording:
-        m_macro->endRecording();
-        m_beforePause = CollectedText();
+        m_editor->SendScintilla(QsciScintillaBase::SCI_STOPRECORD);
         SetState(TMacroState::msPaused);
         break;
     case TMacroState::msPaused:
-        // startRecording() empties the live macro; the earlier part waits in m_beforePause.
-        m_macro->startRecording();
         SetState(TMacroState::msRecording);
+        m_editor->SendScintilla(QsciScintillaBase::SCI_STARTRECORD);
         break;
+    }
+}
+
+void TMacroRecorder::Play() const {
+    for (const TStep& step : m_macro) {
+        if (step.Msg == QsciScintillaBase::SCI_REPLACESEL)
+            PlayTyped(step.Text);
+        else
+            m_editor->SendScintilla(step.Msg, step.WParam, step.Text.constData());
+    }
+}
+
+void TMacroRecorder::PlayTyped(const QByteArray& text) const {
+    const auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype end = at;
+        if (isLineEnd(text[at])) {
+            // One line end: CR LF, CR or LF.
+            end = at + (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1);
+        } else {
+            while (end < text.size() && !isLineEnd(text[end]))
+                ++end;
+        }
+        const QByteArray piece = text.mid(at, end - at);
+        m_editor->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, piece.constData());
+        if (isLineEnd(piece[0]))
+            for (char c : piece)
+                emit m_editor->SCN_CHARADDED(c);
+        at = end;
     }
 }
 

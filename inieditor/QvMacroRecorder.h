@@ -2,11 +2,11 @@
 // commands and typed characters, with a pause that leaves out what is typed meanwhile.
 #pragma once
 
-#include <Qsci/qscimacro.h>
-
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
-#include <QString>
+
+#include <vector>
 
 class QsciScintilla;
 
@@ -20,8 +20,7 @@ class TMacroRecorder : public QObject {
     explicit TMacroRecorder(QsciScintilla* editor, QObject* parent = nullptr);
 
     TMacroState State() const { return m_state; }
-    // The recorded macro in QScintilla's printable form; empty when nothing was recorded.
-    QString MacroText() const { return m_macroText; }
+    bool HasMacro() const { return !m_macro.empty(); }
 
     // Ctrl+Shift+R: idle starts a new recording (the old macro goes); recording or paused stops
     // it and keeps what was recorded.
@@ -33,15 +32,24 @@ class TMacroRecorder : public QObject {
     void StateChanged(qv::TMacroState state);
 
   private:
-    void SetState(TMacroState s);
-    // What the live QsciMacro holds, added to the part recorded before the last pause.
-    QString CollectedText() const;
+    // One recorded editor command with its argument and, for those that carry one, its text.
+    struct TStep {
+        unsigned int Msg = 0;
+        unsigned long WParam = 0;
+        QByteArray Text;
+    };
 
-    // QsciMacro takes the editor as its parent, so the editor owns it.
-    QPointer<QsciMacro> m_macro;
+    void SetState(TMacroState s);
+    void Record(unsigned int msg, unsigned long wParam, void* lParam);
+    void Play() const;
+    // Inserts typed text as typing did: the editor acts on each line end (auto-indent) once it
+    // is in, which inserting the text in one piece would skip.
+    void PlayTyped(const QByteArray& text) const;
+
+    QPointer<QsciScintilla> m_editor;
     TMacroState m_state = TMacroState::msIdle;
-    QString m_beforePause; // recorded segments so far, while a recording is under way
-    QString m_macroText;   // the finished macro
+    std::vector<TStep> m_recording; // while a recording is under way, pauses left out
+    std::vector<TStep> m_macro;     // the finished macro
 };
 
 } // namespace qv

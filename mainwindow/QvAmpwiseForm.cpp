@@ -48,6 +48,10 @@ const char* const kSection = "Settings";
 constexpr double kResistiveLimit = 84;
 constexpr double kInductiveSingleLimit = 5.5;
 constexpr double kInductiveThreeLimit = 110;
+// Power and length are magnitudes. The upper bounds only complete the fields' ranges: no supply
+// cable is 1000 km long, and the power limits above stop far lower.
+constexpr double kPowerRangeHi = 1e6;  // kW
+constexpr double kLengthRangeHi = 1e6; // m
 
 QStringList ToQStringList(const std::vector<std::string>& items) {
     QStringList list;
@@ -91,6 +95,11 @@ QToolButton* ToolButton(const char* name, const QString& text, const QString& hi
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     bar->addWidget(button);
     return button;
+}
+
+// What Label9 shows for a material: its conductivity to three significant digits, and the unit.
+QString ConductivityText(double conductivity) {
+    return QString::fromStdString(FormatFloat("%0.3g ", conductivity)) + kConductivityUnit;
 }
 
 int PositionOrNone(int stored, int count) {
@@ -165,6 +174,10 @@ void TAmpwiseForm::BuildControls() {
     edPower->setText("5.500");
     edLength = NumberField("edLength", "%0.3f", ft_Fixed, utLengthPrim, 0, FmtEditLabel2, client);
     edLength->setText("40.000");
+    edPower->setRangeLo(0);
+    edPower->setRangeHi(kPowerRangeHi);
+    edLength->setRangeLo(0);
+    edLength->setRangeHi(kLengthRangeHi);
     edAmps = NumberField("edAmps", "%0.1f", ft_AutoOverride, utNone, 0, nullptr, client);
     edXArea = NumberField("edXArea", "%0.0f", ft_Auto, utArea, 2, FmtEditLabel3, client);
     // Results: the user reads and copies them, typing into them would mean nothing.
@@ -301,8 +314,16 @@ void TAmpwiseForm::FormCreate() {
         // The window still opens, with the inputs but without a calculation.
         problems.push_back(e.what());
     }
-    if (m_engine)
+    if (m_engine) {
         edMaterial->addItems(ToQStringList(ParseCommaText(m_engine->MaterialList)));
+        // Room for the widest conductivity text from the start, so that showing one later moves
+        // no other control.
+        int widest = 0;
+        for (const MaterialRec& m : Materials)
+            widest = std::max(
+                widest, Label9->fontMetrics().horizontalAdvance(ConductivityText(m.Conductivity)));
+        Label9->setMinimumWidth(widest);
+    }
     CalcButton->setEnabled(m_engine != nullptr);
     CalculateItem->setEnabled(m_engine != nullptr);
 
@@ -484,8 +505,7 @@ void TAmpwiseForm::CalcButtonClick() {
 void TAmpwiseForm::edMaterialChange() {
     if (m_engine && MaterialSelected()) {
         m_engine->SetMaterial(edMaterial->currentIndex());
-        Label9->setText(QString::fromStdString(FormatFloat("%0.3g ", m_engine->Conductivity)) +
-                        kConductivityUnit);
+        Label9->setText(ConductivityText(m_engine->Conductivity));
     } else {
         Label9->clear();
     }
@@ -662,6 +682,9 @@ void TAmpwiseForm::showEvent(QShowEvent* e) {
 }
 
 void TAmpwiseForm::closeEvent(QCloseEvent* e) {
+    // A value still being typed is finished as Calculate finishes it (limits included) before it
+    // is stored for the next start.
+    Guarded([this] { CommitFocusedField(); })();
     Guarded([this] { SaveSettings(); })();
     QMainWindow::closeEvent(e);
     emit Closed();

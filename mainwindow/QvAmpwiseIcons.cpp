@@ -1,11 +1,10 @@
-// Vector pictures of the main window. Each shape is drawn on a 24 x 24 grid and scaled to the
-// pixels asked for, so a 2x screen gets a 48 x 48 drawing rather than a blown-up bitmap.
+// Vector pictures of the main window, each drawn on the 24 x 24 grid of a painted icon.
 #include "mainwindow/QvAmpwiseIcons.h"
 
-#include <QIconEngine>
+#include "support/QvPaintedIcon.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 #include <cmath>
 #include <numbers>
@@ -14,10 +13,8 @@ namespace qv {
 
 namespace {
 
-const QColor kInk(0x37, 0x47, 0x4f);
-const QColor kAccent(0x1e, 0x88, 0xe5);
 const QColor kCopper(0xd9, 0x7b, 0x29);
-const QColor kPaper(0xff, 0xff, 0xff);
+const QColor& kPaper = PaintedIconPaper;
 
 QPen InkPen(const QColor& c, qreal width) {
     return QPen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -141,69 +138,36 @@ void DrawProgram(QPainter& p, const QColor&, const QColor&) {
                              QPointF(10, 21.5), QPointF(16.5, 10.5), QPointF(12.5, 10.5)}));
 }
 
-class TPaintedIconEngine : public QIconEngine {
-  public:
-    explicit TPaintedIconEngine(TAmpwiseIcon kind) : m_kind(kind) {}
+void DrawHelp(QPainter& p, const QColor& ink, const QColor& accent) {
+    DrawRoundSign(p, ink, accent, true);
+}
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
-        const bool disabled = mode == QIcon::Disabled;
-        const QColor ink = disabled ? QColor(0xa0, 0xa0, 0xa0) : kInk;
-        const QColor accent = disabled ? QColor(0xd0, 0xd0, 0xd0) : kAccent;
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        const qreal side = std::min(rect.width(), rect.height());
-        painter->translate(rect.x() + (rect.width() - side) / 2.0,
-                           rect.y() + (rect.height() - side) / 2.0);
-        painter->scale(side / 24.0, side / 24.0);
-        switch (m_kind) {
-        case TAmpwiseIcon::Calculate:
-            DrawCalculate(*painter, ink, accent);
-            break;
-        case TAmpwiseIcon::Report:
-            DrawReport(*painter, ink, accent);
-            break;
-        case TAmpwiseIcon::Reset:
-            DrawReset(*painter, ink, accent);
-            break;
-        case TAmpwiseIcon::Settings:
-            DrawSettings(*painter, ink, accent);
-            break;
-        case TAmpwiseIcon::Help:
-            DrawRoundSign(*painter, ink, accent, true);
-            break;
-        case TAmpwiseIcon::About:
-            DrawRoundSign(*painter, ink, accent, false);
-            break;
-        case TAmpwiseIcon::Motor:
-            DrawMotor(*painter, ink, accent);
-            break;
-        case TAmpwiseIcon::Program:
-            DrawProgram(*painter, ink, accent);
-            break;
-        }
-        painter->restore();
-    }
-
-    // QIcon hands over the size already multiplied by the device pixel ratio, so painting at
-    // exactly this size is what keeps the icon sharp.
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        QPixmap pm(size);
-        pm.fill(Qt::transparent);
-        QPainter painter(&pm);
-        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
-        return pm;
-    }
-
-    QIconEngine* clone() const override { return new TPaintedIconEngine(m_kind); }
-
-  private:
-    TAmpwiseIcon m_kind;
-};
+void DrawAbout(QPainter& p, const QColor& ink, const QColor& accent) {
+    DrawRoundSign(p, ink, accent, false);
+}
 
 } // namespace
 
 QIcon AmpwiseIcon(TAmpwiseIcon kind) {
-    return QIcon(new TPaintedIconEngine(kind));
+    switch (kind) {
+    case TAmpwiseIcon::Calculate:
+        return PaintedIcon(DrawCalculate);
+    case TAmpwiseIcon::Report:
+        return PaintedIcon(DrawReport);
+    case TAmpwiseIcon::Reset:
+        return PaintedIcon(DrawReset);
+    case TAmpwiseIcon::Settings:
+        return PaintedIcon(DrawSettings);
+    case TAmpwiseIcon::Help:
+        return PaintedIcon(DrawHelp);
+    case TAmpwiseIcon::About:
+        return PaintedIcon(DrawAbout);
+    case TAmpwiseIcon::Motor:
+        return PaintedIcon(DrawMotor);
+    case TAmpwiseIcon::Program:
+        return PaintedIcon(DrawProgram);
+    }
+    return {};
 }
 
 } // namespace qv

@@ -1,7 +1,6 @@
 // Composes the calculation report text.
 #include "mainwindow/QvAmpwiseReport.h"
 
-#include "settings/QvSysUtils.h"
 #include "units/QvConv.h"
 
 namespace qv {
@@ -30,8 +29,8 @@ QStringList ComposeReportLines(const TReportInputs& in) {
         Row(in.PowerCaption, in.PowerText, in.PowerUnit),
         Row(in.PhaseCaption, in.PhaseText),
         Row(in.LengthCaption, in.LengthText, in.LengthUnit),
-        Row(QStringLiteral("MaxVoltDrop"), QString::fromStdString(FloatToStr(in.MaxVoltDrop)),
-            QStringLiteral("Volts")),
+        // The shortest general form through the same formatting as every other number.
+        Row(QStringLiteral("MaxVoltDrop"), Num("%0.15g", in.MaxVoltDrop), QStringLiteral("Volts")),
         QString(),
         Row(in.CurrentCaption, in.CurrentText, in.CurrentUnit),
         Row(QStringLiteral("Voltage Drop"), Num("%0.1g", in.VoltDrop), QStringLiteral("Volts")),

@@ -1,6 +1,8 @@
 // The default error display.
 #include "mainwindow/QvErrorDisplay.h"
 
+#include "support/QvMessageBox.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -14,6 +16,7 @@ void ShowInBox(const QString& message) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message,
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    FitMessageBox(box);
     box.exec();
 }
 } // namespace

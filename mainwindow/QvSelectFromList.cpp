@@ -3,6 +3,7 @@
 
 #include "settings/QvSysUtils.h"
 
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QToolBar>
@@ -86,6 +87,17 @@ void TSelectFromList::ToolButton1Click() {
 
 void TSelectFromList::ToolButton2Click() {
     reject();
+}
+
+void TSelectFromList::keyPressEvent(QKeyEvent* e) {
+    // The list passes Enter on; a dialog without push buttons would drop it.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        !(e->modifiers() & ~Qt::KeypadModifier)) {
+        ToolButton1Click();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void TSelectFromList::reject() {

@@ -7,6 +7,7 @@
 
 #include <span>
 
+class QKeyEvent;
 class QListWidget;
 class QStatusBar;
 class QToolBar;
@@ -40,6 +41,10 @@ class TSelectFromList : public QDialog {
     QToolButton* ToolButton2;
     QListWidget* ListBox1;
     QStatusBar* StatusBar1;
+
+  protected:
+    // Enter accepts the chosen row, as a double click does.
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     QString m_selection;

@@ -4,6 +4,8 @@
 #include "report/MapiControl.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "support/QvMessageBox.h"
+#include "support/QvPrinters.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -20,7 +22,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -221,6 +222,11 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     MapiControl1 = new TMapiControl(this);
     MapiControl1->setObjectName(QStringLiteral("MapiControl1"));
+    // The composer can't report a cancel, so an abort means no mail program was there to take
+    // the report; silence would leave the user waiting for a window that never comes.
+    MapiControl1->OnUserAbort = [this](QObject*) {
+        SetStatus(QStringLiteral("No mail program found"));
+    };
 
     m_font = QFont(QStringLiteral("Verdana"), 8);
     SetReportFont(m_font, clWindowText, 1);
@@ -230,13 +236,7 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 TReportForm::~TReportForm() = default;
 
 void TReportForm::FormCreate() {
-    // A placement value of the wrong kind keeps the design placement, as a stray font value keeps
-    // the font: the window is made at start-up, and failing here would stop the whole program.
-    // The next deactivation writes the placement back sound.
-    try {
-        RestoreFormPlacement(this, false, true);
-    } catch (const ERegistryException&) {
-    }
+    RestoreDesignedFormPlacement(this, false, true);
     {
         TRegistryIniFile reg(AppRegistryKey());
         // A value of the wrong kind keeps the current property: one stray value must not stop
@@ -402,17 +402,12 @@ void TReportForm::PrintReport(QPrinter& printer) {
 }
 
 QPrinter& TReportForm::Printer() {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
+    return ProcessPrinter();
 }
 
 bool TReportForm::EnsurePrinter() {
     QPrinter& printer = Printer();
-    const bool usable = printer.outputFormat() == QPrinter::PdfFormat
-                            ? !printer.outputFileName().isEmpty()
-                            : !QPrinterInfo(printer).isNull();
-    if (usable)
+    if (PrinterUsable(printer))
         return true;
     // No printer installed: the dialog offers printing to a PDF file instead.
     QPrintDialog dialog(&printer, this);
@@ -431,6 +426,7 @@ void TReportForm::ButtonPrintClick() {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle(), QString::fromStdString(e.what()),
                         QMessageBox::Ok, this);
         box.setTextFormat(Qt::PlainText);
+        FitMessageBox(box);
         box.exec();
         return;
     }

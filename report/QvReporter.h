@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 
 class QComboBox;
@@ -89,8 +88,7 @@ class TReportForm : public QWidget {
     QRectF PageRect(QPrinter& printer) const;
     // Prints the whole report as one job named ReportTitle; throws EReportPrintError.
     void PrintReport(QPrinter& printer);
-    // The printer of the process: printer setup changes it for every later print. Made on first
-    // use: setting one up asks the print system for its printers, which can take long.
+    // The printer of the process: printer setup changes it for every later print, in any window.
     QPrinter& Printer();
 
     // Tool bar commands.
@@ -139,7 +137,6 @@ class TReportForm : public QWidget {
     QList<double> m_tabs;
     int m_linesAdded = 0;
     QLabel* m_statusPanel = nullptr;
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 } // namespace qv

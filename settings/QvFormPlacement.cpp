@@ -76,6 +76,16 @@ void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize
         window->setVisible(visible);
 }
 
+bool RestoreDesignedFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize) {
+    // Every value is read before the window is touched, so a failed read leaves it as designed.
+    try {
+        RestoreFormPlacement(window, restoreVisible, restoreSize);
+        return true;
+    } catch (const ERegistryException&) {
+        return false;
+    }
+}
+
 void SaveFormPlacement(QWidget* window) {
     if (!window)
         return;

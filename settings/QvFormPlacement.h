@@ -11,6 +11,10 @@ class TRegistryIniFile;
 // Applies the saved placement; values that were never saved keep the window's current ones.
 // The position is kept on the primary screen. ERegistryException reaches the caller.
 void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize);
+// The same for a window made at start-up, where one stray value must not stop the program: a
+// stored value of the wrong kind keeps the whole design placement (false then). The window's
+// next save writes the placement back sound.
+bool RestoreDesignedFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize);
 // Writes "Left", "Top", "Width", "Height", "Visible" and "WinState" (0 normal, 1 minimized,
 // 2 maximized), in one commit of the store.
 void SaveFormPlacement(QWidget* window);

@@ -1,6 +1,7 @@
 // Tools menu runner and program start.
 #include "support/QvShell.h"
 
+#include "support/QvMessageBox.h"
 #include "support/QvMessagePool.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@ void ShowInformation(QWidget* parent, QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent);
+    FitMessageBox(box);
     box.exec();
 }
 
@@ -111,7 +113,9 @@ void qvApplicationRunner::AddProgramItem(const QString& caption, const QString& 
         return;
     if (!ParentItem)
         return;
-    auto* item = new QAction(caption, Owner ? static_cast<QObject*>(Owner) : this);
+    // A separator keeps no "-" caption: styles that draw menu sections would show it.
+    auto* item =
+        new QAction(separator ? QString() : caption, Owner ? static_cast<QObject*>(Owner) : this);
     item->setSeparator(separator);
     item->setStatusTip(path);
     if (!separator)

@@ -3,9 +3,11 @@
 #include "app/QvApplication.h"
 
 #include "mainwindow/QvErrorDisplay.h"
+#include "settings/QvIniFiles.h"
 #include "support/QvMessagePool.h"
 #include "support/QvVerInfo.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QProcess>
@@ -72,24 +74,53 @@ TEST(Program, CarriesItsVersionBlock) {
     }
 }
 
-TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {
+// One start of the built program under `home` as its config folder, closed by the start-up probe
+// once its first calculation is on screen. A program stuck in a message box is killed.
+struct TRun {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+TRun RunProgram(const QString& home, const QString& locale = "C.UTF-8") {
     App();
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    // A comma-decimal locale must not change how numbers are stored.
-    env.insert("LC_ALL", "de_DE.UTF-8");
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home);
+    env.insert("XDG_RUNTIME_DIR", home);
+    env.insert("LC_ALL", locale);
     env.insert("AMPWISE_STARTUP_PROBE", "1");
     p.setProcessEnvironment(env);
     p.start(AMPWISE_EXE, {});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(p.readAllStandardOutput().startsWith("ampwise-ready "));
+    TRun run;
+    run.finished = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
+    if (!run.finished) {
+        p.kill();
+        p.waitForFinished();
+    }
+    run.exitCode = p.exitCode();
+    run.out = p.readAllStandardOutput();
+    run.err = p.readAllStandardError();
+    return run;
+}
+
+TEST(Program, FindsItsSettingsFileBesideIt) {
+    // So that a first run's Settings command opens on what can be changed.
+    const std::string ini = std::string(AMPWISE_EXE) + ".ini";
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(ini)));
+    EXPECT_DOUBLE_EQ(TIniFile(ini).ReadReal("Settings", "MaxVoltDrop", -1), 5.5);
+}
+
+TEST(Program, StartsWithTheShippedDataAndSavesTheInputsOnClose) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    // A comma-decimal locale must not change how numbers are stored.
+    const TRun run = RunProgram(home.path(), "de_DE.UTF-8");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("ampwise-ready "));
 
     QFile store(home.path() + "/Brannoworks/user.reg");
     ASSERT_TRUE(store.open(QIODevice::ReadOnly));
@@ -147,6 +178,23 @@ TEST(Program, ASecondCopyIsFoundOnceTheFirstHasEnded) {
     second.kill();
     second.waitForFinished();
     qunsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(Program, StartsWhateverKindTheEditorsPlacementValuesHave) {
+    for (const char* value : {"\"Left\"=hex:01", "\"WinState\"=hex:02,00,00,00"}) {
+        QTemporaryDir home;
+        ASSERT_TRUE(QDir(home.path()).mkpath("Brannoworks"));
+        QFile store(home.path() + "/Brannoworks/user.reg");
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+        store.write(QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\"
+                               "IniPadForm]\n") +
+                    value + "\n");
+        store.close();
+        const TRun run = RunProgram(home.path());
+        EXPECT_TRUE(run.finished) << value << ": still running, a message box stopped the start";
+        EXPECT_EQ(run.exitCode, 0) << value << " " << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith("ampwise-ready ")) << value;
+    }
 }
 
 } // namespace

@@ -6,10 +6,9 @@
 #include "inieditor/QvMacroRecorder.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "support/QvVerInfo.h"
 #include "tests/testsupport/UiTestFixture.h"
-
-#include <Qsci/qsciprinter.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -25,6 +24,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -71,6 +72,7 @@ class IniPad : public test::UiTestFixture {
     void SetUp() override {
         UiTestFixture::SetUp();
         SetExecutablePath("");
+        ResetProcessPrinter();
         MakerWebAddress = "https://maker.example/home";
         m_path = tempDir() + "/Ampwise.ini";
     }
@@ -258,6 +260,7 @@ TEST_F(IniPad, CommandLineFileIsLoadedAtCreation) {
 struct TCloseCase {
     const char* name;
     QMessageBox::StandardButton answer;
+    bool saveFails;
     bool closes;
     QByteArray fileAfter;
 };
@@ -270,24 +273,37 @@ TEST_P(IniPadClose, AnswerToTheCloseQuestion) {
     TIniPadForm form;
     form.setFileName(m_path);
     form.LoadFile();
+    // Below a regular file nothing can be created, whoever runs the test.
+    if (c.saveFails)
+        form.setFileName(m_path + "/Ampwise.ini");
     form.SynEdit1()->setText("k=2\n");
     form.show();
     QString text;
     onNextModal(Answer(c.answer, &text));
     form.setResult(-1);
-    form.close();
+    if (c.saveFails) {
+        // The error goes on to the application's error display, which catches it and lets the
+        // toolkit go on with the close: the event itself must say no.
+        QCloseEvent close;
+        EXPECT_THROW(QApplication::sendEvent(&form, &close), EIniPadError);
+        EXPECT_FALSE(close.isAccepted());
+    } else {
+        form.close();
+    }
     EXPECT_EQ(text, "Ampwise.ini not saved.\nSave now?");
     EXPECT_EQ(form.isVisible(), !c.closes);
     EXPECT_EQ(form.result(), c.closes ? QDialog::Accepted : -1);
     EXPECT_EQ(ReadAll(m_path), c.fileAfter);
-    EXPECT_EQ(form.Modified(), c.answer != QMessageBox::Yes);
+    EXPECT_EQ(form.Modified(), c.answer != QMessageBox::Yes || c.saveFails);
+    EXPECT_EQ(form.SynEdit1()->text(), "k=2\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, IniPadClose,
-    ::testing::Values(TCloseCase{"yes_saves_and_closes", QMessageBox::Yes, true, "k=2\n"},
-                      TCloseCase{"no_closes_leaving_file", QMessageBox::No, true, "k=1\n"},
-                      TCloseCase{"cancel_stays_open", QMessageBox::Cancel, false, "k=1\n"}),
+    ::testing::Values(TCloseCase{"yes_saves_and_closes", QMessageBox::Yes, false, true, "k=2\n"},
+                      TCloseCase{"no_closes_leaving_file", QMessageBox::No, false, true, "k=1\n"},
+                      TCloseCase{"cancel_stays_open", QMessageBox::Cancel, false, false, "k=1\n"},
+                      TCloseCase{"failed_save_stays_open", QMessageBox::Yes, true, false, "k=1\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IniPad, ModalShowingEndsWithOkWhateverCloseIt) {
@@ -585,6 +601,27 @@ TEST_F(IniPad, MacroStatesOnTheirKeys) {
     EXPECT_EQ(ed->text(), "q-q");
 }
 
+// Playing a macro back gives what typing it gave, auto-indent included.
+TEST_F(IniPad, MacroPlaybackIndentsAsTypingDoes) {
+    TIniPadForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    TIniEdit* ed = form.SynEdit1();
+    ed->setFocus();
+    for (bool crlf : {false, true}) {
+        const QString eol = crlf ? "\r\n" : "\n";
+        ed->setEolMode(crlf ? QsciScintilla::EolWindows : QsciScintilla::EolUnix);
+        ed->setText("  k=1");
+        ed->setCursorPosition(0, 5);
+        QTest::keyClick(ed, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(ed, Qt::Key_Return);
+        QTest::keyClicks(ed, "rec");
+        QTest::keyClick(ed, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(ed, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(ed->text(), "  k=1" + eol + "  rec" + eol + "  rec") << crlf;
+    }
+}
+
 TEST_F(IniPad, LineCountText) {
     struct TCase {
         const char* text;
@@ -604,10 +641,25 @@ TEST_F(IniPad, LineCountText) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         shown = box->text();
+        // Room for the title beside a window frame's icon and buttons, not cut to "A...".
+        const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+        EXPECT_GE(box->width(), title.horizontalAdvance(box->windowTitle()) + 120);
         box->accept();
     });
     form.Statistics1Click();
     EXPECT_EQ(shown, "Line Count: 2");
+}
+
+TEST_F(IniPad, EveryToolBarButtonShowsAnImage) {
+    TIniPadForm form;
+    auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator())
+            continue;
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a));
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << a->text().toStdString();
+        EXPECT_FALSE(a->icon().pixmap(QSize(24, 24)).isNull()) << a->text().toStdString();
+    }
 }
 
 TEST_F(IniPad, GutterClickRemovesOnlyOtherMarks) {
@@ -891,9 +943,9 @@ TEST_F(IniPad, PrintsTheTextToAPdfFile) {
     form.LineNumbers1()->trigger(); // shown on screen, never printed
     EXPECT_TRUE(form.SynEdit1()->LineNumbersVisible());
     const QString pdf = tempDir() + "/out.pdf";
-    form.Printer()->setOutputFormat(QPrinter::PdfFormat);
-    form.Printer()->setOutputFileName(pdf);
-    form.Printer()->setPageSize(QPageSize(QPageSize::A4));
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
+    ProcessPrinter().setOutputFileName(pdf);
+    ProcessPrinter().setPageSize(QPageSize(QPageSize::A4));
     form.FilePrint1Execute();
 
     const QString text = PdfText(pdf, false);
@@ -958,10 +1010,12 @@ TEST_F(IniPad, PrintsTheTextToAPdfFile) {
 TEST_F(IniPad, PrintingToNowhereIsAnError) {
     TIniPadForm form;
     form.SynEdit1()->setText("a=1\n");
-    form.Printer()->setOutputFormat(QPrinter::PdfFormat);
-    form.Printer()->setOutputFileName(tempDir() + "/no/such/folder/out.pdf");
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
+    ProcessPrinter().setOutputFileName(tempDir() + "/no/such/folder/out.pdf");
     EXPECT_THROW(form.FilePrint1Execute(), EIniPadError);
-    form.Printer()->setOutputFileName(""); // what Qt chooses when there is no printer at all
+    // What Qt chooses when there is no printer at all.
+    ProcessPrinter().setOutputFileName("");
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
     try {
         form.FilePrint1Execute();
         ADD_FAILURE() << "printing to no printer reported success";

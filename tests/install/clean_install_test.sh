@@ -38,6 +38,7 @@ dpkg-deb -x "$deb" "$root"
 for f in opt/Brannoworks/Ampwise/Ampwise \
          opt/Brannoworks/Ampwise/ampwise-schedule \
          usr/share/man/man1/ampwise-schedule.1.gz \
+         opt/Brannoworks/Ampwise/Ampwise.ini \
          opt/Brannoworks/Ampwise/Help/Index.htm \
          "opt/Brannoworks/Common Files/ElecData.ini" \
          usr/share/applications/com.brannoworks.Ampwise.desktop \
@@ -49,6 +50,9 @@ for f in opt/Brannoworks/Ampwise/Ampwise \
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -x "$root/opt/Brannoworks/Ampwise/Ampwise" ] || fail "program not executable"
+shipped_ini="$root/opt/Brannoworks/Ampwise/Ampwise.ini"
+grep -qx 'MaxVoltDrop=5.5' "$shipped_ini" || fail "shipped settings file: $(cat "$shipped_ini")"
+shipped_sum=$(sha256sum <"$shipped_ini")
 [ "$(readlink "$root/usr/bin/ampwise")" = "../../opt/Brannoworks/Ampwise/Ampwise" ] || fail "launcher link"
 [ "$(readlink "$root/usr/bin/ampwise-schedule")" = "../../opt/Brannoworks/Ampwise/ampwise-schedule" ] \
   || fail "ampwise-schedule link"
@@ -136,7 +140,9 @@ grep -qi '^\[HKEY_CURRENT_USER\\Software\\Brannoworks\\Ampwise\\Settings\]' "$st
 grep -qi '^"Power"=hex:00,00,00,00,00,00,16,40' "$store" || fail "store lacks Power 5.5: $(cat "$store")"
 grep -qi '^"Material"=dword:00000000' "$store" || fail "store lacks Material: $(cat "$store")"
 grep -q '^MaxVoltDrop=5.5' "$ini" || fail "settings INI lacks MaxVoltDrop: $(cat "$ini")"
-[ ! -e "$root/opt/Brannoworks/Ampwise/Ampwise.ini" ] || fail "wrote into the install folder"
+[ "$(sha256sum <"$shipped_ini")" = "$shipped_sum" ] || fail "wrote into the install folder"
+[ "$(LC_ALL=C ls "$root/opt/Brannoworks/Ampwise")" = "$(printf 'Ampwise\nAmpwise.ini\nHelp\nampwise-schedule')" ] \
+  || fail "install folder changed: $(ls "$root/opt/Brannoworks/Ampwise")"
 
 # 6. The command-line sizer through its launcher, with the installed data and the allowed drop of
 # this user's settings file: 5.5 kW over 400 m needs 35 mm² within 5.5 V and 16 mm² within 11 V.

@@ -12,6 +12,7 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
 #include "tests/testsupport/UiTestFixture.h"
@@ -21,10 +22,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -68,6 +74,7 @@ class AmpwiseFormTest : public test::UiTestFixture {
         AppPath = appDir.toStdString() + "/";
         SharedDataPath = dataDir.toStdString() + "/";
         WriteData(kElecData);
+        ResetProcessPrinter();
         MaxVoltDrop = 5.5;
         messages.clear();
         savedDisplay = ErrorDisplay;
@@ -80,12 +87,16 @@ class AmpwiseFormTest : public test::UiTestFixture {
             ADD_FAILURE() << "motor picker opened";
             return int(QDialog::Rejected);
         };
+        beeps = 0;
+        savedBeep = QvCustomEdit::Beep;
+        QvCustomEdit::Beep = [this] { ++beeps; };
     }
     void TearDown() override {
         // The hooks outlive this fixture; leave none pointing into it.
         ErrorDisplay = savedDisplay;
         TAmpwiseForm::OpenHelp = savedOpenHelp;
         TAmpwiseForm::ExecPicker = savedExecPicker;
+        QvCustomEdit::Beep = savedBeep;
         SetExecutablePath("");
         UiTestFixture::TearDown();
     }
@@ -116,12 +127,14 @@ class AmpwiseFormTest : public test::UiTestFixture {
         return lines;
     }
 
-    // Types into a field as the user does and leaves it with Tab.
-    static void Type(TFmtEdit* field, const QString& text) {
+    // Types into a field as the user does and, unless told not to, leaves it with Tab.
+    static void Type(TFmtEdit* field, const QString& text, bool leave = true) {
         field->setFocus();
         QApplication::processEvents();
         field->selectAll();
         QTest::keyClicks(field, text);
+        if (!leave)
+            return;
         QTest::keyClick(field, Qt::Key_Tab);
         QApplication::processEvents();
     }
@@ -148,6 +161,8 @@ class AmpwiseFormTest : public test::UiTestFixture {
     std::function<void(const QString&)> savedDisplay;
     std::function<void(const QUrl&)> savedOpenHelp;
     std::function<int(QDialog&)> savedExecPicker;
+    std::function<void()> savedBeep;
+    int beeps = 0;
 };
 
 TEST_F(AmpwiseFormTest, FirstRunWithoutSettingsComputesAtOnce) {
@@ -200,6 +215,32 @@ TEST_F(AmpwiseFormTest, PowerIsCappedForLoadTypeAndPhase) {
     }
 }
 
+TEST_F(AmpwiseFormTest, PowerAndLengthAreMagnitudes) {
+    struct Row {
+        const char* name;
+        TFmtEdit* TAmpwiseForm::*field;
+        const char* typed;
+        const char* shown;
+        int beeps;
+    };
+    const Row rows[] = {
+        {"negative power becomes 0", &TAmpwiseForm::edPower, "-2.5", "0.000", 1},
+        {"negative length becomes 0", &TAmpwiseForm::edLength, "-40", "0.000", 1},
+        {"zero power stays", &TAmpwiseForm::edPower, "0", "0.000", 0},
+        {"beyond any cable meets the bound", &TAmpwiseForm::edLength, "5000000", "1000000.000", 1},
+    };
+    auto form = Start();
+    for (const Row& r : rows) {
+        beeps = 0;
+        Type((*form).*r.field, r.typed);
+        EXPECT_EQ(((*form).*r.field)->text(), r.shown) << r.name;
+        EXPECT_EQ(beeps, r.beeps) << r.name;
+    }
+    // Still being typed when Calculate is pressed: no negative current is solved.
+    Type(form->edPower, "-2.5", false);
+    form->CalcButtonClick();
+    EXPECT_GE(form->edAmps->valueOr(-1), 0);
+}
 TEST_F(AmpwiseFormTest, PowerLimitIsComparedInKilowattsWhateverTheUnit) {
     auto form = Start();
     form->edPower->setUnitsValue(UnitIndex(utPower, "W"));
@@ -235,6 +276,23 @@ TEST_F(AmpwiseFormTest, MaterialChangeRecalculatesAndShowsConductivity) {
     EXPECT_EQ(ReportLines().value(5), QString::fromUtf8("Conductivity\t35\tm/o\u00B7mm\u00B2"));
 }
 
+TEST_F(AmpwiseFormTest, ConductivityTextMovesNoOtherControl) {
+    // A third material of another magnitude gives the widest text.
+    WriteData("[Conductivity]\nCopper=56\nAluminium=35\nSilver=0.000061\n");
+    auto form = Start();
+    const auto places = [&] {
+        QApplication::processEvents();
+        QList<QRect> at;
+        for (QWidget* w : form->centralWidget()->findChildren<QWidget*>())
+            at << (w == form->Label9 ? QRect() : w->geometry());
+        return at;
+    };
+    const QList<QRect> before = places();
+    for (int material : {1, 2, 0}) {
+        Choose(form->edMaterial, material);
+        EXPECT_EQ(places(), before) << form->Label9->text().toStdString();
+    }
+}
 TEST_F(AmpwiseFormTest, ResetStoresCopperDefaultsAndVoltDrop) {
     // Copper second and in capitals: Reset finds it without regard to case.
     WriteData("[Conductivity]\nAluminium=35\nCOPPER=56\n");
@@ -349,6 +407,27 @@ TEST_F(AmpwiseFormTest, InputsAreSavedOnCloseAndRestoredInTheirUnits) {
     EXPECT_EQ(again.edXArea->unitsValue(), 1);
 }
 
+TEST_F(AmpwiseFormTest, ValueStillBeingTypedIsFinishedBeforeItIsStoredOnClose) {
+    struct Row {
+        const char* name;
+        TFmtEdit* TAmpwiseForm::*field;
+        const char* typed;
+        const char* key;
+        double stored;
+    };
+    const Row rows[] = {
+        {"power above the resistive limit", &TAmpwiseForm::edPower, "100", "Power", 84},
+        {"negative length", &TAmpwiseForm::edLength, "-5", "Length", 0},
+    };
+    for (const Row& r : rows) {
+        auto form = Start();
+        Type((*form).*r.field, r.typed, false);
+        form->close(); // as Alt+F4 does, without leaving the field
+        EXPECT_DOUBLE_EQ(TRegistryIniFile(AppRegistryKey()).ReadReal("Settings", r.key, -1),
+                         r.stored)
+            << r.name;
+    }
+}
 TEST_F(AmpwiseFormTest, StoredValuesOutsideTheirRange) {
     {
         TRegistryIniFile reg(AppRegistryKey());
@@ -497,12 +576,28 @@ TEST_F(AmpwiseFormTest, ErrorBoxShowsTheMessageAsWritten) {
     EXPECT_EQ(shown, "'<b>5</b>' is not a valid floating point value");
 }
 
+TEST_F(AmpwiseFormTest, ErrorBoxKeepsEveryLineWhole) {
+    ErrorDisplay = savedDisplay; // the program's own box
+    // A path line wider than a message box grows by itself (half the screen).
+    const QString path = "/tmp" + QString("/settings").repeated(5) + "/Ampwise.ini";
+    const QString message = "Cannot create file \"" + path + "\".\nPermission denied";
+    ASSERT_GT(QFontMetrics(QApplication::font()).horizontalAdvance(message.section('\n', 0, 0)),
+              QGuiApplication::primaryScreen()->availableGeometry().width() / 2);
+    QStringList broken;
+    onNextModal([&](QWidget* box) {
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        for (const QString& line : message.split('\n'))
+            if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width())
+                broken << line;
+        box->close();
+    });
+    ShowErrorMessage(message);
+    EXPECT_TRUE(broken.isEmpty()) << broken.join('\n').toStdString();
+}
 TEST_F(AmpwiseFormTest, ACommandCommitsTheFieldBeingTyped) {
     auto form = Start();
-    form->edPower->setFocus();
-    QApplication::processEvents();
-    form->edPower->selectAll();
-    QTest::keyClicks(form->edPower, "200");
+    Type(form->edPower, "200", false);
     // Still in the field: Calculate takes the typed value, with its limit applied.
     form->CalcButtonClick();
     EXPECT_EQ(form->edPower->text(), "84.000");
@@ -609,6 +704,28 @@ TEST_F(AmpwiseFormTest, SettingsEditorChangesTheVoltDropWithoutRecalculating) {
     EXPECT_EQ(ReportLines().value(10), "MaxVoltDrop\t2.5\tVolts");
 }
 
+// A printer chosen in the report window's setup is where the INI editor prints, and the editor's
+// Print Setup works on that same printer.
+TEST_F(AmpwiseFormTest, OnePrinterChoiceServesEveryWindow) {
+    TReportForm reportForm;
+    TIniPadForm pad;
+    pad.SynEdit1()->setText("[Settings]\n");
+    const QString pdf = tempDir() + "/editor.pdf";
+    QPrinter* setUp = nullptr;
+    // The choice is made on the printer the dialog was given (its widgets differ by platform).
+    const auto choose = [&](QWidget* w) {
+        setUp = qobject_cast<QPrintDialog*>(w)->printer();
+        setUp->setOutputFileName(pdf);
+        qobject_cast<QDialog*>(w)->reject();
+    };
+    onNextModal(choose);
+    reportForm.ButtonSetupClick();
+    pad.FilePrint1Execute();
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    onNextModal(choose);
+    pad.FilePrintSetup1Execute();
+    EXPECT_EQ(setUp, &reportForm.Printer());
+}
 TEST_F(AmpwiseFormTest, AboutCommandsShowTheAboutBoxModally) {
     auto form = Start();
     TAboutForm about(nullptr, exePath);

@@ -76,6 +76,12 @@ TEST(ComposeReportLines, NumberFormats) {
         {"no size found shows -1", 1, -1, 3.25, "1", "3.25", "-1"},
         {"conductivity rounds to three digits", 57.14, 4.7, 0.1, "57.1", "0.1", "5"},
         {"large conductivity goes exponential", 1234, 0.04, 100, "1.23E003", "100", "0.04"},
+        {"tiny limit has a three-digit exponent", 56, 4.7, 9.43000596359504E-5, "56",
+         "9.43000596359504E-005", "5"},
+        {"huge limit has a three-digit exponent", 56, 4.7, 1e15, "56", "1E015", "5"},
+        {"sixteen digits round from eighteen", 56, 4.7, 840.4592718641685, "56", "840.459271864169",
+         "5"},
+        {"fifteen digits stay", 56, 4.7, 123456789012345, "56", "123456789012345", "5"},
     };
     for (const Row& r : rows) {
         TReportInputs in = Defaults();

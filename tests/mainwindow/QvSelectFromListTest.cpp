@@ -71,21 +71,35 @@ TEST_F(SelectFromListTest, DoubleClickAcceptsTheRow) {
     EXPECT_EQ(picker.GetSelection(), "110");
 }
 
-TEST_F(SelectFromListTest, CancelAndCloseBoxEmptyTheSelection) {
-    for (const char* how : {"Cancel", "Escape", "close box"}) {
+TEST_F(SelectFromListTest, KeysAndButtonsEndingTheChoice) {
+    struct Row {
+        const char* how;
+        int result;
+        const char* selection;
+    };
+    const Row rows[] = {{"Cancel", QDialog::Rejected, ""},
+                        {"Escape", QDialog::Rejected, ""},
+                        {"close box", QDialog::Rejected, ""},
+                        {"Return", QDialog::Accepted, "0.55"},
+                        {"Enter", QDialog::Accepted, "0.55"}};
+    for (const Row& r : rows) {
+        const QString how = r.how;
         TSelectFromList picker;
         picker.LoadValues(SinglePhaseMotorList);
         picker.show();
         picker.ListBox1->setCurrentRow(2);
-        ASSERT_EQ(picker.GetSelection(), "0.55") << how;
-        if (QString(how) == "Cancel")
+        ASSERT_EQ(picker.GetSelection(), "0.55") << r.how;
+        if (how == "Cancel")
             QTest::mouseClick(picker.ToolButton2, Qt::LeftButton);
-        else if (QString(how) == "Escape")
-            QTest::keyClick(picker.ListBox1, Qt::Key_Escape);
-        else
+        else if (how == "close box")
             picker.close();
-        EXPECT_EQ(picker.result(), QDialog::Rejected) << how;
-        EXPECT_EQ(picker.GetSelection(), "") << how;
+        else
+            QTest::keyClick(picker.ListBox1, how == "Escape"  ? Qt::Key_Escape
+                                             : how == "Enter" ? Qt::Key_Enter
+                                                              : Qt::Key_Return);
+        EXPECT_FALSE(picker.isVisible()) << r.how;
+        EXPECT_EQ(picker.result(), r.result) << r.how;
+        EXPECT_EQ(picker.GetSelection(), r.selection) << r.how;
     }
 }
 

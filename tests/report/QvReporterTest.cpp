@@ -4,6 +4,7 @@
 
 #include "report/MapiControl.h"
 #include "settings/QvRegistry.h"
+#include "support/QvPrinters.h"
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -32,6 +33,10 @@ namespace {
 
 class ReportFormTest : public qv::test::UiTestFixture {
   protected:
+    void SetUp() override {
+        UiTestFixture::SetUp();
+        ResetProcessPrinter(); // no printer choice of an earlier case
+    }
     std::unique_ptr<TReportForm> NewForm() { return std::make_unique<TReportForm>(); }
 
     // x of the character at `pos` of line `line`, from the start of the line, in pixels.
@@ -484,6 +489,26 @@ TEST_F(ReportFormTest, SetupDialogWorksOnThePrinterOfLaterPrints) {
     form->ButtonSetupClick();
     EXPECT_EQ(statusDuring, "Set up printer");
     EXPECT_EQ(form->StatusText(), "Ready");
+}
+
+TEST_F(ReportFormTest, EmailWithoutAMailProgramSaysSoInTheStatusBar) {
+    struct Row {
+        const char* name;
+        int runnerResult;
+        const char* status;
+    };
+    const Row rows[] = {
+        {"no composer installed", MailProgramMissing, "No mail program found"},
+        {"composer finds no mail program", 3, "No mail program found"},
+        {"handed over", 0, "Ready"},
+    };
+    for (const Row& r : rows) {
+        auto form = NewForm();
+        form->AddLine("x");
+        form->MapiControl1->SetMailRunner([&](const TMailCommand&) { return r.runnerResult; });
+        form->ButtonEMailClick();
+        EXPECT_EQ(form->StatusText(), r.status) << r.name;
+    }
 }
 
 TEST_F(ReportFormTest, EmailHandsTitleAndTextToTheComposer) {

@@ -34,10 +34,12 @@ QStringList ReadLines(const QString& path) {
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// A separator shows as "|", followed by any text it carries: a style that draws menu sections
+// shows that text beside the line.
 QStringList MenuTexts(const QMenu& menu) {
     QStringList texts;
     for (QAction* a : menu.actions())
-        texts << (a->isSeparator() ? QStringLiteral("|") : a->text());
+        texts << (a->isSeparator() ? QStringLiteral("|") + a->text() : a->text());
     return texts;
 }
 

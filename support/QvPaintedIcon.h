@@ -1,0 +1,21 @@
+// Icons drawn as vector shapes on a 24 x 24 grid, painted at whatever size and device pixel ratio
+// they are asked for, so a 2x screen gets a 48 x 48 drawing rather than a blown-up bitmap.
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+
+class QPainter;
+
+namespace qv {
+
+// Draws one picture on the 24 x 24 grid. `ink` outlines, `accent` fills; both are greys when the
+// icon is drawn disabled.
+using TIconDrawing = void (*)(QPainter& painter, const QColor& ink, const QColor& accent);
+
+QIcon PaintedIcon(TIconDrawing drawing);
+
+// The paper white of sheets and pages in the drawings.
+inline const QColor PaintedIconPaper{0xff, 0xff, 0xff};
+
+} // namespace qv
