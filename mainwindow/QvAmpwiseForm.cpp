@@ -137,15 +137,24 @@ TAmpwiseForm::~TAmpwiseForm() = default;
 void TAmpwiseForm::BuildControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
+    BuildInputs(client);
+    BuildResults(client);
+    LayOutControls(client);
+    BuildToolBar();
+    BuildStatusBar();
 
+    setMinimumSize(325, 385);
+    setMaximumSize(428, 475);
+    resize(325, 385);
+    edMaterial->setFocus();
+}
+
+void TAmpwiseForm::BuildInputs(QWidget* client) {
     Label1 = Caption("Material", "Label1", client);
     Label2 = Caption("Load Type", "Label2", client);
     Label3 = Caption("Power", "Label3", client);
     Label4 = Caption("Phase", "Label4", client);
     Label5 = Caption("Cable Length", "Label5", client);
-    Label6 = Caption("Cable X Area", "Label6", client);
-    Label7 = Caption("Line Current", "Label7", client);
-    Label8 = Caption("Amps", "Label8", client);
     Label9 = Caption(QString(), "Label9", client);
 
     // "Power" reads as a link: clicking it opens the motor picker.
@@ -167,8 +176,6 @@ void TAmpwiseForm::BuildControls() {
     FmtEditLabel1->setObjectName("FmtEditLabel1");
     FmtEditLabel2 = new TFmtEditLabel("m", client);
     FmtEditLabel2->setObjectName("FmtEditLabel2");
-    FmtEditLabel3 = new TFmtEditLabel(QString::fromUtf8("mm\u00B2"), client);
-    FmtEditLabel3->setObjectName("FmtEditLabel3");
 
     edPower = NumberField("edPower", "%0.3f", ft_Fixed, utPower, 0, FmtEditLabel1, client);
     edPower->setText("5.500");
@@ -178,11 +185,6 @@ void TAmpwiseForm::BuildControls() {
     edPower->setRangeHi(kPowerRangeHi);
     edLength->setRangeLo(0);
     edLength->setRangeHi(kLengthRangeHi);
-    edAmps = NumberField("edAmps", "%0.1f", ft_AutoOverride, utNone, 0, nullptr, client);
-    edXArea = NumberField("edXArea", "%0.0f", ft_Auto, utArea, 2, FmtEditLabel3, client);
-    // Results: the user reads and copies them, typing into them would mean nothing.
-    edAmps->setReadOnly(true);
-    edXArea->setReadOnly(true);
 
     MotorButton = new QToolButton(client);
     MotorButton->setObjectName("MotorButton");
@@ -191,12 +193,27 @@ void TAmpwiseForm::BuildControls() {
     MotorButton->setIcon(AmpwiseIcon(TAmpwiseIcon::Motor));
     MotorButton->setIconSize(QSize(20, 20));
     MotorButton->setToolTip("Select motor power from list");
+}
+
+void TAmpwiseForm::BuildResults(QWidget* client) {
+    Label6 = Caption("Cable X Area", "Label6", client);
+    Label7 = Caption("Line Current", "Label7", client);
+    Label8 = Caption("Amps", "Label8", client);
+    FmtEditLabel3 = new TFmtEditLabel(QString::fromUtf8("mm\u00B2"), client);
+    FmtEditLabel3->setObjectName("FmtEditLabel3");
+    edAmps = NumberField("edAmps", "%0.1f", ft_AutoOverride, utNone, 0, nullptr, client);
+    edXArea = NumberField("edXArea", "%0.0f", ft_Auto, utArea, 2, FmtEditLabel3, client);
+    // Results: the user reads and copies them, typing into them would mean nothing.
+    edAmps->setReadOnly(true);
+    edXArea->setReadOnly(true);
 
     Bevel1 = new QFrame(client);
     Bevel1->setObjectName("Bevel1");
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
+}
 
+void TAmpwiseForm::LayOutControls(QWidget* client) {
     // Rows follow the tab order, so Enter and the arrow keys move straight down the window.
     auto* grid = new QGridLayout(client);
     grid->setContentsMargins(12, 12, 12, 12);
@@ -232,7 +249,9 @@ void TAmpwiseForm::BuildControls() {
     setTabOrder(edPower, edLength);
     setTabOrder(edLength, edAmps);
     setTabOrder(edAmps, edXArea);
+}
 
+void TAmpwiseForm::BuildToolBar() {
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setMovable(false);
@@ -249,17 +268,14 @@ void TAmpwiseForm::BuildControls() {
     ToolBar1->addSeparator();
     HelpButton = ToolButton("HelpButton", "Help", "Help", TAmpwiseIcon::Help, ToolBar1);
     AboutButton = ToolButton("AboutButton", "About", QString(), TAmpwiseIcon::About, ToolBar1);
+}
 
+void TAmpwiseForm::BuildStatusBar() {
     auto* status = new QStatusBar(this);
     status->setObjectName("StatusBar1");
     m_statusText = new QLabel("Ready...", status);
     status->addWidget(m_statusText, 1);
     setStatusBar(status);
-
-    setMinimumSize(325, 385);
-    setMaximumSize(428, 475);
-    resize(325, 385);
-    edMaterial->setFocus();
 }
 
 void TAmpwiseForm::BuildCommands() {

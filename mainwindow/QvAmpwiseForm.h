@@ -124,7 +124,13 @@ class TAmpwiseForm : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
+    // The window's controls by area; BuildControls calls the others in this order.
     void BuildControls();
+    void BuildInputs(QWidget* client);
+    void BuildResults(QWidget* client);
+    void LayOutControls(QWidget* client);
+    void BuildToolBar();
+    void BuildStatusBar();
     void BuildCommands();
     void FormCreate();
     // Commits a field still being typed in, as leaving it would.
