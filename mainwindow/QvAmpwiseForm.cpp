@@ -403,8 +403,17 @@ void TAmpwiseForm::LoadSettings() {
     const int material = readInt("Material", 0);
     const int loadType = readInt("LoadType", 0);
     const int phase = readInt("Phase", 0);
-    const double power = readReal("Power", 5.5);
-    const double length = readReal("Length", 40.0);
+    // Power and length are magnitudes within the fields' ranges: a stored value outside them (a
+    // hand edit, an older version) must not come back as a negative current shown as solved.
+    auto readMagnitude = [&](const char* key, double def, double hi) {
+        const double v = readReal(key, def);
+        if (v >= 0 && v <= hi)
+            return v;
+        bad << key;
+        return def;
+    };
+    const double power = readMagnitude("Power", 5.5, kPowerRangeHi);
+    const double length = readMagnitude("Length", 40.0, kLengthRangeHi);
     const int powerUnits = readInt("PowerUnits", 0);
     const int lengthUnits = readInt("LengthUnits", 0);
     const int areaUnits = readInt("AreaUnits", 2);

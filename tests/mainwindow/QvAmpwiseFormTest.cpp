@@ -488,6 +488,33 @@ TEST_F(AmpwiseFormTest, ValueOfTheWrongKindFallsBackOnceAndIsRepaired) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
 }
 
+TEST_F(AmpwiseFormTest, StoredMagnitudesOutsideTheFieldsRangesFallBackAndAreNamed) {
+    const struct {
+        const char* key;
+        double stored;
+        const char* shown;
+    } rows[] = {
+        {"Power", -2.5, "5.500"},
+        {"Length", -40, "40.000"},
+        {"Power", 2e6, "5.500"},
+    };
+    for (const auto& r : rows) {
+        {
+            TRegistryIniFile reg(AppRegistryKey());
+            reg.EraseSection("Settings");
+            reg.WriteReal("Settings", r.key, r.stored);
+        }
+        messages.clear();
+        auto form = Start();
+        const TFmtEdit* field = QString(r.key) == "Power" ? form->edPower : form->edLength;
+        EXPECT_EQ(field->text(), r.shown) << r.key << " " << r.stored;
+        ASSERT_EQ(messages.size(), 1) << r.key << " " << r.stored;
+        EXPECT_TRUE(messages[0].contains(r.key)) << messages[0].toStdString();
+        EXPECT_EQ(form->StatusText(), "Solved...") << r.key << " " << r.stored;
+        EXPECT_GT(form->edAmps->valueOr(-1), 0) << r.key << " " << r.stored;
+    }
+}
+
 TEST_F(AmpwiseFormTest, ReportAfterTheDefaultCalculation) {
     auto form = Start();
     const QStringList lines = ReportLines();
