@@ -822,6 +822,5 @@ TEST_F(AmpwiseFormTest, ToolsMenuListsTheOtherPrograms) {
     EXPECT_EQ(form.PopupMenu1->actions().last()->menu(), form.ToolsMenu);
 }
 
-
 } // namespace
 } // namespace qv
