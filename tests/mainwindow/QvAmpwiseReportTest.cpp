@@ -82,6 +82,9 @@ TEST(ComposeReportLines, NumberFormats) {
         {"sixteen digits round from eighteen", 56, 4.7, 840.4592718641685, "56", "840.459271864169",
          "5"},
         {"fifteen digits stay", 56, 4.7, 123456789012345, "56", "123456789012345", "5"},
+        // Beyond the three digits the other lines show, the limit keeps all of its own.
+        {"four-digit limit", 56, 4.7, 11.25, "56", "11.25", "5"},
+        {"thousands limit", 56, 4.7, 1250, "56", "1250", "5"},
     };
     for (const Row& r : rows) {
         TReportInputs in = Defaults();
