@@ -2,7 +2,7 @@
 // on a store of realistic and of large size, opening the store to read, and a window's ten
 // values saved as one commit. The large stores hold one key per value, the shape that made
 // opening grow with the square of the keys before keys were indexed by path.
-#include "settings/QvRegFile.h"
+#include "settings/QvRegFile_p.h"
 #include "settings/QvRegistry.h"
 
 #include <benchmark/benchmark.h>

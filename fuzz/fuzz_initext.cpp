@@ -1,7 +1,7 @@
 // Fuzzes the INI text engine that reads the data file and the settings file: any bytes must read
 // without a crash, and a write that is accepted must read back as written without changing what
 // the other sections hold.
-#include "settings/QvIniText.h"
+#include "settings/QvIniText_p.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Fuzzes the settings store's REGEDIT4 parser: any bytes must give a document or a parse error,
 // never a crash, and a document that was read must be written and read back unchanged.
-#include "settings/QvRegFile.h"
+#include "settings/QvRegFile_p.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Folder variables, the machine-wide system folders, and where the settings INI file lives.
 #include "settings/QvApplicationPath.h"
 
-#include "settings/QvFileUtils.h"
-#include "settings/QvRegFile.h"
+#include "settings/QvFileUtils_p.h"
+#include "settings/QvRegFile_p.h"
 
 #include <cerrno>
 #include <climits>

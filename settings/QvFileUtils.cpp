@@ -1,5 +1,5 @@
 // File helpers shared by the INI store and the settings store.
-#include "settings/QvFileUtils.h"
+#include "settings/QvFileUtils_p.h"
 
 #include <cerrno>
 #include <cstdlib>

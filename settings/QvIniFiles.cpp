@@ -2,9 +2,9 @@
 // primitives over the INI text engine with the read limits of the profile functions.
 #include "settings/QvIniFiles.h"
 
-#include "settings/QvIniText.h"
+#include "settings/QvIniText_p.h"
 #include "settings/QvSysUtils.h"
-#include "settings/QvTextUtils.h"
+#include "settings/QvTextUtils_p.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Typed access to INI files: TCustomIniFile defines every operation and builds the typed ones on
-// two text primitives; TIniFile supplies the primitives over the INI text engine (QvIniText.h).
+// two text primitives; TIniFile supplies the primitives over the INI text engine (QvIniText_p.h).
 // A store object holds only its path: every operation goes to the file when it is called.
 #pragma once
 

@@ -1,8 +1,8 @@
 // The INI text engine: a line scanner over the file's bytes, the edits that splice one line in or
-// out, and the atomic file replacement. The rules are listed in QvIniText.h.
-#include "settings/QvIniText.h"
-#include "settings/QvFileUtils.h"
-#include "settings/QvTextUtils.h"
+// out, and the atomic file replacement. The rules are listed in QvIniText_p.h.
+#include "settings/QvIniText_p.h"
+#include "settings/QvFileUtils_p.h"
+#include "settings/QvTextUtils_p.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The settings store file: the non-blocking read, setting a damaged file aside, and the locked,
 // atomic commit.
-#include "settings/QvRegFile.h"
-#include "settings/QvFileUtils.h"
+#include "settings/QvRegFile_p.h"
+#include "settings/QvFileUtils_p.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // ELF section lookup by name, for 32- and 64-bit files of either byte order.
-#include "support/QvElfSection.h"
+#include "support/QvElfSection_p.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 // Shared blocks over memfd, handles passed with SCM_RIGHTS.
-#include "support/QvFile.h"
+#include "support/QvFile_p.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,7 +1,7 @@
 // Message pool over Unix sockets in the user's runtime folder.
 #include "support/QvMessagePool.h"
 
-#include "support/QvFile.h"
+#include "support/QvFile_p.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 // Version information reader over the embedded version block.
 #include "support/QvVerInfo.h"
 
-#include "support/QvElfSection.h"
-#include "support/QvVerInfoBlock.h"
+#include "support/QvElfSection_p.h"
+#include "support/QvVerInfoBlock_p.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // clamp, window states, and windows that were never saved.
 #include "settings/QvFormPlacement.h"
 
-#include "settings/QvFileUtils.h"
+#include "settings/QvFileUtils_p.h"
 #include "settings/QvRegistry.h"
 #include "tests/testsupport/TempFolder.h"
 #include "tests/testsupport/UiTestFixture.h"

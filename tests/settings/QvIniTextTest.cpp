@@ -1,5 +1,5 @@
 // The INI text engine on text in memory: how lines read, and that an edit touches one line only.
-#include "settings/QvIniText.h"
+#include "settings/QvIniText_p.h"
 
 #include <gtest/gtest.h>
 

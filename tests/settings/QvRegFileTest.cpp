@@ -1,5 +1,5 @@
 // The REGEDIT4 text engine: exact text of each value kind, round trips, and hostile files.
-#include "settings/QvRegFile.h"
+#include "settings/QvRegFile_p.h"
 
 #include <gtest/gtest.h>
 

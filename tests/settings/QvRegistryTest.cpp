@@ -3,7 +3,7 @@
 #include "settings/QvRegistry.h"
 
 #include "settings/QvApplicationPath.h"
-#include "settings/QvRegFile.h"
+#include "settings/QvRegFile_p.h"
 #include "settings/QvSysUtils.h"
 #include "tests/testsupport/TempFolder.h"
 

@@ -1,6 +1,6 @@
 // Message pool: the block layout, a receiver in another process, receivers that are gone, and
 // peers that send a receiver garbage.
-#include "support/QvFile.h"
+#include "support/QvFile_p.h"
 #include "support/QvMessagePool.h"
 
 #include <gtest/gtest.h>

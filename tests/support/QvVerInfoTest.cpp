@@ -1,7 +1,7 @@
 // Version information: the block built programs carry, and hand-made ELF files that lie about
 // their sizes and offsets.
 #include "support/QvVerInfo.h"
-#include "support/QvVerInfoBlock.h"
+#include "support/QvVerInfoBlock_p.h"
 
 #include <gtest/gtest.h>
 

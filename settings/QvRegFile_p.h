@@ -3,7 +3,7 @@
 // bounded time. No Qt.
 #pragma once
 
-#include "settings/QvRegText.h"
+#include "settings/QvRegText_p.h"
 
 #include <functional>
 
