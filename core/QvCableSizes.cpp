@@ -46,6 +46,17 @@ inline long double Divide(long double numerator, long double denominator) {
     return numerator / denominator;
 }
 
+// How many of the first n values of an ascending list are below x, by halving without branches.
+std::size_t CountBelow(const double* list, std::size_t n, double x) {
+    const double* base = list;
+    while (n > 1) {
+        const std::size_t half = n / 2;
+        base = base[half - 1] < x ? base + half : base;
+        n -= half;
+    }
+    return static_cast<std::size_t>(base - list) + (n == 1 && *base < x);
+}
+
 // A quotient shown for information only: none when it has no finite double value.
 std::optional<double> Ratio(long double numerator, long double denominator) {
     if (denominator == 0)
@@ -121,10 +132,19 @@ std::ptrdiff_t FirstFittingSize(const std::vector<double>& sizes, double current
 
 TSizeTable::TSizeTable(const std::vector<double>& sizes) {
     m_sizes.reserve(sizes.size());
+    double areaUpTo = -HUGE_VAL, capacityUpTo = -HUGE_VAL;
+    bool negativeSeen = false;
     for (double area : sizes) {
         m_largest = std::max(m_largest, std::fabs(area));
         const bool negative = area < 0;
-        m_sizes.push_back({area, negative ? 0.0 : CarryingCapacity(area), negative});
+        const double capacity = negative ? 0.0 : CarryingCapacity(area);
+        areaUpTo = std::max(areaUpTo, area);
+        capacityUpTo = std::max(capacityUpTo, capacity);
+        m_sizes.push_back({area, capacity, negative});
+        m_areaUpTo.push_back(areaUpTo);
+        m_capacityUpTo.push_back(capacityUpTo);
+        negativeSeen = negativeSeen || negative;
+        m_beforeNegative += !negativeSeen;
     }
 }
 
@@ -134,24 +154,49 @@ double TSizeTable::CapacityAt(std::size_t i) const {
     return m_sizes[i].Capacity;
 }
 
-std::ptrdiff_t TSizeTable::Select(double current, double conductivity, double length,
-                                  double maxVoltDrop) const {
+std::ptrdiff_t TSizeTable::Find(double current, double conductivity, double length,
+                                double maxVoltDrop, double& dropLimit) const {
     // When no drop limit can fail (a length other than 0, and no quotient past the double range,
-    // which the largest area bounds), a size whose capacity is below the current is passed over
-    // without working out its drop limit: it cannot fit whatever that limit is.
+    // which the largest area bounds), a size that provably cannot fit is passed over without
+    // working out its drop limit.
     const long double bound =
         std::fabs(static_cast<long double>(conductivity) * m_largest * maxVoltDrop);
-    const bool dropLimitsHold = length != 0 && std::isfinite(length) && std::isfinite(bound) &&
-                                bound / std::fabs(static_cast<long double>(length)) <= DBL_MAX;
-    for (std::size_t i = 0; i < m_sizes.size(); ++i) {
+    const long double reach = std::fabs(static_cast<long double>(length)) * (DBL_MAX / 2);
+    const bool dropLimitsHold =
+        length != 0 && std::isfinite(length) && std::isfinite(bound) && bound <= reach;
+    std::size_t i = 0;
+    if (dropLimitsHold) {
+        // Sizes whose capacity is below the current cannot fit, nor can those too small for the
+        // drop: the area a drop limit of the current needs, less a margin far above the
+        // rounding of either figure, is a bound while every figure is of ordinary magnitude
+        // (then nothing on the way overflows or loses precision below the normal range).
+        double need = 0;
+        const double k = conductivity * maxVoltDrop;
+        auto ordinary = [](double v) { return v >= 1e-50 && v <= 1e50; };
+        if (ordinary(current) && ordinary(length) && ordinary(conductivity) &&
+            ordinary(maxVoltDrop))
+            need = current * length / k * (1 - 1e-9);
+        const std::size_t byCapacity = CountBelow(m_capacityUpTo.data(), m_beforeNegative, current);
+        const std::size_t byArea = CountBelow(m_areaUpTo.data(), m_beforeNegative, need);
+        i = std::max(byCapacity, byArea);
+    }
+    for (; i < m_sizes.size(); ++i) {
         const double c = CapacityAt(i);
         if (dropLimitsHold && current > c)
             continue;
         const double v = DropLimit(conductivity, m_sizes[i].Area, maxVoltDrop, length);
-        if (Permits(current, c, v))
+        if (Permits(current, c, v)) {
+            dropLimit = v;
             return static_cast<std::ptrdiff_t>(i);
+        }
     }
     return -1;
+}
+
+std::ptrdiff_t TSizeTable::Select(double current, double conductivity, double length,
+                                  double maxVoltDrop) const {
+    double dropLimit = 0;
+    return Find(current, conductivity, length, maxVoltDrop, dropLimit);
 }
 
 std::vector<TSizeRow> TSizeTable::Rows(double current, double conductivity, double length,
@@ -199,14 +244,15 @@ TSizing TSizeTable::Size(const TSizingInputs& in,
 
     TSizing out;
     out.Current = LineCurrent(in.LoadType, in.Phase, in.Power, ratings);
-    const std::ptrdiff_t i = Select(out.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+    double dropLimit = 0;
+    const std::ptrdiff_t i =
+        Find(out.Current, in.Conductivity, in.Length, in.MaxVoltDrop, dropLimit);
     if (i < 0)
         return out;
     const TEntry& size = m_sizes[static_cast<std::size_t>(i)];
     out.Area = size.Area;
     if (!(out.Area > 0)) // the engine counts only a positive area as a size
         return out;
-    const double dropLimit = DropLimit(in.Conductivity, size.Area, in.MaxVoltDrop, in.Length);
     out.LimitedBy = dropLimit < size.Capacity ? TLimit::VoltageDrop : TLimit::CarryingCapacity;
     out.VoltDrop = VoltageDrop(out.Current, in.Length, in.Conductivity, out.Area);
     return out;

@@ -109,9 +109,17 @@ class TSizeTable {
         bool Negative; // raising the area to a fractional power is an invalid operation
     };
     double CapacityAt(std::size_t i) const;
+    // Select, also giving the chosen size's drop limit.
+    std::ptrdiff_t Find(double current, double conductivity, double length, double maxVoltDrop,
+                        double& dropLimit) const;
 
     std::vector<TEntry> m_sizes;
-    double m_largest = 0; // the largest area's magnitude
+    // The largest area and capacity of the sizes up to each one: no size before the first whose
+    // running largest reaches a need can meet it. Kept apart, so that counting them runs wide.
+    std::vector<double> m_areaUpTo;
+    std::vector<double> m_capacityUpTo;
+    double m_largest = 0;             // the largest area's magnitude
+    std::size_t m_beforeNegative = 0; // the sizes before the first negative area
 };
 
 } // namespace qv

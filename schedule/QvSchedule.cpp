@@ -2,6 +2,7 @@
 #include "schedule/QvSchedule.h"
 
 #include "schedule/QvCsv.h"
+#include "schedule/QvNumberText.h"
 #include "settings/QvSysUtils.h"
 #include "units/QvEditRules.h"
 
@@ -232,7 +233,8 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
     double x = 0;
     // The common case, spared the cleaning's copies: clean text in the base unit, which converts
     // to itself.
-    if (index == 0 && IsPlainNumber(number) && TryStrToFloat(number, x))
+    if (index == 0 &&
+        (ReadPlainDecimal(number, x) || (IsPlainNumber(number) && TryStrToFloat(number, x))))
         return x;
     std::string label, format;
     double factor = 1, offset = 0;
@@ -395,12 +397,6 @@ void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::stri
     }
     text(result.StatusText());
     out += json ? "}\n" : "\n";
-}
-
-void AppendNumber(std::string& out, double value) {
-    char buf[32];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {

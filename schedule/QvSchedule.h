@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/QvCableSizes.h"
+#include "schedule/QvNumberText.h"
 #include "units/QvConv.h"
 
 #include <array>
@@ -136,8 +137,6 @@ class TScheduleFormatter {
     std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
 };
 
-// Appends the shortest text that reads back as the same double.
-void AppendNumber(std::string& out, double value);
 // Appends text as a JSON string; bytes that are not UTF-8 become U+FFFD.
 void AppendJsonString(std::string& out, std::string_view text);
 

@@ -147,5 +147,49 @@ TEST(CableSizes, SizeTableAgreesWithTheEngineBitForBit) {
     MaxVoltDrop = 5.5;
 }
 
+// A current exactly at a size's capacity or drop limit fits that size: the sizes the table passes
+// over unseen must never include it, in lists in and out of order and past a negative area.
+TEST(CableSizes, CurrentsAtTheLimitsSelectTheSameSizeAsTheWalk) {
+    struct List {
+        const char* name;
+        std::vector<double> sizes;
+    } lists[] = {
+        {"Standard", kSizes},
+        {"OutOfOrder", {16, 1.5, 4, 2.5, 625, 10, 10, 0.75}},
+        {"NegativeLater", {1.5, 2.5, 4, -6, 10}},
+    };
+    std::mt19937_64 rng(1818);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (const List& list : lists) {
+        const TSizeTable table(list.sizes);
+        for (int n = 0; n < 4000; ++n) {
+            const double conductivity = 1 + unit(rng) * 60;
+            const double length = 0.01 + unit(rng) * 1000;
+            const double maxVoltDrop = 0.1 + unit(rng) * 20;
+            const double area = list.sizes[rng() % list.sizes.size()];
+            if (area < 0)
+                continue;
+            const double atLimits[] = {DropLimit(conductivity, area, maxVoltDrop, length),
+                                       CarryingCapacity(area)};
+            for (double current : atLimits) {
+                std::string walkFault, tableFault;
+                std::ptrdiff_t walk = -2, chosen = -2;
+                try {
+                    walk = FirstFittingSize(list.sizes, current, conductivity, length, maxVoltDrop);
+                } catch (const EMathError& e) {
+                    walkFault = e.what();
+                }
+                try {
+                    chosen = table.Select(current, conductivity, length, maxVoltDrop);
+                } catch (const EMathError& e) {
+                    tableFault = e.what();
+                }
+                ASSERT_EQ(chosen, walk) << list.name << " case " << n << " current " << current;
+                ASSERT_EQ(tableFault, walkFault) << list.name << " case " << n;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace qv

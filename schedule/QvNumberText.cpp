@@ -1,0 +1,228 @@
+// Shortest double text and plain decimal reading (see QvNumberText.h). The shortest text is
+// worked out exactly in 128-bit integers for the magnitudes a schedule's figures have; any other
+// value goes to std::to_chars.
+#include "schedule/QvNumberText.h"
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+namespace qv {
+
+namespace {
+
+__extension__ using u128 = unsigned __int128;
+
+constexpr std::uint64_t kPow10[] = {1,
+                                    10,
+                                    100,
+                                    1000,
+                                    10000,
+                                    100000,
+                                    1000000,
+                                    10000000,
+                                    100000000,
+                                    1000000000,
+                                    10000000000,
+                                    100000000000,
+                                    1000000000000,
+                                    10000000000000,
+                                    100000000000000,
+                                    1000000000000000,
+                                    10000000000000000,
+                                    100000000000000000,
+                                    1000000000000000000,
+                                    10000000000000000000u};
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
+// The number of decimal digits of v > 0: from its bit length, then one comparison.
+int DigitCount(std::uint64_t v) {
+    const int guess = (std::bit_width(v) * 1233) >> 12; // ⌊bits · log10 2⌋
+    return guess + (guess < 20 && v >= kPow10[guess]);
+}
+
+// Eight decimal digits of v < 10^8 as eight characters in memory order (on a little-endian
+// machine): the halves, quarters and digits are split side by side in the lanes of one word.
+std::uint64_t EightDigits(std::uint64_t v) {
+    const std::uint64_t halves = v / 10000 | (v % 10000) << 32;
+    const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007F;
+    const std::uint64_t quarters = hundreds | (halves - hundreds * 100) << 16;
+    const std::uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000F;
+    return (tens | (quarters - tens * 10) << 8) + 0x3030303030303030;
+}
+
+// The shortest digits of a positive double from 2^-6 to below 2^49: of the decimals that read
+// back as it, those with fewest digits, then the closest to it, then an even last digit (which
+// is what std::to_chars chooses). value = digits · 10^exp10.
+struct TDecimal {
+    std::uint64_t Digits;
+    int Exp10;
+};
+constexpr int kFirstBiased = 1023 - 6;
+constexpr int kLastBiased = 1023 + 48;
+
+TDecimal ShortestDecimal(std::uint64_t bits) {
+    const auto biased = static_cast<int>(bits >> 52);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    const std::uint64_t m = fraction | (std::uint64_t{1} << 52);
+    // value = 4m / 2^shift (shift from 6 to 60); the values that read back as it lie within
+    // half a step either side, and the step below a power of two is half the step above it.
+    const int shift = 1077 - biased;
+    // Scaled by 10^scale (scale from 3 to 19), the value has 18 or 19 digits before the point,
+    // below 2^64, and its interval is some ten units wide or more, so the digits it needs (17 at
+    // most) are all in the integer part.
+    const int floorLog10 = ((biased - 1023) * 78913) >> 18; // ⌊(biased − 1023) · log10 2⌋
+    const std::uint64_t p = kPow10[17 - floorLog10];
+    const u128 x = u128{4 * m} * p;
+    const u128 high = x + 2 * u128{p};
+    const u128 low = x - (fraction == 0 ? u128{p} : 2 * u128{p});
+    const std::uint64_t mask = (std::uint64_t{1} << shift) - 1;
+    auto whole = [shift](u128 v) {
+        return static_cast<std::uint64_t>(v) >> shift | static_cast<std::uint64_t>(v >> 64)
+                                                            << (64 - shift);
+    };
+    auto part = [mask](u128 v) { return static_cast<std::uint64_t>(v) & mask; };
+
+    // The integers within the interval; its ends read back as the value only when m is even.
+    const bool inclusive = (m & 1) == 0;
+    const std::uint64_t lo = whole(low) + (inclusive ? part(low) != 0 : 1);
+    const std::uint64_t hi = whole(high) - (!inclusive && part(high) == 0);
+
+    // Drop digits while a multiple of the next power of ten is still within the interval; q is
+    // the value's integer part with as many digits dropped. The interval is seldom more than a
+    // thousand units wide, so the first four steps are taken side by side, without branches.
+    const std::uint64_t v = whole(x);
+    const std::uint64_t below = lo - 1;
+    const std::uint64_t as[5] = {hi, hi / 10, hi / 100, hi / 1000, hi / 10000};
+    const std::uint64_t bs[5] = {below, below / 10, below / 100, below / 1000, below / 10000};
+    const std::uint64_t qs[5] = {v, v / 10, v / 100, v / 1000, v / 10000};
+    int dropped = (as[1] > bs[1]) + (as[2] > bs[2]) + (as[3] > bs[3]) + (as[4] > bs[4]);
+    std::uint64_t a = as[dropped], b = bs[dropped], q = qs[dropped];
+    if (dropped == 4) {
+        while (a / 10 > b / 10) {
+            a /= 10;
+            b /= 10;
+            q /= 10;
+            ++dropped;
+        }
+    }
+    // Of the multiples of 10^dropped within it, the one closest to the value: the part of the
+    // value past q, doubled, is twice r plus the fraction's top bit, and h below that.
+    const std::uint64_t unit = kPow10[dropped];
+    const std::uint64_t r = v - q * unit;
+    const std::uint64_t g = 2 * r + (part(x) >> (shift - 1));
+    const std::uint64_t h = part(x) & (mask >> 1);
+    const bool up = g > unit || (g == unit && (h != 0 || (q & 1)));
+    std::uint64_t c = q + up;
+    if (c > a)
+        c = q;
+    else if (c <= b)
+        c = q + 1;
+    return {c, dropped + floorLog10 - 17};
+}
+
+} // namespace
+
+char* WriteShortest(char* buf, double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (std::endian::native != std::endian::little || biased < kFirstBiased || biased > kLastBiased)
+        return std::to_chars(buf, buf + kShortestMax, value).ptr;
+    char* p = buf;
+    if (bits >> 63)
+        *p++ = '-';
+    const TDecimal d = ShortestDecimal(bits & ~(std::uint64_t{1} << 63));
+    const int n = DigitCount(d.Digits); // 17 at most
+    const int e = n - 1 + d.Exp10;      // the power of ten of the first digit
+
+    // The digits as 17 characters, padded with '0's: the first in the low byte of `text`, the
+    // 17th in `last`. Everything is put together in registers and stored whole, as reading back
+    // characters just stored stalls the processor.
+    const std::uint64_t padded = d.Digits * kPow10[17 - n];
+    const std::uint64_t first = padded / 10000000000000000;
+    const std::uint64_t rest = padded - first * 10000000000000000;
+    const std::uint64_t high = EightDigits(rest / 100000000);
+    const std::uint64_t low = EightDigits(rest % 100000000);
+    const u128 text = ('0' + first) | u128{high} << 8 | u128{low} << 72;
+    const char last = static_cast<char>(low >> 56);
+
+    // Plain or scientific notation, whichever is shorter; plain on a tie.
+    const int scientific = n + (n > 1) + 4; // "d.ddde+XX": the exponent has two digits here
+    const int plain = e >= 0 ? (n <= e + 1 ? e + 1 : n + 1) : n + 1 - e;
+    if (plain <= scientific && e < 0) { // 0.000ddd
+        std::memcpy(p, "0.000000", 8);
+        p += 1 - e;
+        std::memcpy(p, &text, 16);
+        p[16] = last;
+        return p + n;
+    }
+    if (plain <= scientific && n <= e + 1) { // ddd000
+        std::memcpy(p, &text, 16);
+        p[16] = last;
+        return p + e + 1;
+    }
+    // The point after `at` digits: the characters from there move up by one.
+    const int at = plain <= scientific ? e + 1 : 1;
+    const u128 before = (u128{1} << (8 * at)) - 1;
+    const u128 pointed = (text & before) | u128{'.'} << (8 * at) | (text & ~before) << 8;
+    std::memcpy(p, &pointed, 16);
+    p[16] = static_cast<char>(text >> 120);
+    p[17] = last;
+    if (plain <= scientific)
+        return p + n + 1;
+    p += n > 1 ? n + 1 : 1;
+    p[0] = 'e';
+    p[1] = e < 0 ? '-' : '+';
+    std::memcpy(p + 2, kDigitPairs + (e < 0 ? -e : e) * 2, 2);
+    return p + 4;
+}
+
+void AppendNumber(std::string& out, double value) {
+    // Written in place, since a copy would read back what was just stored.
+    const std::size_t size = out.size();
+    out.resize(size + kShortestMax);
+    out.resize(static_cast<std::size_t>(WriteShortest(out.data() + size, value) - out.data()));
+}
+
+bool ReadPlainDecimal(std::string_view text, double& value) {
+    // Integers up to 2^53 and powers of ten up to 10^22 are exact doubles, so one division
+    // rounds their quotient correctly, as from_chars does.
+    static constexpr double kExact10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    p += negative;
+    std::uint64_t w = 0;
+    int digits = 0;
+    int decimals = -1; // digits after the point; -1 before the point
+    for (; p != end; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (d < 10) {
+            w = w * 10 + d;
+            if (w > kExactLimit)
+                return false;
+            ++digits;
+            decimals += decimals >= 0;
+        } else if (*p == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || decimals > 22)
+        return false;
+    const double v =
+        decimals > 0 ? static_cast<double>(w) / kExact10[decimals] : static_cast<double>(w);
+    value = negative ? -v : v;
+    return true;
+}
+
+} // namespace qv
