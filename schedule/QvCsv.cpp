@@ -5,28 +5,93 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qv {
 
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+// Bytes kept past the end of the buffer, so that a field's end can be looked for sixteen bytes at
+// a time without reading outside it.
+constexpr std::size_t kSlack = 16;
 
 std::string LineText(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
 }
 
+// The position of the first comma or line break from i on (end when none), noting whether a
+// double quote comes before it. Reads up to 15 bytes past end, which the buffer holds.
+std::size_t FieldEnd(const char* b, std::size_t i, std::size_t end, bool& quoteSeen) {
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i quote = _mm_set1_epi8('"');
+    for (; i < end; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
+        auto stops = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(breaks, _mm_cmpeq_epi8(v, comma))));
+        auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)));
+        if (end - i < 16) {
+            const unsigned read = (1u << (end - i)) - 1;
+            stops &= read;
+            quotes &= read;
+        }
+        if (stops) {
+            const auto at = static_cast<unsigned>(__builtin_ctz(stops));
+            quoteSeen = quoteSeen || (quotes & ((1u << at) - 1)) != 0;
+            return i + at;
+        }
+        quoteSeen = quoteSeen || quotes != 0;
+    }
+    return end;
+#else
+    char c = 0;
+    while (i < end && (c = b[i]) != ',' && c != '\n' && c != '\r') {
+        quoteSeen = quoteSeen || c == '"';
+        ++i;
+    }
+    return i;
+#endif
+}
+
 } // namespace
 
 TCsvReader::TCsvReader(TSource source, std::size_t maxRecordBytes)
-    : m_source(std::move(source)), m_maxRecordBytes(maxRecordBytes), m_buf(kChunk) {}
+    : m_source(std::move(source)), m_maxRecordBytes(maxRecordBytes), m_buf(kChunk + kSlack) {}
+
+TCsvReader TCsvReader::Continuing(TSource source, std::size_t maxRecordBytes,
+                                  std::size_t firstLine) {
+    TCsvReader reader(std::move(source), maxRecordBytes);
+    reader.m_started = true;
+    reader.m_line = firstLine;
+    return reader;
+}
+
+std::size_t TCsvReader::ReadRaw(char* buf, std::size_t cap) {
+    if (m_pos < m_end) {
+        const std::size_t n = std::min(cap, m_end - m_pos);
+        std::memcpy(buf, m_buf.data() + m_pos, n);
+        m_pos += n;
+        return n;
+    }
+    if (m_eof)
+        return 0;
+    const std::size_t n = m_source(buf, cap);
+    m_eof = n == 0;
+    return n;
+}
 
 bool TCsvReader::Next(std::vector<std::string_view>& fields) {
     if (!m_started) {
         m_started = true;
         // A pipe may hand over fewer bytes than a byte-order mark at first.
         while (!m_eof && m_end < 3) {
-            const std::size_t n = m_source(m_buf.data() + m_end, m_buf.size() - m_end);
+            const std::size_t n = m_source(m_buf.data() + m_end, Capacity() - m_end);
             m_eof = n == 0;
             m_end += n;
         }
@@ -56,19 +121,23 @@ void TCsvReader::ReadMore() {
         m_pos = 0;
         m_end = pending;
     }
-    if (m_end == m_buf.size())
-        m_buf.resize(std::min(m_buf.size() * 2, m_maxRecordBytes + kChunk));
+    if (m_end == Capacity())
+        m_buf.resize(std::min(Capacity() * 2, m_maxRecordBytes + kChunk) + kSlack);
     // A long record is rescanned after every read, so it gets a full buffer each time; a short
     // one gets what is there, so that a line typed into a pipe is answered at once.
     do {
-        const std::size_t n = m_source(m_buf.data() + m_end, m_buf.size() - m_end);
+        const std::size_t n = m_source(m_buf.data() + m_end, Capacity() - m_end);
         m_eof = n == 0;
         m_end += n;
-    } while (!m_eof && m_end > kChunk && m_end < m_buf.size());
+    } while (!m_eof && m_end > kChunk && m_end < Capacity());
 }
 
 // One record from the unread text, or NeedMore when the text read so far ends inside it. The
 // buffer is left as it is, so a record cut short is simply scanned again once more is read.
+std::size_t TCsvReader::Capacity() const {
+    return m_buf.size() - kSlack;
+}
+
 TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
     const char* const b = m_buf.data();
     const std::size_t end = m_end;
@@ -120,12 +189,7 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
             i = j;
             add({true, from, m_unquoted.size() - from});
         } else {
-            std::size_t j = i;
-            char c = 0;
-            while (j < end && (c = b[j]) != ',' && c != '\n' && c != '\r') {
-                quoteSeen = quoteSeen || c == '"';
-                ++j;
-            }
+            const std::size_t j = FieldEnd(b, i, end, quoteSeen);
             add({false, i, j - i});
             i = j;
         }

@@ -31,12 +31,20 @@ class TCsvReader {
     static constexpr std::size_t kDefaultMaxRecordBytes = 64u << 20;
 
     explicit TCsvReader(TSource source, std::size_t maxRecordBytes = kDefaultMaxRecordBytes);
+    // A reader of text that continues other CSV text from a record's start: its first record is
+    // on line firstLine, and no byte-order mark is looked for.
+    static TCsvReader Continuing(TSource source, std::size_t maxRecordBytes, std::size_t firstLine);
 
     // The next record's fields, which stay valid until the next call; the reader copies nothing
     // but quoted fields. False at the end of the input. An empty line is one empty field.
     bool Next(std::vector<std::string_view>& fields);
-    // The line on which the record last read starts, from 1.
+    // The line on which the record last read starts, from 1, and the line after it.
     std::size_t RecordLine() const { return m_recordLine; }
+    std::size_t NextLine() const { return m_line; }
+    std::size_t MaxRecordBytes() const { return m_maxRecordBytes; }
+    // The input after the records read, as bytes: first what the reader holds, then its source.
+    // Once this is called, Next is not called again.
+    std::size_t ReadRaw(char* buf, std::size_t cap);
     // The record's text as read, without its line break, when it holds no double quote: then
     // writing its fields again gives exactly this text. Empty otherwise.
     std::string_view PlainRecordText() const { return m_plain; }
@@ -50,6 +58,7 @@ class TCsvReader {
     };
     TScan Scan(std::vector<std::string_view>& fields);
     void ReadMore();
+    std::size_t Capacity() const; // of the buffer, less what is kept past its end
 
     TSource m_source;
     std::size_t m_maxRecordBytes;

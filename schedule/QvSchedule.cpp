@@ -6,7 +6,9 @@
 #include "settings/QvSysUtils.h"
 #include "units/QvEditRules.h"
 
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 
 namespace qv {
@@ -397,6 +399,44 @@ void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::stri
     }
     text(result.StatusText());
     out += json ? "}\n" : "\n";
+}
+
+void TScheduleFormatter::AppendRow(TTextBuffer& out, const std::vector<std::string_view>& record,
+                                   const TRowResult& result, std::string_view plainText) const {
+    const bool plain = m_format == TOutputFormat::Csv && m_keepsAll && !plainText.empty() &&
+                       record.size() == m_layout.Width;
+    if (!plain || result.Status != TRowStatus::Solved || !result.Current || !result.Size ||
+        !result.VoltDrop || !result.LimitedBy) {
+        m_scratch.clear();
+        AppendRow(m_scratch, record, result, plainText);
+        out.Append(m_scratch);
+        return;
+    }
+    static constexpr std::string_view kEnds[] = {",carrying capacity,Solved\n",
+                                                 ",voltage drop,Solved\n"};
+    const std::string_view end = kEnds[*result.LimitedBy == TLimit::VoltageDrop];
+    char* p = out.Room(plainText.size() + 3 * (kShortestMax + 1) + end.size());
+    std::memcpy(p, plainText.data(), plainText.size());
+    p += plainText.size();
+    *p++ = ',';
+    p = WriteShortest(p, *result.Current);
+    *p++ = ',';
+    p = WriteRecurring(p, *result.Size);
+    *p++ = ',';
+    p = WriteShortest(p, *result.VoltDrop);
+    std::memcpy(p, end.data(), end.size());
+    out.Advance(p + end.size());
+}
+
+char* TScheduleFormatter::WriteRecurring(char* p, double value) const {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    TRecurring& r = m_recurring[(bits ^ bits >> 17 ^ bits >> 35) % m_recurring.size()];
+    if (r.Bits != bits || r.Size == 0) {
+        r.Size = static_cast<std::uint8_t>(WriteShortest(r.Text, value) - r.Text);
+        r.Bits = bits;
+    }
+    std::memcpy(p, r.Text, kShortestMax);
+    return p + r.Size;
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {

@@ -6,6 +6,7 @@
 
 #include "core/QvCableSizes.h"
 #include "schedule/QvNumberText.h"
+#include "schedule/QvTextBuffer.h"
 #include "units/QvConv.h"
 
 #include <array>
@@ -129,12 +130,26 @@ class TScheduleFormatter {
     // (TCsvReader::PlainRecordText); it is copied as it is where every field is kept.
     void AppendRow(std::string& out, const std::vector<std::string_view>& record,
                    const TRowResult& result, std::string_view plainText = {}) const;
+    // The same, sooner for a solved row written as its text as read. It keeps the texts of sizes
+    // it has written, so one formatter serves one thread.
+    void AppendRow(TTextBuffer& out, const std::vector<std::string_view>& record,
+                   const TRowResult& result, std::string_view plainText = {}) const;
 
   private:
+    // Writes the text of a number that recurs (a size of the table) from what it wrote before.
+    char* WriteRecurring(char* p, double value) const;
+
     TOutputFormat m_format;
     TScheduleLayout m_layout;
     bool m_keepsAll = false;          // every input field is kept, in place
     std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
+    struct TRecurring {
+        std::uint64_t Bits = ~std::uint64_t{0}; // a value no number is written from
+        std::uint8_t Size = 0;
+        char Text[kShortestMax];
+    };
+    mutable std::array<TRecurring, 64> m_recurring;
+    mutable std::string m_scratch;
 };
 
 // Appends text as a JSON string; bytes that are not UTF-8 become U+FFFD.
