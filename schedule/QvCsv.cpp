@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <unistd.h>
 #if defined(__SSE2__)
@@ -16,7 +17,7 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 // Bytes kept past the end of the buffer, so that a field's end can be looked for sixteen bytes at
 // a time without reading outside it.
-constexpr std::size_t kSlack = 16;
+constexpr std::size_t kSlack = TCsvReader::kReadPast + 1;
 
 std::string LineText(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
@@ -72,10 +73,20 @@ TCsvReader TCsvReader::Continuing(TSource source, std::size_t maxRecordBytes,
     return reader;
 }
 
+TCsvReader TCsvReader::InPlace(std::string_view text) {
+    TCsvReader reader(TSource(), SIZE_MAX / 2);
+    reader.m_buf.clear();
+    reader.m_text = text.data();
+    reader.m_end = text.size();
+    reader.m_eof = true;
+    reader.m_started = true;
+    return reader;
+}
+
 std::size_t TCsvReader::ReadRaw(char* buf, std::size_t cap) {
     if (m_pos < m_end) {
         const std::size_t n = std::min(cap, m_end - m_pos);
-        std::memcpy(buf, m_buf.data() + m_pos, n);
+        std::memcpy(buf, Text() + m_pos, n);
         m_pos += n;
         return n;
     }
@@ -105,6 +116,7 @@ bool TCsvReader::Next(std::vector<std::string_view>& fields) {
         case TScan::End:
             return false;
         case TScan::NeedMore:
+        case TScan::Quoted: // not given by Scan
             ReadMore();
             break;
         }
@@ -138,12 +150,112 @@ std::size_t TCsvReader::Capacity() const {
     return m_buf.size() - kSlack;
 }
 
+const char* TCsvReader::Text() const {
+    return m_text ? m_text : m_buf.data();
+}
+
+// A record none of whose fields starts with a double quote, which most are: its fields are views
+// of the text as it is. Quoted when some field is quoted, for Scan to read.
+TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields) {
+    const char* const b = Text();
+    const std::size_t end = m_end;
+    std::size_t count = 0;
+    bool quoteSeen = false;
+    std::size_t from = m_pos; // the present field's start
+    std::size_t stop = end;   // the record's end, when found before the text's
+    // Fields go straight into the caller's vector, grown only past the last record's count.
+    std::string_view* out = fields.data();
+    std::size_t room = fields.size();
+#if defined(__SSE2__)
+    // Every comma, line break and quote of sixteen bytes at a time, as bits.
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i quote = _mm_set1_epi8('"');
+    for (std::size_t block = m_pos; block < end && stop == end; block += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + block));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
+        auto stops = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(breaks, _mm_cmpeq_epi8(v, comma))));
+        auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)));
+        if (end - block < 16) {
+            const unsigned read = (1u << (end - block)) - 1;
+            stops &= read;
+            quotes &= read;
+        }
+        for (; stops; stops &= stops - 1) {
+            const std::size_t at = block + static_cast<unsigned>(__builtin_ctz(stops));
+            if (b[from] == '"')
+                return TScan::Quoted;
+            if (count == room) {
+                fields.resize(2 * room + 8);
+                out = fields.data();
+                room = fields.size();
+            }
+            out[count++] = std::string_view(b + from, at - from);
+            from = at + 1;
+            if (b[at] != ',') {
+                stop = at;
+                quotes &= (1u << (at - block)) - 1;
+                break;
+            }
+        }
+        quoteSeen = quoteSeen || quotes != 0;
+    }
+#else
+    for (std::size_t i = from; i < end; ++i) {
+        const char c = b[i];
+        if (c == '"') {
+            if (i == from)
+                return TScan::Quoted;
+            quoteSeen = true;
+        } else if (c == ',' || c == '\n' || c == '\r') {
+            if (count == room) {
+                fields.resize(2 * room + 8);
+                out = fields.data();
+                room = fields.size();
+            }
+            out[count++] = std::string_view(b + from, i - from);
+            from = i + 1;
+            if (c != ',') {
+                stop = i;
+                break;
+            }
+        }
+    }
+#endif
+    std::size_t next = stop + 1;
+    if (stop == end) { // the text ends inside the record
+        if (!m_eof)
+            return TScan::NeedMore;
+        if (from < end && b[from] == '"')
+            return TScan::Quoted;
+        if (count == room)
+            fields.resize(room + 1);
+        fields[count++] = std::string_view(b + from, end - from);
+        next = end;
+    } else if (b[stop] == '\r') {
+        if (next == end && !m_eof)
+            return TScan::NeedMore; // a line feed may follow
+        if (next < end && b[next] == '\n')
+            ++next;
+    }
+    fields.resize(count);
+    m_plain = quoteSeen ? std::string_view() : std::string_view(b + m_pos, stop - m_pos);
+    m_recordLine = m_line;
+    m_line += stop != end;
+    m_pos = next;
+    return TScan::Record;
+}
+
 TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
-    const char* const b = m_buf.data();
+    const char* const b = Text();
     const std::size_t end = m_end;
     std::size_t i = m_pos;
     if (i == end)
         return m_eof ? TScan::End : TScan::NeedMore;
+    if (const TScan s = ScanUnquoted(fields); s != TScan::Quoted)
+        return s;
 
     std::size_t count = 0;
     auto add = [&](TField f) {

@@ -56,9 +56,9 @@ std::uint64_t EightDigits(std::uint64_t v) {
     return (tens | (quarters - tens * 10) << 8) + 0x3030303030303030;
 }
 
-// The shortest digits of a positive double from 2^-6 to below 2^49: of the decimals that read
-// back as it, those with fewest digits, then the closest to it, then an even last digit (which
-// is what std::to_chars chooses). value = digits · 10^exp10.
+// The shortest digits of a positive double from 2^-6 to below 2^49 that is no power of two: of
+// the decimals that read back as it, those with fewest digits, then the closest to it, then an
+// even last digit (which is what std::to_chars chooses). value = digits · 10^exp10.
 struct TDecimal {
     std::uint64_t Digits;
     int Exp10;
@@ -68,19 +68,17 @@ constexpr int kLastBiased = 1023 + 48;
 
 TDecimal ShortestDecimal(std::uint64_t bits) {
     const auto biased = static_cast<int>(bits >> 52);
-    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    const std::uint64_t m = fraction | (std::uint64_t{1} << 52);
-    // value = 4m / 2^shift (shift from 6 to 60); the values that read back as it lie within
-    // half a step either side, and the step below a power of two is half the step above it.
-    const int shift = 1077 - biased;
-    // Scaled by 10^scale (scale from 3 to 19), the value has 18 or 19 digits before the point,
-    // below 2^64, and its interval is some ten units wide or more, so the digits it needs (17 at
-    // most) are all in the integer part.
-    const int floorLog10 = ((biased - 1023) * 78913) >> 18; // ⌊(biased − 1023) · log10 2⌋
-    const std::uint64_t p = kPow10[17 - floorLog10];
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    // value = m · 2^e with e = biased − 1075, from −58 to −4. Scaled by 10^scale (scale from 3 to
+    // 19, scale = 1 − ⌊e · log10 2⌋), a step of the last bit is 10 to 100 units long, below 2^64
+    // with all that follows; the values that read back as it lie within half a step either side.
+    const int floorLog10 = ((biased - 1075) * 78913) >> 18; // ⌊e · log10 2⌋
+    const int scale = 1 - floorLog10;
+    const std::uint64_t p = kPow10[scale];
+    const int shift = 1077 - biased; // value · 10^scale = 4m · p / 2^shift, shift from 6 to 60
     const u128 x = u128{4 * m} * p;
     const u128 high = x + 2 * u128{p};
-    const u128 low = x - (fraction == 0 ? u128{p} : 2 * u128{p});
+    const u128 low = x - 2 * u128{p};
     const std::uint64_t mask = (std::uint64_t{1} << shift) - 1;
     auto whole = [shift](u128 v) {
         return static_cast<std::uint64_t>(v) >> shift | static_cast<std::uint64_t>(v >> 64)
@@ -90,25 +88,25 @@ TDecimal ShortestDecimal(std::uint64_t bits) {
 
     // The integers within the interval; its ends read back as the value only when m is even.
     const bool inclusive = (m & 1) == 0;
-    const std::uint64_t lo = whole(low) + (inclusive ? part(low) != 0 : 1);
+    const std::uint64_t below = whole(low) - (inclusive && part(low) == 0);
     const std::uint64_t hi = whole(high) - (!inclusive && part(high) == 0);
 
-    // Drop digits while a multiple of the next power of ten is still within the interval; q is
-    // the value's integer part with as many digits dropped. The interval is seldom more than a
-    // thousand units wide, so the first four steps are taken side by side, without branches.
+    // The interval is over ten units long, so it holds a multiple of 10; drop more digits while
+    // it holds a multiple of the next power of ten (of 10^4 and more, rarely). q is the value's
+    // integer part with as many digits dropped.
     const std::uint64_t v = whole(x);
-    const std::uint64_t below = lo - 1;
-    const std::uint64_t as[5] = {hi, hi / 10, hi / 100, hi / 1000, hi / 10000};
-    const std::uint64_t bs[5] = {below, below / 10, below / 100, below / 1000, below / 10000};
-    const std::uint64_t qs[5] = {v, v / 10, v / 100, v / 1000, v / 10000};
-    int dropped = (as[1] > bs[1]) + (as[2] > bs[2]) + (as[3] > bs[3]) + (as[4] > bs[4]);
-    std::uint64_t a = as[dropped], b = bs[dropped], q = qs[dropped];
-    if (dropped == 4) {
-        while (a / 10 > b / 10) {
-            a /= 10;
-            b /= 10;
-            q /= 10;
-            ++dropped;
+    std::uint64_t a = hi / 10, b = below / 10, q = v / 10;
+    int dropped = 1;
+    if (hi / 100 > below / 100) {
+        a = hi / 100, b = below / 100, q = v / 100, dropped = 2;
+        if (hi / 1000 > below / 1000) {
+            a = hi / 1000, b = below / 1000, q = v / 1000, dropped = 3;
+            while (a / 10 > b / 10) {
+                a /= 10;
+                b /= 10;
+                q /= 10;
+                ++dropped;
+            }
         }
     }
     // Of the multiples of 10^dropped within it, the one closest to the value: the part of the
@@ -123,7 +121,7 @@ TDecimal ShortestDecimal(std::uint64_t bits) {
         c = q;
     else if (c <= b)
         c = q + 1;
-    return {c, dropped + floorLog10 - 17};
+    return {c, dropped - scale};
 }
 
 } // namespace
@@ -131,7 +129,9 @@ TDecimal ShortestDecimal(std::uint64_t bits) {
 char* WriteShortest(char* buf, double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
-    if (std::endian::native != std::endian::little || biased < kFirstBiased || biased > kLastBiased)
+    const bool powerOfTwo = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
+    if (std::endian::native != std::endian::little || biased < kFirstBiased ||
+        biased > kLastBiased || powerOfTwo)
         return std::to_chars(buf, buf + kShortestMax, value).ptr;
     char* p = buf;
     if (bits >> 63)
@@ -200,27 +200,26 @@ bool ReadPlainDecimal(std::string_view text, double& value) {
     const char* const end = p + text.size();
     const bool negative = p != end && *p == '-';
     p += negative;
+    const char* const first = p;
+    const char* point = nullptr;
     std::uint64_t w = 0;
-    int digits = 0;
-    int decimals = -1; // digits after the point; -1 before the point
+    bool inexact = false; // once past 2^53; w may then wrap, which this outlasts
     for (; p != end; ++p) {
-        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+        const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
         if (d < 10) {
             w = w * 10 + d;
-            if (w > kExactLimit)
-                return false;
-            ++digits;
-            decimals += decimals >= 0;
-        } else if (*p == '.' && decimals < 0) {
-            decimals = 0;
+            inexact = inexact || w > kExactLimit;
+        } else if (*p == '.' && !point) {
+            point = p;
         } else {
             return false;
         }
     }
-    if (digits == 0 || decimals > 22)
+    const std::ptrdiff_t decimals = point ? end - point - 1 : 0;
+    const std::ptrdiff_t digits = (end - first) - (point != nullptr);
+    if (digits == 0 || inexact || decimals > 22)
         return false;
-    const double v =
-        decimals > 0 ? static_cast<double>(w) / kExact10[decimals] : static_cast<double>(w);
+    const double v = static_cast<double>(w) / kExact10[decimals];
     value = negative ? -v : v;
     return true;
 }

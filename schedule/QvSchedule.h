@@ -114,6 +114,9 @@ class TScheduleSizer {
     TElecData m_data;
     TSizeTable m_table;
     double m_maxVoltDrop;
+    // The materials whose name, written exactly, can name no other (it has no blanks around it
+    // and differs from every earlier name in more than letter case).
+    std::vector<std::size_t> m_exactNames;
 };
 
 enum class TOutputFormat : std::uint8_t { Csv, Jsonl };
@@ -134,8 +137,15 @@ class TScheduleFormatter {
     // it has written, so one formatter serves one thread.
     void AppendRow(TTextBuffer& out, const std::vector<std::string_view>& record,
                    const TRowResult& result, std::string_view plainText = {}) const;
+    // Whether a record of that many fields and that text as read (TCsvReader::PlainRecordText)
+    // is written as its text followed by the results; AppendTextRow then writes it.
+    bool WritesTextAsRead(std::size_t fields, std::string_view plainText) const;
+    void AppendTextRow(TTextBuffer& out, std::string_view text, const TRowResult& result) const;
 
   private:
+    // The row from its n-th kept field on.
+    void AppendRowFrom(std::string& out, const std::vector<std::string_view>& record,
+                       const TRowResult& result, std::size_t n) const;
     // Writes the text of a number that recurs (a size of the table) from what it wrote before.
     char* WriteRecurring(char* p, double value) const;
 
@@ -144,8 +154,8 @@ class TScheduleFormatter {
     bool m_keepsAll = false;          // every input field is kept, in place
     std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
     struct TRecurring {
-        std::uint64_t Bits = ~std::uint64_t{0}; // a value no number is written from
-        std::uint8_t Size = 0;
+        std::uint64_t Bits = 0;
+        std::uint8_t Size = 0; // 0: a free slot
         char Text[kShortestMax];
     };
     mutable std::array<TRecurring, 64> m_recurring;

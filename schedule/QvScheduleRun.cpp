@@ -6,6 +6,7 @@
 #include "settings/QvSysUtils.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <condition_variable>
@@ -15,6 +16,8 @@
 #include <fcntl.h>
 #include <mutex>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,6 +242,58 @@ bool SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TSchedul
     return allSolved;
 }
 
+// Sizes and writes the records of text held in memory (followed by TCsvReader::kReadPast readable
+// bytes), a batch at a time: all of a batch are sized, then all written, so that the processor
+// works on several rows at once rather than waiting on each row's arithmetic in turn. Returns
+// false when some circuit is not solved, and the line breaks read.
+std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TScheduleSizer& sizer,
+                                                const TScheduleLayout& layout,
+                                                const TScheduleFormatter& formatter,
+                                                TTextBuffer& out) {
+    constexpr std::size_t kBatch = 32;
+    TCsvReader reader = TCsvReader::InPlace(text);
+    std::vector<std::string_view> record;
+    std::array<std::string_view, kBatch> plain;
+    std::array<TCircuitText, kBatch> circuits;
+    std::array<TRowResult, kBatch> results;
+    std::size_t n = 0;
+    bool allSolved = true;
+    // A batched record has every field of the header (CircuitOf, without its checks).
+    auto field = [&](TColumn c) {
+        const int i = layout.Position(c);
+        return i < 0 ? std::string_view() : record[static_cast<std::size_t>(i)];
+    };
+    auto flush = [&] {
+        for (std::size_t k = 0; k < n; ++k)
+            results[k] = sizer.Size(circuits[k]);
+        for (std::size_t k = 0; k < n; ++k) {
+            allSolved = allSolved && results[k].Status == TRowStatus::Solved;
+            formatter.AppendTextRow(out, plain[k], results[k]);
+        }
+        n = 0;
+    };
+    while (reader.Next(record)) {
+        if (Blank(record))
+            continue;
+        // A row written as its text as read waits in the batch; any other, in its turn, now.
+        if (!formatter.WritesTextAsRead(record.size(), reader.PlainRecordText())) {
+            flush();
+            const TRowResult r = sizer.SizeRecord(record, layout);
+            allSolved = allSolved && r.Status == TRowStatus::Solved;
+            formatter.AppendRow(out, record, r, reader.PlainRecordText());
+            continue;
+        }
+        plain[n] = reader.PlainRecordText();
+        circuits[n] = {field(TColumn::Material), field(TColumn::LoadType),
+                       field(TColumn::Phase),    field(TColumn::Power),
+                       field(TColumn::Length),   field(TColumn::MaxVoltDrop)};
+        if (++n == kBatch)
+            flush();
+    }
+    flush();
+    return {allSolved, reader.NextLine() - 1};
+}
+
 // A piece of the input cut between records, and what sizing it gave.
 struct TChunk {
     TTextBuffer In;
@@ -264,10 +319,8 @@ class TChunkWorkers {
                     try {
                         // A chunk is whole records without quotes, which read without error
                         // however long (the chunk's own length is bounded where it is cut).
-                        TCsvReader reader =
-                            TCsvReader::Continuing(TextSource(c->In.View()), SIZE_MAX / 2, 1);
-                        c->AllSolved = SizeRecords(reader, sizer, layout, own, c->Out, nullptr);
-                        c->Lines = reader.NextLine() - 1;
+                        std::tie(c->AllSolved, c->Lines) =
+                            SizeRecordsInPlace(c->In.View(), sizer, layout, own, c->Out);
                     } catch (...) {
                         c->Error = std::current_exception();
                     }
@@ -419,6 +472,7 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
         c.In.Advance(c.In.View().data() + cut);
         if (cut == 0)
             break;
+        c.In.Room(TCsvReader::kReadPast); // the reader may look past the chunk's end
         workers.Queue(queued % slots);
         ++queued;
     }

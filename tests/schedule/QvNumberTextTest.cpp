@@ -82,7 +82,9 @@ TEST(PlainDecimal, ReadsAsFromChars) {
         {"007", true},
         {"9007199254740992", true},           // 2^53, exact
         {"0.0000000000000000000001", true},   // 22 decimals
+        {"00000000000000000000000005", true}, // leading zeros weigh nothing
         {"9007199254740993", false},          // past 2^53
+        {"18446744073709551621", false},      // wraps past 2^64 to 5
         {"0.00000000000000000000001", false}, // 23 decimals
         {"123456789.123456789", false},       // too many digits to be exact
         {"", false},
