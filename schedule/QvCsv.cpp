@@ -23,43 +23,6 @@ std::string LineText(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
 }
 
-// The position of the first comma or line break from i on (end when none), noting whether a
-// double quote comes before it. Reads up to 15 bytes past end, which the buffer holds.
-std::size_t FieldEnd(const char* b, std::size_t i, std::size_t end, bool& quoteSeen) {
-#if defined(__SSE2__)
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i quote = _mm_set1_epi8('"');
-    for (; i < end; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
-        auto stops = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(breaks, _mm_cmpeq_epi8(v, comma))));
-        auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)));
-        if (end - i < 16) {
-            const unsigned read = (1u << (end - i)) - 1;
-            stops &= read;
-            quotes &= read;
-        }
-        if (stops) {
-            const auto at = static_cast<unsigned>(__builtin_ctz(stops));
-            quoteSeen = quoteSeen || (quotes & ((1u << at) - 1)) != 0;
-            return i + at;
-        }
-        quoteSeen = quoteSeen || quotes != 0;
-    }
-    return end;
-#else
-    char c = 0;
-    while (i < end && (c = b[i]) != ',' && c != '\n' && c != '\r') {
-        quoteSeen = quoteSeen || c == '"';
-        ++i;
-    }
-    return i;
-#endif
-}
-
 } // namespace
 
 TCsvReader::TCsvReader(TSource source, std::size_t maxRecordBytes)
@@ -166,6 +129,14 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
     // Fields go straight into the caller's vector, grown only past the last record's count.
     std::string_view* out = fields.data();
     std::size_t room = fields.size();
+    auto emit = [&](std::size_t to) {
+        if (count == room) {
+            fields.resize(2 * room + 8);
+            out = fields.data();
+            room = fields.size();
+        }
+        out[count++] = std::string_view(b + from, to - from);
+    };
 #if defined(__SSE2__)
     // Every comma, line break and quote of sixteen bytes at a time, as bits.
     const __m128i comma = _mm_set1_epi8(',');
@@ -187,12 +158,7 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
             const std::size_t at = block + static_cast<unsigned>(__builtin_ctz(stops));
             if (b[from] == '"')
                 return TScan::Quoted;
-            if (count == room) {
-                fields.resize(2 * room + 8);
-                out = fields.data();
-                room = fields.size();
-            }
-            out[count++] = std::string_view(b + from, at - from);
+            emit(at);
             from = at + 1;
             if (b[at] != ',') {
                 stop = at;
@@ -210,12 +176,7 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
                 return TScan::Quoted;
             quoteSeen = true;
         } else if (c == ',' || c == '\n' || c == '\r') {
-            if (count == room) {
-                fields.resize(2 * room + 8);
-                out = fields.data();
-                room = fields.size();
-            }
-            out[count++] = std::string_view(b + from, i - from);
+            emit(i);
             from = i + 1;
             if (c != ',') {
                 stop = i;
@@ -230,9 +191,7 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
             return TScan::NeedMore;
         if (from < end && b[from] == '"')
             return TScan::Quoted;
-        if (count == room)
-            fields.resize(room + 1);
-        fields[count++] = std::string_view(b + from, end - from);
+        emit(end);
         next = end;
     } else if (b[stop] == '\r') {
         if (next == end && !m_eof)
@@ -301,7 +260,12 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
             i = j;
             add({true, from, m_unquoted.size() - from});
         } else {
-            const std::size_t j = FieldEnd(b, i, end, quoteSeen);
+            std::size_t j = i;
+            char c = 0;
+            while (j < end && (c = b[j]) != ',' && c != '\n' && c != '\r') {
+                quoteSeen = quoteSeen || c == '"';
+                ++j;
+            }
             add({false, i, j - i});
             i = j;
         }
