@@ -156,7 +156,7 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
         }
         for (; stops; stops &= stops - 1) {
             const std::size_t at = block + static_cast<unsigned>(__builtin_ctz(stops));
-            if (b[from] == '"')
+            if ((quoteSeen || quotes) && b[from] == '"')
                 return TScan::Quoted;
             emit(at);
             from = at + 1;

@@ -94,19 +94,19 @@ TDecimal ShortestDecimal(std::uint64_t bits) {
     // The interval is over ten units long, so it holds a multiple of 10; drop more digits while
     // it holds a multiple of the next power of ten (of 10^4 and more, rarely). q is the value's
     // integer part with as many digits dropped.
+    // The second step is taken about half the time, so it is chosen without a branch.
     const std::uint64_t v = whole(x);
-    std::uint64_t a = hi / 10, b = below / 10, q = v / 10;
-    int dropped = 1;
-    if (hi / 100 > below / 100) {
-        a = hi / 100, b = below / 100, q = v / 100, dropped = 2;
-        if (hi / 1000 > below / 1000) {
-            a = hi / 1000, b = below / 1000, q = v / 1000, dropped = 3;
-            while (a / 10 > b / 10) {
-                a /= 10;
-                b /= 10;
-                q /= 10;
-                ++dropped;
-            }
+    const std::uint64_t a1 = hi / 10, b1 = below / 10, q1 = v / 10;
+    const std::uint64_t a2 = hi / 100, b2 = below / 100, q2 = v / 100;
+    const bool second = a2 > b2;
+    std::uint64_t a = second ? a2 : a1, b = second ? b2 : b1, q = second ? q2 : q1;
+    int dropped = 1 + second;
+    if (second && a / 10 > b / 10) {
+        while (a / 10 > b / 10) {
+            a /= 10;
+            b /= 10;
+            q /= 10;
+            ++dropped;
         }
     }
     // Of the multiples of 10^dropped within it, the one closest to the value: the part of the
@@ -148,7 +148,8 @@ char* WriteShortest(char* buf, double value) {
     const std::uint64_t rest = padded - first * 10000000000000000;
     const std::uint64_t high = EightDigits(rest / 100000000);
     const std::uint64_t low = EightDigits(rest % 100000000);
-    const u128 text = ('0' + first) | u128{high} << 8 | u128{low} << 72;
+    const std::uint64_t text0 = ('0' + first) | high << 8; // characters 0 to 7
+    const std::uint64_t text1 = high >> 56 | low << 8;     // 8 to 15
     const char last = static_cast<char>(low >> 56);
 
     // Plain or scientific notation, whichever is shorter; plain on a tie.
@@ -157,21 +158,32 @@ char* WriteShortest(char* buf, double value) {
     if (plain <= scientific && e < 0) { // 0.000ddd
         std::memcpy(p, "0.000000", 8);
         p += 1 - e;
-        std::memcpy(p, &text, 16);
+        std::memcpy(p, &text0, 8);
+        std::memcpy(p + 8, &text1, 8);
         p[16] = last;
         return p + n;
     }
     if (plain <= scientific && n <= e + 1) { // ddd000
-        std::memcpy(p, &text, 16);
+        std::memcpy(p, &text0, 8);
+        std::memcpy(p + 8, &text1, 8);
         p[16] = last;
         return p + e + 1;
     }
-    // The point after `at` digits: the characters from there move up by one.
+    // The point after `at` digits (1 to 15): the characters from there move up by one.
     const int at = plain <= scientific ? e + 1 : 1;
-    const u128 before = (u128{1} << (8 * at)) - 1;
-    const u128 pointed = (text & before) | u128{'.'} << (8 * at) | (text & ~before) << 8;
-    std::memcpy(p, &pointed, 16);
-    p[16] = static_cast<char>(text >> 120);
+    std::uint64_t pointed0 = 0, pointed1 = 0;
+    if (at < 8) {
+        const std::uint64_t before = (std::uint64_t{1} << (8 * at)) - 1;
+        pointed0 = (text0 & before) | std::uint64_t{'.'} << (8 * at) | (text0 & ~before) << 8;
+        pointed1 = text1 << 8 | text0 >> 56;
+    } else {
+        const std::uint64_t before = (std::uint64_t{1} << (8 * (at - 8))) - 1;
+        pointed0 = text0;
+        pointed1 = (text1 & before) | std::uint64_t{'.'} << (8 * (at - 8)) | (text1 & ~before) << 8;
+    }
+    std::memcpy(p, &pointed0, 8);
+    std::memcpy(p + 8, &pointed1, 8);
+    p[16] = static_cast<char>(text1 >> 56);
     p[17] = last;
     if (plain <= scientific)
         return p + n + 1;
@@ -203,12 +215,10 @@ bool ReadPlainDecimal(std::string_view text, double& value) {
     const char* const first = p;
     const char* point = nullptr;
     std::uint64_t w = 0;
-    bool inexact = false; // once past 2^53; w may then wrap, which this outlasts
     for (; p != end; ++p) {
         const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
         if (d < 10) {
             w = w * 10 + d;
-            inexact = inexact || w > kExactLimit;
         } else if (*p == '.' && !point) {
             point = p;
         } else {
@@ -217,7 +227,21 @@ bool ReadPlainDecimal(std::string_view text, double& value) {
     }
     const std::ptrdiff_t decimals = point ? end - point - 1 : 0;
     const std::ptrdiff_t digits = (end - first) - (point != nullptr);
-    if (digits == 0 || inexact || decimals > 22)
+    if (digits == 0 || decimals > 22)
+        return false;
+    // Up to 15 digits, w is below 10^15 < 2^53; past that it may have wrapped, so the digits
+    // that weigh (those after the leading zeros) are counted afresh.
+    if (digits > 15) {
+        std::uint64_t exact = 0;
+        for (const char* q = first; q != end; ++q) {
+            if (*q == '.')
+                continue;
+            exact = exact * 10 + static_cast<unsigned>(*q - '0');
+            if (exact > kExactLimit)
+                return false;
+        }
+    }
+    if (w > kExactLimit)
         return false;
     const double v = static_cast<double>(w) / kExact10[decimals];
     value = negative ? -v : v;

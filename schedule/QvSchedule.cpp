@@ -283,6 +283,17 @@ const MaterialRec& TScheduleSizer::Material(std::string_view name) const {
 
 TRowResult TScheduleSizer::Size(const TCircuitText& circuit) const {
     TRowResult r;
+    Size(circuit, r);
+    return r;
+}
+
+void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
+    r.Status = TRowStatus::Error;
+    r.Current.reset();
+    r.Size.reset();
+    r.VoltDrop.reset();
+    r.LimitedBy.reset();
+    r.Error.clear();
     try {
         const MaterialRec& material = Material(circuit.Material);
         const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
@@ -322,7 +333,6 @@ TRowResult TScheduleSizer::Size(const TCircuitText& circuit) const {
         r = TRowResult{};
         r.Error = e.what();
     }
-    return r;
 }
 
 TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& record,

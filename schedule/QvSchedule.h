@@ -101,6 +101,8 @@ class TScheduleSizer {
     // A bad circuit (unknown material, a number that does not parse, a zero length, a power
     // above the limit of its load, the arithmetic's own error) gives an Error row; nothing raises.
     TRowResult Size(const TCircuitText& circuit) const;
+    // The same into a result already there, which saves making one for every row.
+    void Size(const TCircuitText& circuit, TRowResult& into) const;
     // A record laid out as the header says; one with more fields than the header is an Error row.
     TRowResult SizeRecord(const std::vector<std::string_view>& record,
                           const TScheduleLayout& layout) const;

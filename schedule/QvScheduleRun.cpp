@@ -265,7 +265,7 @@ std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TSc
     };
     auto flush = [&] {
         for (std::size_t k = 0; k < n; ++k)
-            results[k] = sizer.Size(circuits[k]);
+            sizer.Size(circuits[k], results[k]);
         for (std::size_t k = 0; k < n; ++k) {
             allSolved = allSolved && results[k].Status == TRowStatus::Solved;
             formatter.AppendTextRow(out, plain[k], results[k]);

@@ -191,5 +191,39 @@ TEST(CableSizes, CurrentsAtTheLimitsSelectTheSameSizeAsTheWalk) {
     }
 }
 
+// Where a size's drop limit and capacity are all but equal, the limit named for the chosen size is
+// the one the exact figures give.
+TEST(CableSizes, GoverningLimitWhereBothLimitsMeet) {
+    const TSizeTable table(kSizes);
+    std::mt19937_64 rng(1818);
+    std::uniform_real_distribution<double> unit(0, 1);
+    int both = 0;
+    for (int n = 0; n < 20000; ++n) {
+        TSizingInputs in;
+        in.Conductivity = 20 + unit(rng) * 40;
+        in.MaxVoltDrop = 1 + unit(rng) * 10;
+        const double area = kSizes[5 + rng() % 10];
+        const double capacity = CarryingCapacity(area);
+        // A current just within the capacity, and a length that makes the drop limit that
+        // capacity, give or take the last bit.
+        in.Power = capacity * (0.999 - unit(rng) * 0.1) * 0.23;
+        in.Length = in.Conductivity * area * in.MaxVoltDrop / capacity;
+        const int steps = static_cast<int>(rng() % 5) - 2;
+        for (int k = 0; k < std::abs(steps); ++k)
+            in.Length = std::nextafter(in.Length, steps < 0 ? 0.0 : 1e9);
+        const TSizing s = table.Size(in, {});
+        const std::vector<TSizeRow> rows =
+            table.Rows(s.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+        const std::ptrdiff_t chosen =
+            table.Select(s.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+        ASSERT_GE(chosen, 0) << n;
+        ASSERT_TRUE(s.LimitedBy.has_value()) << n;
+        const TSizeRow& row = rows[static_cast<std::size_t>(chosen)];
+        ASSERT_EQ(*s.LimitedBy, row.Governs) << n;
+        both += row.DropLimit == row.Capacity;
+    }
+    EXPECT_GT(both, 0); // the limits did meet exactly in some cases
+}
+
 } // namespace
 } // namespace qv
