@@ -23,6 +23,8 @@ class TTextBuffer {
     }
     void Advance(const char* end) { m_size = static_cast<std::size_t>(end - m_data.get()); }
     void Append(std::string_view text) {
+        if (text.empty()) // nothing to copy, maybe from nowhere
+            return;
         std::memcpy(Room(text.size()), text.data(), text.size());
         m_size += text.size();
     }
