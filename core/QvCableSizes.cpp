@@ -4,8 +4,10 @@
 #include "core/QvCableSizes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 namespace qv {
 
@@ -44,6 +46,17 @@ inline long double Divide(long double numerator, long double denominator) {
     if (denominator == 0) [[unlikely]]
         RaiseDivide(numerator);
     return numerator / denominator;
+}
+
+// How many of the first n values of an ascending list are below x, by halving without branches.
+std::size_t CountBelow(const double* list, std::size_t n, double x) {
+    const double* base = list;
+    while (n > 1) {
+        const std::size_t half = n / 2;
+        base = base[half - 1] < x ? base + half : base;
+        n -= half;
+    }
+    return static_cast<std::size_t>(base - list) + (n == 1 && *base < x);
 }
 
 // A quotient shown for information only: none when it has no finite double value.
@@ -119,13 +132,60 @@ std::ptrdiff_t FirstFittingSize(const std::vector<double>& sizes, double current
     return -1;
 }
 
+void TSizeTable::TRunningLargest::Add(double value) {
+    m_values.push_back(m_values.empty() ? value : std::max(m_values.back(), value));
+}
+
+void TSizeTable::TRunningLargest::Index(std::size_t n) {
+    m_values.resize(n);
+    m_count = n;
+    m_below.clear();
+    // The values before a negative area are 0 or more; the index covers the positive ones.
+    double smallest = HUGE_VAL;
+    for (double v : m_values)
+        if (v > 0)
+            smallest = std::min(smallest, v);
+    if (n == 0 || n > UINT16_MAX || !(smallest < HUGE_VAL) || !std::isfinite(m_values.back()))
+        return;
+    m_firstKey = std::bit_cast<std::uint64_t>(smallest) >> kKeyShift;
+    const std::uint64_t lastKey = (std::bit_cast<std::uint64_t>(m_values.back()) >> kKeyShift) + 1;
+    if (lastKey - m_firstKey >= 4096) // a span too wide to index
+        return;
+    for (std::uint64_t key = m_firstKey; key <= lastKey; ++key) {
+        const double start = std::bit_cast<double>(key << kKeyShift);
+        m_below.push_back(static_cast<std::uint16_t>(CountBelow(m_values.data(), n, start)));
+    }
+}
+
+std::size_t TSizeTable::TRunningLargest::Below(double x) const {
+    if (m_below.empty())
+        return CountBelow(m_values.data(), m_count, x);
+    if (!(x > 0)) // 0, negative or not a number: none, at least
+        return 0;
+    // Every x of a run is at least its start, so counts at least as many values below it; the
+    // last run starts past the largest value, as does every run after it.
+    const std::uint64_t key = std::bit_cast<std::uint64_t>(x) >> kKeyShift;
+    if (key < m_firstKey)
+        return 0;
+    return m_below[std::min<std::uint64_t>(key - m_firstKey, m_below.size() - 1)];
+}
+
 TSizeTable::TSizeTable(const std::vector<double>& sizes) {
     m_sizes.reserve(sizes.size());
+    std::size_t beforeNegative = 0;
+    bool negativeSeen = false;
     for (double area : sizes) {
         m_largest = std::max(m_largest, std::fabs(area));
         const bool negative = area < 0;
-        m_sizes.push_back({area, negative ? 0.0 : CarryingCapacity(area), negative});
+        const double capacity = negative ? 0.0 : CarryingCapacity(area);
+        m_sizes.push_back({area, capacity, negative});
+        m_areaUpTo.Add(area);
+        m_capacityUpTo.Add(capacity);
+        negativeSeen = negativeSeen || negative;
+        beforeNegative += !negativeSeen;
     }
+    m_areaUpTo.Index(beforeNegative);
+    m_capacityUpTo.Index(beforeNegative);
 }
 
 double TSizeTable::CapacityAt(std::size_t i) const {
@@ -134,24 +194,71 @@ double TSizeTable::CapacityAt(std::size_t i) const {
     return m_sizes[i].Capacity;
 }
 
-std::ptrdiff_t TSizeTable::Select(double current, double conductivity, double length,
-                                  double maxVoltDrop) const {
-    // When no drop limit can fail (a length other than 0, and no quotient past the double range,
-    // which the largest area bounds), a size whose capacity is below the current is passed over
-    // without working out its drop limit: it cannot fit whatever that limit is.
-    const long double bound =
-        std::fabs(static_cast<long double>(conductivity) * m_largest * maxVoltDrop);
+std::ptrdiff_t TSizeTable::Find(double current, double conductivity, double length,
+                                double maxVoltDrop, std::optional<TLimit>* limitedBy) const {
+    // When no drop limit can fail, a size that provably cannot fit is passed over without working
+    // out its drop limit. None fails when the length is neither 0 nor infinite and the largest
+    // area's limit stays within the double range: the product of the magnitudes in double is
+    // then within a few roundings of the extended one (or, below the normal range, too small
+    // for any finite quotient to overflow), and a quarter of the range leaves room for them.
+    const double bound = std::fabs(conductivity * m_largest * maxVoltDrop);
     const bool dropLimitsHold = length != 0 && std::isfinite(length) && std::isfinite(bound) &&
-                                bound / std::fabs(static_cast<long double>(length)) <= DBL_MAX;
-    for (std::size_t i = 0; i < m_sizes.size(); ++i) {
+                                bound <= std::fabs(length) * (DBL_MAX / 4);
+    // While every figure is of ordinary magnitude (nothing on the way overflows or loses
+    // precision below the normal range), a drop limit worked out in double is within a few
+    // roundings of the engine's; a margin far above those decides most comparisons with it, and
+    // the engine's arithmetic decides the rest.
+    auto ordinary = [](double v) { return v >= 1e-50 && v <= 1e50; };
+    const bool estimates = dropLimitsHold && ordinary(current) && ordinary(length) &&
+                           ordinary(conductivity) && ordinary(maxVoltDrop);
+    constexpr double kMargin = 1e-9;
+    const double perArea = estimates ? conductivity * maxVoltDrop / length : 0;
+    std::size_t i = 0;
+    if (dropLimitsHold) {
+        // Sizes whose capacity is below the current cannot fit, nor can those whose area is too
+        // small for the drop.
+        const double need = estimates ? current / perArea * (1 - kMargin) : 0;
+        const std::size_t byCapacity = m_capacityUpTo.Below(current);
+        const std::size_t byArea = m_areaUpTo.Below(need);
+        i = std::max(byCapacity, byArea);
+    }
+    for (; i < m_sizes.size(); ++i) {
         const double c = CapacityAt(i);
         if (dropLimitsHold && current > c)
             continue;
-        const double v = DropLimit(conductivity, m_sizes[i].Area, maxVoltDrop, length);
-        if (Permits(current, c, v))
-            return static_cast<std::ptrdiff_t>(i);
+        const double area = m_sizes[i].Area;
+        const double estimate = area * perArea;
+        std::optional<double> v; // the engine's drop limit, once worked out
+        auto exact = [&] {
+            if (!v)
+                v = DropLimit(conductivity, area, maxVoltDrop, length);
+            return *v;
+        };
+        bool fits = false;
+        if (estimates && estimate >= current * (1 + kMargin))
+            fits = true; // and the capacity covers the current
+        else if (estimates && estimate <= current * (1 - kMargin))
+            fits = false;
+        else
+            fits = Permits(current, c, exact());
+        if (!fits)
+            continue;
+        if (limitedBy) {
+            if (estimates && estimate >= c * (1 + kMargin))
+                *limitedBy = TLimit::CarryingCapacity;
+            else if (estimates && estimate <= c * (1 - kMargin))
+                *limitedBy = TLimit::VoltageDrop;
+            else
+                *limitedBy = exact() < c ? TLimit::VoltageDrop : TLimit::CarryingCapacity;
+        }
+        return static_cast<std::ptrdiff_t>(i);
     }
     return -1;
+}
+
+std::ptrdiff_t TSizeTable::Select(double current, double conductivity, double length,
+                                  double maxVoltDrop) const {
+    return Find(current, conductivity, length, maxVoltDrop, nullptr);
 }
 
 std::vector<TSizeRow> TSizeTable::Rows(double current, double conductivity, double length,
@@ -199,15 +306,16 @@ TSizing TSizeTable::Size(const TSizingInputs& in,
 
     TSizing out;
     out.Current = LineCurrent(in.LoadType, in.Phase, in.Power, ratings);
-    const std::ptrdiff_t i = Select(out.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+    std::optional<TLimit> limitedBy;
+    const std::ptrdiff_t i =
+        Find(out.Current, in.Conductivity, in.Length, in.MaxVoltDrop, &limitedBy);
     if (i < 0)
         return out;
     const TEntry& size = m_sizes[static_cast<std::size_t>(i)];
     out.Area = size.Area;
     if (!(out.Area > 0)) // the engine counts only a positive area as a size
         return out;
-    const double dropLimit = DropLimit(in.Conductivity, size.Area, in.MaxVoltDrop, in.Length);
-    out.LimitedBy = dropLimit < size.Capacity ? TLimit::VoltageDrop : TLimit::CarryingCapacity;
+    out.LimitedBy = limitedBy;
     out.VoltDrop = VoltageDrop(out.Current, in.Length, in.Conductivity, out.Area);
     return out;
 }

@@ -109,8 +109,34 @@ class TSizeTable {
         bool Negative; // raising the area to a fractional power is an invalid operation
     };
     double CapacityAt(std::size_t i) const;
+    // Select, also giving the limit that governs the chosen size when asked.
+    std::ptrdiff_t Find(double current, double conductivity, double length, double maxVoltDrop,
+                        std::optional<TLimit>* limitedBy) const;
+
+    // The largest of a figure (area or capacity) over the sizes up to each one: no size before
+    // the first whose running largest reaches a need can meet it.
+    class TRunningLargest {
+      public:
+        void Add(double value);
+        // Ends the list at its first n values and indexes them.
+        void Index(std::size_t n);
+        // How many of the values are below x, or fewer: one look-up where the values span a
+        // moderate range, else a search.
+        std::size_t Below(double x) const;
+
+      private:
+        std::vector<double> m_values;
+        std::size_t m_count = 0;
+        // For each run of 1/64 of a power of two among positive doubles from m_firstKey on
+        // (their bits shifted right by kKeyShift), how many values are below its start.
+        static constexpr int kKeyShift = 46;
+        std::uint64_t m_firstKey = 0;
+        std::vector<std::uint16_t> m_below;
+    };
 
     std::vector<TEntry> m_sizes;
+    TRunningLargest m_areaUpTo;
+    TRunningLargest m_capacityUpTo;
     double m_largest = 0; // the largest area's magnitude
 };
 

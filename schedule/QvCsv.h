@@ -31,31 +31,48 @@ class TCsvReader {
     static constexpr std::size_t kDefaultMaxRecordBytes = 64u << 20;
 
     explicit TCsvReader(TSource source, std::size_t maxRecordBytes = kDefaultMaxRecordBytes);
+    // A reader of text that continues other CSV text from a record's start: its first record is
+    // on line firstLine, and no byte-order mark is looked for.
+    static TCsvReader Continuing(TSource source, std::size_t maxRecordBytes, std::size_t firstLine);
+    // A reader of whole records held in memory, read where they are, so that every record's
+    // fields stay valid as long as the text does. No byte-order mark is looked for and the text
+    // is followed by at least kReadPast readable bytes.
+    static constexpr std::size_t kReadPast = 15;
+    static TCsvReader InPlace(std::string_view text);
 
     // The next record's fields, which stay valid until the next call; the reader copies nothing
     // but quoted fields. False at the end of the input. An empty line is one empty field.
     bool Next(std::vector<std::string_view>& fields);
-    // The line on which the record last read starts, from 1.
+    // The line on which the record last read starts, from 1, and the line after it.
     std::size_t RecordLine() const { return m_recordLine; }
+    std::size_t NextLine() const { return m_line; }
+    std::size_t MaxRecordBytes() const { return m_maxRecordBytes; }
+    // The input after the records read, as bytes: first what the reader holds, then its source.
+    // Once this is called, Next is not called again.
+    std::size_t ReadRaw(char* buf, std::size_t cap);
     // The record's text as read, without its line break, when it holds no double quote: then
     // writing its fields again gives exactly this text. Empty otherwise.
     std::string_view PlainRecordText() const { return m_plain; }
 
   private:
-    enum class TScan : std::uint8_t { Record, NeedMore, End };
+    enum class TScan : std::uint8_t { Record, NeedMore, End, Quoted };
     struct TField {
         bool Unquoted; // in m_unquoted rather than the buffer
         std::size_t Offset;
         std::size_t Size;
     };
     TScan Scan(std::vector<std::string_view>& fields);
+    TScan ScanUnquoted(std::vector<std::string_view>& fields);
     void ReadMore();
+    std::size_t Capacity() const; // of the buffer, less what is kept past its end
+    const char* Text() const;     // what is read: the buffer or the text in place
 
     TSource m_source;
     std::size_t m_maxRecordBytes;
     std::vector<char> m_buf;
-    std::size_t m_pos = 0; // start of the unread text
-    std::size_t m_end = 0; // end of the text read
+    const char* m_text = nullptr; // the text read in place, instead of the buffer
+    std::size_t m_pos = 0;        // start of the unread text
+    std::size_t m_end = 0;        // end of the text read
     bool m_eof = false;
     bool m_started = false;
     std::size_t m_line = 1;

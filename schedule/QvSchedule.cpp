@@ -2,10 +2,13 @@
 #include "schedule/QvSchedule.h"
 
 #include "schedule/QvCsv.h"
+#include "schedule/QvNumberText.h"
 #include "settings/QvSysUtils.h"
 #include "units/QvEditRules.h"
 
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 
 namespace qv {
@@ -110,6 +113,9 @@ std::string NumberText(double value) {
 
 std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& names,
                     const char* what) {
+    for (std::uint8_t i = 0; i < names.size(); ++i)
+        if (text == names[i]) // as most are written
+            return i;
     const std::string_view t = Trim(text);
     if (t.empty())
         throw EScheduleError(std::string(what) + " is empty");
@@ -206,6 +212,9 @@ std::string TRowResult::StatusText() const {
 }
 
 double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
+    double x = 0;
+    if (ReadPlainDecimal(text, x)) // a number in the base unit, as most are written
+        return x;
     const std::string_view t = Trim(text);
     if (t.empty())
         throw EScheduleError(std::string(what) + " is empty");
@@ -229,10 +238,10 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
                                  Shown(unit) + " (known: " + known + ")");
     }
     const std::string_view number = Trim(t.substr(0, last + 1));
-    double x = 0;
     // The common case, spared the cleaning's copies: clean text in the base unit, which converts
     // to itself.
-    if (index == 0 && IsPlainNumber(number) && TryStrToFloat(number, x))
+    if (index == 0 &&
+        (ReadPlainDecimal(number, x) || (IsPlainNumber(number) && TryStrToFloat(number, x))))
         return x;
     std::string label, format;
     double factor = 1, offset = 0;
@@ -244,9 +253,21 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
 }
 
 TScheduleSizer::TScheduleSizer(TElecData data, double maxVoltDrop)
-    : m_data(std::move(data)), m_table(m_data.Sizes), m_maxVoltDrop(maxVoltDrop) {}
+    : m_data(std::move(data)), m_table(m_data.Sizes), m_maxVoltDrop(maxVoltDrop) {
+    const std::vector<MaterialRec>& materials = m_data.Materials;
+    for (std::size_t i = 0; i < materials.size(); ++i) {
+        bool exact = Trim(materials[i].Name) == materials[i].Name;
+        for (std::size_t j = 0; exact && j < i; ++j)
+            exact = !SameText(materials[j].Name, materials[i].Name);
+        if (exact)
+            m_exactNames.push_back(i);
+    }
+}
 
 const MaterialRec& TScheduleSizer::Material(std::string_view name) const {
+    for (std::size_t i : m_exactNames) // as most are written
+        if (name == m_data.Materials[i].Name)
+            return m_data.Materials[i];
     const std::string_view t = Trim(name);
     if (t.empty())
         throw EScheduleError("Material is empty");
@@ -262,6 +283,17 @@ const MaterialRec& TScheduleSizer::Material(std::string_view name) const {
 
 TRowResult TScheduleSizer::Size(const TCircuitText& circuit) const {
     TRowResult r;
+    Size(circuit, r);
+    return r;
+}
+
+void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
+    r.Status = TRowStatus::Error;
+    r.Current.reset();
+    r.Size.reset();
+    r.VoltDrop.reset();
+    r.LimitedBy.reset();
+    r.Error.clear();
     try {
         const MaterialRec& material = Material(circuit.Material);
         const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
@@ -301,7 +333,6 @@ TRowResult TScheduleSizer::Size(const TCircuitText& circuit) const {
         r = TRowResult{};
         r.Error = e.what();
     }
-    return r;
 }
 
 TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& record,
@@ -349,12 +380,23 @@ void TScheduleFormatter::AppendHeader(std::string& out) const {
 
 void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::string_view>& record,
                                    const TRowResult& result, std::string_view plainText) const {
-    const bool json = m_format == TOutputFormat::Jsonl;
-    std::size_t n = 0;
-    if (!json && m_keepsAll && !plainText.empty() && record.size() == m_layout.Width) {
+    std::size_t written = 0;
+    if (WritesTextAsRead(record.size(), plainText)) {
         out += plainText;
-        n = m_layout.Kept.size();
+        written = m_layout.Kept.size();
     }
+    AppendRowFrom(out, record, result, written);
+}
+
+bool TScheduleFormatter::WritesTextAsRead(std::size_t fields, std::string_view plainText) const {
+    return m_format == TOutputFormat::Csv && m_keepsAll && !plainText.empty() &&
+           fields == m_layout.Width;
+}
+
+void TScheduleFormatter::AppendRowFrom(std::string& out,
+                                       const std::vector<std::string_view>& record,
+                                       const TRowResult& result, std::size_t n) const {
+    const bool json = m_format == TOutputFormat::Jsonl;
     auto name = [&] {
         if (json)
             out += n == 0 ? "{" : ",";
@@ -397,10 +439,60 @@ void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::stri
     out += json ? "}\n" : "\n";
 }
 
-void AppendNumber(std::string& out, double value) {
-    char buf[32];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
+void TScheduleFormatter::AppendRow(TTextBuffer& out, const std::vector<std::string_view>& record,
+                                   const TRowResult& result, std::string_view plainText) const {
+    if (WritesTextAsRead(record.size(), plainText)) {
+        AppendTextRow(out, plainText, result);
+        return;
+    }
+    m_scratch.clear();
+    AppendRowFrom(m_scratch, record, result, 0);
+    out.Append(m_scratch);
+}
+
+void TScheduleFormatter::AppendTextRow(TTextBuffer& out, std::string_view text,
+                                       const TRowResult& result) const {
+    if (result.Status != TRowStatus::Solved || !result.Current || !result.Size ||
+        !result.VoltDrop || !result.LimitedBy) {
+        m_scratch.assign(text);
+        AppendRowFrom(m_scratch, {}, result, m_layout.Kept.size());
+        out.Append(m_scratch);
+        return;
+    }
+    // The ends, padded to one length so that they copy without a call.
+    static constexpr char kEnds[2][32] = {",carrying capacity,Solved\n", ",voltage drop,Solved\n"};
+    static constexpr std::size_t kEndSizes[2] = {26, 21};
+    const bool drop = *result.LimitedBy == TLimit::VoltageDrop;
+    char* p = out.Room(text.size() + 3 * (kShortestMax + 1) + sizeof kEnds[0]);
+    std::memcpy(p, text.data(), text.size());
+    p += text.size();
+    *p++ = ',';
+    p = WriteShortest(p, *result.Current);
+    *p++ = ',';
+    p = WriteRecurring(p, *result.Size);
+    *p++ = ',';
+    p = WriteShortest(p, *result.VoltDrop);
+    std::memcpy(p, kEnds[drop], sizeof kEnds[drop]);
+    out.Advance(p + kEndSizes[drop]);
+}
+
+char* TScheduleFormatter::WriteRecurring(char* p, double value) const {
+    // Open addressing over a few slots from the hashed bits; once those are taken by other
+    // values, the text is worked out each time.
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const std::size_t home = (bits * 0x9E3779B97F4A7C15) >> 58;
+    for (std::size_t k = 0; k < 8; ++k) {
+        TRecurring& r = m_recurring[(home + k) % m_recurring.size()];
+        if (r.Size == 0) {
+            r.Size = static_cast<std::uint8_t>(WriteShortest(r.Text, value) - r.Text);
+            r.Bits = bits;
+        }
+        if (r.Bits == bits) {
+            std::memcpy(p, r.Text, kShortestMax);
+            return p + r.Size;
+        }
+    }
+    return WriteShortest(p, value);
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "core/QvCableSizes.h"
+#include "schedule/QvNumberText.h"
+#include "schedule/QvTextBuffer.h"
 #include "units/QvConv.h"
 
 #include <array>
@@ -99,6 +101,8 @@ class TScheduleSizer {
     // A bad circuit (unknown material, a number that does not parse, a zero length, a power
     // above the limit of its load, the arithmetic's own error) gives an Error row; nothing raises.
     TRowResult Size(const TCircuitText& circuit) const;
+    // The same into a result already there, which saves making one for every row.
+    void Size(const TCircuitText& circuit, TRowResult& into) const;
     // A record laid out as the header says; one with more fields than the header is an Error row.
     TRowResult SizeRecord(const std::vector<std::string_view>& record,
                           const TScheduleLayout& layout) const;
@@ -112,6 +116,9 @@ class TScheduleSizer {
     TElecData m_data;
     TSizeTable m_table;
     double m_maxVoltDrop;
+    // The materials whose name, written exactly, can name no other (it has no blanks around it
+    // and differs from every earlier name in more than letter case).
+    std::vector<std::size_t> m_exactNames;
 };
 
 enum class TOutputFormat : std::uint8_t { Csv, Jsonl };
@@ -128,16 +135,35 @@ class TScheduleFormatter {
     // (TCsvReader::PlainRecordText); it is copied as it is where every field is kept.
     void AppendRow(std::string& out, const std::vector<std::string_view>& record,
                    const TRowResult& result, std::string_view plainText = {}) const;
+    // The same, sooner for a solved row written as its text as read. It keeps the texts of sizes
+    // it has written, so one formatter serves one thread.
+    void AppendRow(TTextBuffer& out, const std::vector<std::string_view>& record,
+                   const TRowResult& result, std::string_view plainText = {}) const;
+    // Whether a record of that many fields and that text as read (TCsvReader::PlainRecordText)
+    // is written as its text followed by the results; AppendTextRow then writes it.
+    bool WritesTextAsRead(std::size_t fields, std::string_view plainText) const;
+    void AppendTextRow(TTextBuffer& out, std::string_view text, const TRowResult& result) const;
 
   private:
+    // The row from its n-th kept field on.
+    void AppendRowFrom(std::string& out, const std::vector<std::string_view>& record,
+                       const TRowResult& result, std::size_t n) const;
+    // Writes the text of a number that recurs (a size of the table) from what it wrote before.
+    char* WriteRecurring(char* p, double value) const;
+
     TOutputFormat m_format;
     TScheduleLayout m_layout;
     bool m_keepsAll = false;          // every input field is kept, in place
     std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
+    struct TRecurring {
+        std::uint64_t Bits = 0;
+        std::uint8_t Size = 0; // 0: a free slot
+        char Text[kShortestMax];
+    };
+    mutable std::array<TRecurring, 64> m_recurring;
+    mutable std::string m_scratch;
 };
 
-// Appends the shortest text that reads back as the same double.
-void AppendNumber(std::string& out, double value);
 // Appends text as a JSON string; bytes that are not UTF-8 become U+FFFD.
 void AppendJsonString(std::string& out, std::string_view text);
 

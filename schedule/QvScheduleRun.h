@@ -61,10 +61,21 @@ class TOutputFile {
     bool m_done = false;
 };
 
-// Sizes every record after the header and hands the output to `write` in pieces. Blank lines are
-// skipped. Returns 0 when every circuit is solved, else 1. Raises ECsvError for input it cannot
-// use (no CSV, empty, a header without the needed columns) and what `write` raises.
+// How a run shares out its rows.
+struct TScheduleRunOptions {
+    // Threads that size rows: 0 for one a processor (up to 8); 1 sizes them on the caller's.
+    unsigned Threads = 0;
+    // The input is handed to the threads in pieces of about this size, cut between records.
+    // Memory grows with it and the threads, not with the input.
+    std::size_t ChunkBytes = 512 * 1024;
+};
+
+// Sizes every record after the header and hands the output to `write` in pieces, in input order,
+// always from the calling thread. Blank lines are skipped. Returns 0 when every circuit is solved,
+// else 1. Raises ECsvError for input it cannot use (no CSV, empty, a header without the needed
+// columns) and what `write` raises.
 int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
-                const std::function<void(std::string_view)>& write);
+                const std::function<void(std::string_view)>& write,
+                const TScheduleRunOptions& options = {});
 
 } // namespace qv

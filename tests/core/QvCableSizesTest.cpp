@@ -147,5 +147,83 @@ TEST(CableSizes, SizeTableAgreesWithTheEngineBitForBit) {
     MaxVoltDrop = 5.5;
 }
 
+// A current exactly at a size's capacity or drop limit fits that size: the sizes the table passes
+// over unseen must never include it, in lists in and out of order and past a negative area.
+TEST(CableSizes, CurrentsAtTheLimitsSelectTheSameSizeAsTheWalk) {
+    struct List {
+        const char* name;
+        std::vector<double> sizes;
+    } lists[] = {
+        {"Standard", kSizes},
+        {"OutOfOrder", {16, 1.5, 4, 2.5, 625, 10, 10, 0.75}},
+        {"NegativeLater", {1.5, 2.5, 4, -6, 10}},
+    };
+    std::mt19937_64 rng(1818);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (const List& list : lists) {
+        const TSizeTable table(list.sizes);
+        for (int n = 0; n < 4000; ++n) {
+            const double conductivity = 1 + unit(rng) * 60;
+            const double length = 0.01 + unit(rng) * 1000;
+            const double maxVoltDrop = 0.1 + unit(rng) * 20;
+            const double area = list.sizes[rng() % list.sizes.size()];
+            if (area < 0)
+                continue;
+            const double atLimits[] = {DropLimit(conductivity, area, maxVoltDrop, length),
+                                       CarryingCapacity(area)};
+            for (double current : atLimits) {
+                std::string walkFault, tableFault;
+                std::ptrdiff_t walk = -2, chosen = -2;
+                try {
+                    walk = FirstFittingSize(list.sizes, current, conductivity, length, maxVoltDrop);
+                } catch (const EMathError& e) {
+                    walkFault = e.what();
+                }
+                try {
+                    chosen = table.Select(current, conductivity, length, maxVoltDrop);
+                } catch (const EMathError& e) {
+                    tableFault = e.what();
+                }
+                ASSERT_EQ(chosen, walk) << list.name << " case " << n << " current " << current;
+                ASSERT_EQ(tableFault, walkFault) << list.name << " case " << n;
+            }
+        }
+    }
+}
+
+// Where a size's drop limit and capacity are all but equal, the limit named for the chosen size is
+// the one the exact figures give.
+TEST(CableSizes, GoverningLimitWhereBothLimitsMeet) {
+    const TSizeTable table(kSizes);
+    std::mt19937_64 rng(1818);
+    std::uniform_real_distribution<double> unit(0, 1);
+    int both = 0;
+    for (int n = 0; n < 20000; ++n) {
+        TSizingInputs in;
+        in.Conductivity = 20 + unit(rng) * 40;
+        in.MaxVoltDrop = 1 + unit(rng) * 10;
+        const double area = kSizes[5 + rng() % 10];
+        const double capacity = CarryingCapacity(area);
+        // A current just within the capacity, and a length that makes the drop limit that
+        // capacity, give or take the last bit.
+        in.Power = capacity * (0.999 - unit(rng) * 0.1) * 0.23;
+        in.Length = in.Conductivity * area * in.MaxVoltDrop / capacity;
+        const int steps = static_cast<int>(rng() % 5) - 2;
+        for (int k = 0; k < std::abs(steps); ++k)
+            in.Length = std::nextafter(in.Length, steps < 0 ? 0.0 : 1e9);
+        const TSizing s = table.Size(in, {});
+        const std::vector<TSizeRow> rows =
+            table.Rows(s.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+        const std::ptrdiff_t chosen =
+            table.Select(s.Current, in.Conductivity, in.Length, in.MaxVoltDrop);
+        ASSERT_GE(chosen, 0) << n;
+        ASSERT_TRUE(s.LimitedBy.has_value()) << n;
+        const TSizeRow& row = rows[static_cast<std::size_t>(chosen)];
+        ASSERT_EQ(*s.LimitedBy, row.Governs) << n;
+        both += row.DropLimit == row.Capacity;
+    }
+    EXPECT_GT(both, 0); // the limits did meet exactly in some cases
+}
+
 } // namespace
 } // namespace qv

@@ -176,6 +176,28 @@ TEST(ScheduleRow, EveryStatus) {
     }
 }
 
+// A name written exactly as in the data file still means the first material it names without
+// regard to case, and blanks around a name in the data file never match.
+TEST(ScheduleRow, MaterialNamedAsTheFirstMatchWithoutRegardToCase) {
+    TElecData d = TestData();
+    d.Materials = {{"COPPER", 56}, {"Copper", 35}, {" Tin", 8}};
+    const TScheduleSizer sizer(d, 5.5);
+    struct Case {
+        const char* material;
+        const char* status;
+        double size;
+    } cases[] = {
+        {"Copper", "Solved", 6}, // 56: 6 mm²; the second material's 35 would need 10
+        {"copper", "Solved", 6},
+        {" Tin", "Error: unknown material \"Tin\"; the data file has COPPER, Copper,  Tin", 0},
+    };
+    for (const Case& c : cases) {
+        const TRowResult r = sizer.Size({c.material, "Resistive", "Single", "5.5", "60", ""});
+        EXPECT_EQ(r.StatusText(), c.status) << c.material;
+        EXPECT_EQ(r.Size.value_or(0), c.size) << c.material;
+    }
+}
+
 TEST(ScheduleOutput, CsvAndJsonLines) {
     const std::vector<std::string> header = {"Circuit", "Note",  "Material", "Load Type",
                                              "Phase",   "Power", "Length",   "Status"};
