@@ -67,6 +67,20 @@ constexpr int kMinColumn = 16;
 constexpr int kMaxColumn = 2000;
 // Point markers help reading a short list; on a long one they would hide the lines.
 constexpr std::size_t kMaxMarkedPoints = 60;
+// Both limits are powers of the size, straight lines on log-log axes: a long list is drawn
+// through every so many of its points (and its ends), which looks the same and maps faster.
+constexpr qsizetype kMaxDrawnPoints = 200;
+
+QList<QPointF> Thinned(const QList<QPointF>& points) {
+    if (points.size() <= kMaxDrawnPoints)
+        return points;
+    QList<QPointF> out;
+    out.reserve(kMaxDrawnPoints + 1);
+    const double step = static_cast<double>(points.size() - 1) / (kMaxDrawnPoints - 1);
+    for (qsizetype i = 0; i < kMaxDrawnPoints; ++i)
+        out.append(points[static_cast<qsizetype>(std::lround(static_cast<double>(i) * step))]);
+    return out;
+}
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
@@ -220,8 +234,8 @@ class TSizesChart {
                 chosen = {QPointF(ShownArea(view, r.Area), r.Permitted)};
         }
 
-        Capacity->replace(capacity);
-        Drop->replace(drop);
+        Capacity->replace(Thinned(capacity));
+        Drop->replace(Thinned(drop));
         Current->replace(current);
         Chosen->replace(chosen);
         const bool marked = capacity.size() <= static_cast<qsizetype>(kMaxMarkedPoints);

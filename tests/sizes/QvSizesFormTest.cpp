@@ -254,6 +254,23 @@ TEST_F(SizesFormTest, ChartInTheUnitsShown) {
               "Longest run\n(ft)");
 }
 
+// A long list is drawn through some of its sizes, from the smallest to the largest, each point
+// a real one.
+TEST_F(SizesFormTest, LongListsAreDrawnEndToEnd) {
+    std::vector<double> many;
+    for (int i = 0; i < 1000; ++i)
+        many.push_back(0.4 + i * 0.625);
+    auto form = Shown(many);
+    const QList<QPointF> capacity = Points(form->Chart()->series()[0]);
+    ASSERT_GE(capacity.size(), 100);
+    ASSERT_LE(capacity.size(), 200);
+    EXPECT_EQ(capacity.front().x(), 0.4);
+    EXPECT_EQ(capacity.back().x(), many.back());
+    for (const QPointF& p : capacity)
+        EXPECT_EQ(p.y(), CarryingCapacity(p.x())) << p.x();
+    EXPECT_EQ(form->SizesGrid->model()->rowCount(), 1000);
+}
+
 TEST_F(SizesFormTest, FollowsCalculationsAndSaysWhenInputsChanged) {
     auto form = Shown();
     EXPECT_EQ(form->NoteText(), "");
