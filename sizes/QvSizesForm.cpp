@@ -20,6 +20,7 @@
 #include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLegend>
@@ -31,6 +32,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QScatterSeries>
 #include <QSplitter>
@@ -304,10 +306,19 @@ TSizesForm::TSizesForm(const std::vector<double>& sizes, QWidget* parent)
     setObjectName(QStringLiteral("SizesForm"));
     setWindowTitle(QStringLiteral("Cable Sizes"));
     BuildControls();
-    resize(1180, 620);
-    // Beside the main window until a placement of its own is kept.
-    if (parent)
-        move(parent->frameGeometry().topRight() + QPoint(8, 0));
+    // Beside the main window, on its screen, until a placement of its own is kept. The frame is
+    // not there yet: room is left for one.
+    const QSize frame(16, 48);
+    QSize size(1180, 620);
+    QPoint at = parent ? parent->frameGeometry().topRight() + QPoint(8, 0) : QPoint();
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        size = size.boundedTo(room.size() - frame);
+        at.setX(std::clamp(at.x(), room.left(), room.right() + 1 - size.width() - frame.width()));
+        at.setY(std::clamp(at.y(), room.top(), room.bottom() + 1 - size.height() - frame.height()));
+    }
+    resize(size);
+    move(at);
     RestorePlacement();
     m_saveFolder = QDir::homePath();
     Refresh();
@@ -413,7 +424,8 @@ void TSizesForm::BuildControls() {
     ChartView->setMinimumSize(320, 240);
     for (QXYSeries* s : m_chart->Series())
         connect(s, &QXYSeries::hovered, this,
-                [this](const QPointF& point, bool state) { ShowPoint(point, state); });
+                [this, s](const QPointF& point, bool state) { ShowPoint(s, point, state); });
+    ChartView->viewport()->installEventFilter(this);
     split->addWidget(SizesGrid);
     split->addWidget(ChartView);
     split->setStretchFactor(0, 0);
@@ -503,6 +515,7 @@ void TSizesForm::Refresh() {
     for (QToolButton* b : {ButtonCopy, ButtonCsv, ButtonPdf, ButtonPrint})
         b->setEnabled(m_hasView);
     m_hoverText.clear();
+    m_hoverSeries = nullptr;
 }
 
 QString TSizesForm::VerdictText() const {
@@ -525,15 +538,19 @@ void TSizesForm::SetStatus(const QString& text) {
     m_statusPanel->setText(text);
 }
 
-void TSizesForm::ShowPoint(const QPointF& point, bool entered) {
+void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered) {
+    // Leaving one series may come after entering the next, where they cross.
+    if (!entered && series != m_hoverSeries)
+        return;
     if (!entered || !m_hasView) {
         m_hoverText.clear();
+        m_hoverSeries = nullptr;
         QToolTip::hideText();
         return;
     }
+    m_hoverSeries = series;
     // The line current is one value; every other point is a size, the nearest one on the axis.
-    auto* sender = qobject_cast<QXYSeries*>(QObject::sender());
-    if (sender && sender == m_chart->Current) {
+    if (series == m_chart->Current) {
         m_hoverText = QStringLiteral("Line current %1 A")
                           .arg(Text(SignificantText(m_view.Circuit.Current, 3)));
     } else {
@@ -808,6 +825,17 @@ void TSizesForm::PaintPage(QPainter& p, const QRectF& page) const {
     // The chart lays itself out on posted events, which a page cannot wait for.
     QCoreApplication::sendPostedEvents();
     scene.render(&p, chartBox, QRectF(QPointF(0, 0), chartSize));
+}
+
+bool TSizesForm::eventFilter(QObject* watched, QEvent* e) {
+    // The chart's scene answers the tool-tip event with its items' tips, none, which would hide
+    // the point's figures shown on hovering.
+    if (e->type() == QEvent::ToolTip && watched == ChartView->viewport()) {
+        if (!m_hoverText.isEmpty())
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), m_hoverText, ChartView);
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 bool TSizesForm::event(QEvent* e) {

@@ -26,6 +26,7 @@ class QStatusBar;
 class QTableView;
 class QToolBar;
 class QToolButton;
+class QXYSeries;
 
 namespace qv {
 
@@ -87,6 +88,7 @@ class TSizesForm : public QWidget {
 
   protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -97,7 +99,7 @@ class TSizesForm : public QWidget {
     void SavePlacement();
     // Works the rows out again from the circuit and units held, and redraws.
     void Refresh();
-    void ShowPoint(const QPointF& point, bool entered);
+    void ShowPoint(QXYSeries* series, const QPointF& point, bool entered);
     void SetStatus(const QString& text);
     void ReportFailure(const QString& message);
     void PaintPage(QPainter& painter, const QRectF& page) const;
@@ -113,6 +115,7 @@ class TSizesForm : public QWidget {
     bool m_hasView = false;
     QString m_verdict;
     QString m_hoverText;
+    QXYSeries* m_hoverSeries = nullptr;
     QString m_saveFolder;
     TSizesModel* m_model = nullptr;
     std::unique_ptr<TSizesChart> m_chart;

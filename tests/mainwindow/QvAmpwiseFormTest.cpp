@@ -827,6 +827,10 @@ TEST_F(AmpwiseFormTest, SizesWindowFollowsEveryCalculation) {
         }
         EXPECT_EQ(v.Circuit.Current, form->Engine()->Current) << r.name;
     }
+    // Beside the main window, and whole on its screen.
+    const QRect room = form->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(sizes->geometry()))
+        << sizes->geometry().x() << "," << sizes->geometry().width();
     // The same window comes back, it is not made again.
     sizes->close();
     form->SizesButton->click();
