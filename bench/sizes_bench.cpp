@@ -4,12 +4,10 @@
 #include "core/QvAmpwise.h"
 #include "sizes/QvSizesForm.h"
 
-#include <QApplication>
 #include <QPixmap>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -62,16 +60,3 @@ void BM_RedrawAfterCalculation(benchmark::State& state) {
 BENCHMARK(BM_RedrawAfterCalculation)->Arg(0)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // A private settings folder keeps the window's stored placement out of the user's own.
-    char config[] = "/tmp/sizes-bench-XXXXXX";
-    if (mkdtemp(config))
-        setenv("XDG_CONFIG_HOME", config, 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,6 +6,7 @@
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
 #include "support/QvPrinters.h"
+#include "support/QvTextToolBar.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -26,10 +27,8 @@
 #include <QLegend>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScreen>
@@ -86,11 +85,6 @@ QList<QPointF> Thinned(const QList<QPointF>& points) {
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-QString ApplicationTitle() {
-    const QString title = QGuiApplication::applicationDisplayName();
-    return title.isEmpty() ? QStringLiteral("Ampwise") : title;
 }
 
 // The power of ten at or below (`up` false) or at or above a positive value.
@@ -331,21 +325,11 @@ void TSizesForm::BuildControls() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ToolBar1 = TextToolBar(this);
     const auto button = [this](const char* name, const char* caption, const char* hint,
                                void (TSizesForm::*handler)()) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QLatin1String(name));
-        b->setText(QString::fromUtf8(caption));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        QToolButton* b = AddTextButton(ToolBar1, name, caption, hint);
         connect(b, &QToolButton::clicked, this, handler);
-        ToolBar1->addWidget(b);
         return b;
     };
     ButtonCopy = button("ButtonCopy", "&Copy", "Copy the table as tab-separated text",
@@ -357,12 +341,8 @@ void TSizesForm::BuildControls() {
                &TSizesForm::ButtonPdfClick);
     ButtonPrint = button("ButtonPrint", "&Print", "Print verdict, table and chart on one page",
                          &TSizesForm::ButtonPrintClick);
-    ButtonClose = new QToolButton(ToolBar1);
-    ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
-    ButtonClose->setText(QStringLiteral("C&lose"));
-    ButtonClose->setAutoRaise(true);
+    ButtonClose = AddTextButton(ToolBar1, "ButtonClose", "C&lose", "");
     connect(ButtonClose, &QToolButton::clicked, this, &QWidget::close);
-    ToolBar1->addWidget(ButtonClose);
     outer->addWidget(ToolBar1);
 
     auto* body = new QVBoxLayout;
@@ -590,61 +570,39 @@ void TSizesForm::ButtonCopyClick() {
 
 void TSizesForm::ReportFailure(const QString& message) {
     SetStatus(QStringLiteral("Ready"));
-    // The message names a file or a printer: shown as written, never as markup.
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), message, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    FitMessageBox(box);
-    box.exec();
+    ShowPlainError(this, message);
+}
+
+void TSizesForm::SaveAs(const QString& kind, const QString& suffix,
+                        void (TSizesForm::*write)(const QString& path)) {
+    const QString path =
+        AskSaveFileName(this, QStringLiteral("Save as ") + kind,
+                        QDir(m_saveFolder).filePath(QStringLiteral("Cable sizes.") + suffix),
+                        QStringLiteral("%1 files (*.%2);;All files (*)").arg(kind, suffix));
+    if (path.isEmpty())
+        return;
+    try {
+        (this->*write)(path);
+    } catch (const std::exception& e) {
+        ReportFailure(QString::fromStdString(e.what()));
+        return;
+    }
+    m_saveFolder = QFileInfo(path).absolutePath();
+    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName());
 }
 
 void TSizesForm::ButtonCsvClick() {
-    const QString path =
-        AskSaveFileName(this, QStringLiteral("Save as CSV"),
-                        QDir(m_saveFolder).filePath(QStringLiteral("Cable sizes.csv")),
-                        QStringLiteral("CSV files (*.csv);;All files (*)"));
-    if (path.isEmpty())
-        return;
-    try {
-        WriteCsv(path);
-    } catch (const std::exception& e) {
-        ReportFailure(QString::fromStdString(e.what()));
-        return;
-    }
-    m_saveFolder = QFileInfo(path).absolutePath();
-    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName());
+    SaveAs(QStringLiteral("CSV"), QStringLiteral("csv"), &TSizesForm::WriteCsv);
 }
 
 void TSizesForm::ButtonPdfClick() {
-    const QString path =
-        AskSaveFileName(this, QStringLiteral("Save as PDF"),
-                        QDir(m_saveFolder).filePath(QStringLiteral("Cable sizes.pdf")),
-                        QStringLiteral("PDF files (*.pdf);;All files (*)"));
-    if (path.isEmpty())
-        return;
-    try {
-        WritePdf(path);
-    } catch (const std::exception& e) {
-        ReportFailure(QString::fromStdString(e.what()));
-        return;
-    }
-    m_saveFolder = QFileInfo(path).absolutePath();
-    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName());
-}
-
-bool TSizesForm::EnsurePrinter() {
-    QPrinter& printer = ProcessPrinter();
-    if (PrinterUsable(printer))
-        return true;
-    // No printer installed: the dialog offers printing to a PDF file instead.
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Print cable sizes"));
-    return dialog.exec() == QDialog::Accepted;
+    SaveAs(QStringLiteral("PDF"), QStringLiteral("pdf"), &TSizesForm::WritePdf);
 }
 
 void TSizesForm::ButtonPrintClick() {
     SetStatus(QStringLiteral("Printing cable sizes"));
     try {
-        if (EnsurePrinter())
+        if (EnsureProcessPrinter(this, QStringLiteral("Print cable sizes")))
             PrintTo(ProcessPrinter(), windowTitle());
     } catch (const std::exception& e) {
         ReportFailure(QString::fromStdString(e.what()));
@@ -653,7 +611,7 @@ void TSizesForm::ButtonPrintClick() {
     SetStatus(QStringLiteral("Ready"));
 }
 
-void TSizesForm::WriteCsv(const QString& path) const {
+void TSizesForm::WriteCsv(const QString& path) {
     QSaveFile file(path);
     const std::string text = SizesCsv(m_view);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -670,7 +628,7 @@ void TSizesForm::WritePdf(const QString& path) {
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setResolution(300);
-    writer.setCreator(ApplicationTitle());
+    writer.setCreator(QGuiApplication::applicationDisplayName());
     PrintTo(writer, windowTitle());
 }
 

@@ -66,7 +66,7 @@ class TSizesForm : public QWidget {
     // std::runtime_error when the device cannot be painted on.
     void PrintTo(QPagedPaintDevice& device, const QString& jobName);
     // Throw std::runtime_error naming the file and the reason.
-    void WriteCsv(const QString& path) const;
+    void WriteCsv(const QString& path);
     void WritePdf(const QString& path);
 
     // Asks for the name of a file to save; an empty answer cancels. Tests replace it.
@@ -102,8 +102,11 @@ class TSizesForm : public QWidget {
     void ShowPoint(QXYSeries* series, const QPointF& point, bool entered);
     void SetStatus(const QString& text);
     void ReportFailure(const QString& message);
+    // Asks for a file (suggested in the folder of the last save) and writes it; a failure is
+    // reported.
+    void SaveAs(const QString& kind, const QString& suffix,
+                void (TSizesForm::*write)(const QString& path));
     void PaintPage(QPainter& painter, const QRectF& page) const;
-    bool EnsurePrinter();
 
     TSizeTable m_table;
     std::optional<TSizesCircuit> m_circuit;

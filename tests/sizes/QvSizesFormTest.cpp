@@ -5,6 +5,7 @@
 
 #include "settings/QvRegistry.h"
 #include "support/QvPrinters.h"
+#include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/TempFolder.h"
 #include "tests/testsupport/UiTestFixture.h"
 
@@ -53,24 +54,9 @@ TSizesCircuit DefaultCircuit(double length = 40) {
     return c;
 }
 
-QString RunTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(-1);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-bool HavePoppler() {
-    for (const char* tool : {"pdftotext", "pdfinfo", "pdftoppm"})
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            return false;
-    return true;
-}
-
-int PdfPages(const QString& pdf) {
-    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(RunTool("pdfinfo", {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
+using test::HavePoppler;
+using test::PdfPages;
+using test::RunTool;
 
 // The page's text with every run of blanks and line breaks as one blank.
 QString PdfText(const QString& pdf) {
