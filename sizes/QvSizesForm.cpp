@@ -382,6 +382,12 @@ void TSizesForm::BuildControls() {
     SizesGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     SizesGrid->verticalHeader()->setDefaultSectionSize(SizesGrid->fontMetrics().height() + 6);
     SizesGrid->horizontalHeader()->setHighlightSections(false);
+    // The rows' colours are fixed (a page shows the same), so their ground is too: a dark desktop
+    // theme would leave dark text on dark.
+    QPalette gridPalette = SizesGrid->palette();
+    gridPalette.setColor(QPalette::Base, Qt::white);
+    gridPalette.setColor(QPalette::Text, kText);
+    SizesGrid->setPalette(gridPalette);
     // Each column as wide as its heading's longer line or a six-character figure in bold (the
     // chosen row's), whichever is wider.
     m_model->ChosenFont = SizesGrid->font();
