@@ -4,10 +4,8 @@
 #include "inieditor/QvIniLexer.h"
 #include "inieditor/QvIniPad.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -64,15 +62,3 @@ void BM_CreateIniPadForm(benchmark::State& state) {
 BENCHMARK(BM_CreateIniPadForm)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char config[] = "/tmp/inieditor-bench-XXXXXX";
-    if (mkdtemp(config))
-        setenv("XDG_CONFIG_HOME", config, 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -12,6 +12,7 @@
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
 #include "settings/QvSysUtils.h"
+#include "sizes/QvSizesForm.h"
 #include "support/QvShell.h"
 #include "support/QvToolPrograms.h"
 #include "support/QvVerInfo.h"
@@ -262,6 +263,7 @@ void TAmpwiseForm::BuildToolBar() {
     CalcButton = ToolButton("CalcButton", "Calculate", "Solve", TAmpwiseIcon::Calculate, ToolBar1);
     ToolBar1->addSeparator();
     ReportButton = ToolButton("ReportButton", "Report", "Report", TAmpwiseIcon::Report, ToolBar1);
+    SizesButton = ToolButton("SizesButton", "Sizes", "Sizes", TAmpwiseIcon::Sizes, ToolBar1);
     ResetButton = ToolButton("ResetButton", "Reset", "Reset", TAmpwiseIcon::Reset, ToolBar1);
     OptionsButton =
         ToolButton("OptionsButton", "Settings", "Settings", TAmpwiseIcon::Settings, ToolBar1);
@@ -284,6 +286,7 @@ void TAmpwiseForm::BuildCommands() {
     CalculateItem =
         PopupMenu1->addAction("&Calculate", this, Guarded([this] { CalcButtonClick(); }));
     PopupMenu1->addAction("&Report", this, Guarded([this] { ReportButtonClick(); }));
+    PopupMenu1->addAction("Si&zes", this, Guarded([this] { SizesButtonClick(); }));
     PopupMenu1->addAction("Re&set", this, Guarded([this] { ResetButtonClick(); }));
     PopupMenu1->addAction("&Options", this, Guarded([this] { OptionsButtonClick(); }));
     PopupMenu1->addAction("&Help", this, Guarded([this] { HelpButtonClick(); }));
@@ -303,6 +306,7 @@ void TAmpwiseForm::BuildCommands() {
 
     connect(CalcButton, &QToolButton::clicked, this, Guarded([this] { CalcButtonClick(); }));
     connect(ReportButton, &QToolButton::clicked, this, Guarded([this] { ReportButtonClick(); }));
+    connect(SizesButton, &QToolButton::clicked, this, Guarded([this] { SizesButtonClick(); }));
     connect(ResetButton, &QToolButton::clicked, this, Guarded([this] { ResetButtonClick(); }));
     connect(OptionsButton, &QToolButton::clicked, this, Guarded([this] { OptionsButtonClick(); }));
     connect(HelpButton, &QToolButton::clicked, this, Guarded([this] { HelpButtonClick(); }));
@@ -316,6 +320,9 @@ void TAmpwiseForm::BuildCommands() {
     connect(edPhase, &QComboBox::activated, this, Guarded([this] { edPhaseChange(); }));
     connect(edPower, &QvCustomEdit::OnExit, this, Guarded([this] { edPowerExit(); }));
     connect(edLength, &QvCustomEdit::OnExit, this, Guarded([this] { edLengthExit(); }));
+    // The sizes window shows its figures in the units the fields show.
+    for (TFmtEdit* field : {edPower, edLength, edXArea})
+        connect(field, &QvCustomEdit::OnUnitsEdited, this, Guarded([this] { ShowSizes(); }));
 
     // Key preview: the window sees the keys of its single-line fields before they do.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
@@ -463,6 +470,10 @@ void TAmpwiseForm::WriteMaxVoltDrop() {
 
 void TAmpwiseForm::SetSolved(bool solved) {
     m_statusText->setText(solved ? "Solved..." : "Not Solved...");
+    // Outside a calculation this means an input changed; a calculation clears it again.
+    m_inputsChanged = true;
+    if (m_sizesForm)
+        m_sizesForm->SetInputsChanged(true);
 }
 
 QString TAmpwiseForm::StatusText() const {
@@ -525,6 +536,9 @@ void TAmpwiseForm::CalcButtonClick() {
     edAmps->SetValue(m_engine->Current);
     edXArea->SetValue(m_engine->XArea);
     ComposeReport();
+    m_lastCircuit = SizesCircuit(*m_engine, MaxVoltDrop);
+    m_inputsChanged = false;
+    ShowSizes();
 }
 
 void TAmpwiseForm::edMaterialChange() {
@@ -604,6 +618,25 @@ void TAmpwiseForm::ReportButtonClick() {
     m_reportForm->show();
     m_reportForm->raise();
     m_reportForm->activateWindow();
+}
+
+void TAmpwiseForm::SizesButtonClick() {
+    if (!m_sizesForm) {
+        m_sizesForm = new TSizesForm(StandardSizes, this);
+        ShowSizes();
+    }
+    m_sizesForm->show();
+    m_sizesForm->raise();
+    m_sizesForm->activateWindow();
+}
+
+void TAmpwiseForm::ShowSizes() {
+    if (!m_sizesForm)
+        return;
+    if (m_lastCircuit)
+        m_sizesForm->ShowCalculation(
+            *m_lastCircuit, {edXArea->unitsValue(), edLength->unitsValue(), edPower->unitsValue()});
+    m_sizesForm->SetInputsChanged(m_inputsChanged);
 }
 
 void TAmpwiseForm::AboutButtonClick() {

@@ -3,11 +3,14 @@
 // engine, keeps the inputs between runs and carries the commands that reach the other windows.
 #pragma once
 
+#include "sizes/QvSizesText.h"
+
 #include <QMainWindow>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -27,6 +30,7 @@ class TFmtEdit;
 class TFmtEditLabel;
 class TReportForm;
 class TIniPadForm;
+class TSizesForm;
 class qvApplicationRunner;
 
 class TAmpwiseForm : public QMainWindow {
@@ -46,6 +50,7 @@ class TAmpwiseForm : public QMainWindow {
     void FormActivate();
     void CalcButtonClick();
     void ReportButtonClick();
+    void SizesButtonClick();
     void ResetButtonClick();
     void OptionsButtonClick();
     void HelpButtonClick();
@@ -71,6 +76,8 @@ class TAmpwiseForm : public QMainWindow {
     // Null when the data file failed to load: the window then offers no calculation.
     TAmpwiser* Engine() const { return m_engine.get(); }
     bool FirstActivationPending() const { return m_firstActivation; }
+    // The Cable Sizes window: made on first use, so the program's start does not pay for it.
+    TSizesForm* SizesForm() const { return m_sizesForm; }
 
     // Opens the help page in the desktop's viewer; tests replace it.
     static std::function<void(const QUrl&)> OpenHelp;
@@ -101,6 +108,7 @@ class TAmpwiseForm : public QMainWindow {
     QToolBar* ToolBar1;
     QToolButton* CalcButton;
     QToolButton* ReportButton;
+    QToolButton* SizesButton;
     QToolButton* ResetButton;
     QToolButton* OptionsButton;
     QToolButton* HelpButton;
@@ -136,6 +144,8 @@ class TAmpwiseForm : public QMainWindow {
     // Commits a field still being typed in, as leaving it would.
     void CommitFocusedField();
     bool MaterialSelected() const;
+    // Hands the last calculation, in the units the fields show now, to the sizes window.
+    void ShowSizes();
 
     std::unique_ptr<TAmpwiser> m_engine;
     QString m_registryKey;
@@ -144,6 +154,9 @@ class TAmpwiseForm : public QMainWindow {
     TReportForm* m_reportForm = nullptr;
     TIniPadForm* m_iniPadForm = nullptr;
     QDialog* m_aboutForm = nullptr;
+    TSizesForm* m_sizesForm = nullptr;
+    std::optional<TSizesCircuit> m_lastCircuit;
+    bool m_inputsChanged = false;
 };
 
 } // namespace qv

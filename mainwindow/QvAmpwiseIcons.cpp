@@ -53,6 +53,25 @@ void DrawReport(QPainter& p, const QColor& ink, const QColor& accent) {
     }
 }
 
+void DrawSizes(QPainter& p, const QColor& ink, const QColor& accent) {
+    // Three cables cut across, smallest to largest, on a rising line; the middle one is chosen.
+    p.setPen(InkPen(ink, 1.25));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(2.5, 21.5), QPointF(21.5, 2.5));
+    const struct {
+        QPointF centre;
+        qreal radius;
+    } cables[] = {{{5.5, 17.5}, 2.75}, {{11, 12.5}, 3.75}, {{17.5, 6.75}, 5}};
+    for (const auto& c : cables) {
+        p.setPen(InkPen(ink, 1.25));
+        p.setBrush(kPaper);
+        p.drawEllipse(c.centre, c.radius, c.radius);
+        p.setPen(Qt::NoPen);
+        p.setBrush(&c == &cables[1] ? accent : ink);
+        p.drawEllipse(c.centre, c.radius * 0.55, c.radius * 0.55);
+    }
+}
+
 void DrawReset(QPainter& p, const QColor& ink, const QColor& accent) {
     // Three quarters of a circle turning back, with its arrow head.
     p.setPen(InkPen(accent, 2.25));
@@ -154,6 +173,8 @@ QIcon AmpwiseIcon(TAmpwiseIcon kind) {
         return PaintedIcon(DrawCalculate);
     case TAmpwiseIcon::Report:
         return PaintedIcon(DrawReport);
+    case TAmpwiseIcon::Sizes:
+        return PaintedIcon(DrawSizes);
     case TAmpwiseIcon::Reset:
         return PaintedIcon(DrawReset);
     case TAmpwiseIcon::Settings:

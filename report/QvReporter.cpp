@@ -6,6 +6,7 @@
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
 #include "support/QvPrinters.h"
+#include "support/QvTextToolBar.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QStatusBar>
@@ -165,21 +165,11 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ToolBar1 = TextToolBar(this);
     const auto button = [this](const char* name, const char* caption, const char* hint,
                                void (TReportForm::*handler)()) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QLatin1String(name));
-        b->setText(QString::fromUtf8(caption));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        QToolButton* b = AddTextButton(ToolBar1, name, caption, hint);
         connect(b, &QToolButton::clicked, this, handler);
-        ToolBar1->addWidget(b);
         return b;
     };
     ButtonPrint =
@@ -405,29 +395,14 @@ QPrinter& TReportForm::Printer() {
     return ProcessPrinter();
 }
 
-bool TReportForm::EnsurePrinter() {
-    QPrinter& printer = Printer();
-    if (PrinterUsable(printer))
-        return true;
-    // No printer installed: the dialog offers printing to a PDF file instead.
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Print report"));
-    return dialog.exec() == QDialog::Accepted;
-}
-
 void TReportForm::ButtonPrintClick() {
     SetStatus(QStringLiteral("Printing report"));
     try {
-        if (EnsurePrinter())
+        if (EnsureProcessPrinter(this, QStringLiteral("Print report")))
             PrintReport(Printer());
     } catch (const EReportPrintError& e) {
         SetStatus(QStringLiteral("Ready"));
-        // The message names a printer or a file: shown as written, never as markup.
-        QMessageBox box(QMessageBox::Critical, ApplicationTitle(), QString::fromStdString(e.what()),
-                        QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        FitMessageBox(box);
-        box.exec();
+        ShowPlainError(this, QString::fromStdString(e.what()));
         return;
     }
     SetStatus(QStringLiteral("Ready"));

@@ -128,8 +128,6 @@ class TReportForm : public QWidget {
     int FontPointSize() const;
     void ApplyTabs(QTextDocument* doc, double dpi) const;
     QList<QTextOption::Tab> TabStops(double dpi) const;
-    // Lets the user pick a printer when none is usable; false when the user cancels.
-    bool EnsurePrinter();
 
     QFont m_font;
     std::uint32_t m_fontColor = clWindowText;

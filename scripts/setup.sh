@@ -4,9 +4,11 @@
 # Quiet and quick when everything is already there.
 set -euo pipefail
 
+# Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in.
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-charts-dev libqt6opengl6-dev
+  qt6-qpa-plugins libgl-dev
   libqscintilla2-qt6-dev
   fonts-liberation fonts-dejavu-core xdg-utils
 )

@@ -54,4 +54,14 @@ void FitMessageBox(QMessageBox& box) {
                   0, 1, grid->columnCount());
 }
 
+void ShowPlainError(QWidget* parent, const QString& text) {
+    QString title = QGuiApplication::applicationDisplayName();
+    if (title.isEmpty())
+        title = QStringLiteral("Ampwise");
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    FitMessageBox(box);
+    box.exec();
+}
+
 } // namespace qv

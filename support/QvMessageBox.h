@@ -2,6 +2,8 @@
 #pragma once
 
 class QMessageBox;
+class QString;
+class QWidget;
 
 namespace qv {
 
@@ -9,5 +11,9 @@ namespace qv {
 // title whole beside the frame's icon and buttons, and so that no line of its text is broken (a
 // path on a line of its own stays whole). Call it once the box has its title, text and icon.
 void FitMessageBox(QMessageBox& box);
+
+// A failure told in a box titled with the application's title, modal over `parent`. The text is
+// shown as written: a path or a printer name in it is never taken for markup.
+void ShowPlainError(QWidget* parent, const QString& text);
 
 } // namespace qv

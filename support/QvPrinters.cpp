@@ -2,6 +2,7 @@
 #include "support/QvPrinters.h"
 
 #include <QCoreApplication>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -34,6 +35,15 @@ void ResetProcessPrinter() {
 bool PrinterUsable(const QPrinter& printer) {
     return printer.outputFormat() == QPrinter::PdfFormat ? !printer.outputFileName().isEmpty()
                                                          : !QPrinterInfo(printer).isNull();
+}
+
+bool EnsureProcessPrinter(QWidget* parent, const QString& title) {
+    QPrinter& printer = ProcessPrinter();
+    if (PrinterUsable(printer))
+        return true;
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void CopyPrinterChoice(const QPrinter& from, QPrinter& to) {

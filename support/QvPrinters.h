@@ -3,6 +3,8 @@
 #pragma once
 
 class QPrinter;
+class QString;
+class QWidget;
 
 namespace qv {
 
@@ -14,6 +16,9 @@ void ResetProcessPrinter();
 
 // Whether printing can go anywhere: a printer the print system knows, or a named PDF file.
 bool PrinterUsable(const QPrinter& printer);
+// True when the process printer can print; otherwise the print dialog, titled `title`, offers a
+// choice (with no printer installed, a PDF file), and the answer is whether the user took one.
+bool EnsureProcessPrinter(QWidget* parent, const QString& title);
 // Carries the choice of a printer setup (printer or file, paper, orientation, colour, duplex)
 // over to a printer of another kind, such as the text editor's own.
 void CopyPrinterChoice(const QPrinter& from, QPrinter& to);

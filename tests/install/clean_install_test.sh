@@ -27,7 +27,7 @@ deb=$(ls "$work"/pkg/ampwise_*_amd64.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fail "no ampwise_*_amd64.deb built"
 [ "$(basename "$deb")" = "ampwise_1.0.1.0_amd64.deb" ] || fail "package named $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libqt6printsupport6 libqscintilla2-qt6 xdg-utils; do
+for dep in libqt6widgets6 libqt6printsupport6 libqt6charts6 libqscintilla2-qt6 xdg-utils; do
   grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 

@@ -12,6 +12,7 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
+#include "sizes/QvSizesForm.h"
 #include "support/QvPrinters.h"
 #include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
@@ -30,10 +31,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QAbstractItemModel>
 #include <QScreen>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTest>
+#include <QTableView>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
@@ -820,6 +824,81 @@ TEST_F(AmpwiseFormTest, ToolsMenuListsTheOtherPrograms) {
     }
     EXPECT_GT(programs, 0);
     EXPECT_EQ(form.PopupMenu1->actions().last()->menu(), form.ToolsMenu);
+}
+
+// The entry and the button sit right after Report's; the window is not made at start.
+TEST_F(AmpwiseFormTest, SizesCommandsComeRightAfterReport) {
+    TAmpwiseForm form;
+    QStringList items;
+    for (const QAction* item : form.PopupMenu1->actions())
+        items << item->text();
+    ASSERT_TRUE(items.contains("Si&zes")) << items.join("|").toStdString();
+    EXPECT_EQ(items.indexOf("Si&zes"), items.indexOf("&Report") + 1);
+    QStringList buttons;
+    for (QAction* a : form.ToolBar1->actions())
+        buttons << (a->isSeparator() ? "-" : form.ToolBar1->widgetForAction(a)->objectName());
+    EXPECT_EQ(buttons.indexOf("SizesButton"), buttons.indexOf("ReportButton") + 1);
+    EXPECT_EQ(form.SizesButton->toolTip(), "Sizes");
+    EXPECT_EQ(form.SizesButton->icon().pixmap(24, 24).size(), QSize(24, 24));
+    EXPECT_EQ(form.SizesForm(), nullptr);
+}
+
+// Whatever the inputs, the window's chosen row is the size the main window shows, and an input
+// changed since is noted until the next calculation.
+TEST_F(AmpwiseFormTest, SizesWindowFollowsEveryCalculation) {
+    const struct {
+        int material;
+        const char *length, *power;
+    } rows[] = {{0, "40", "5.5"}, {1, "40", "5.5"}, {1, "900", "2"}, {0, "5000", "84"}};
+    auto form = Start();
+    form->SizesButton->click();
+    TSizesForm* sizes = form->SizesForm();
+    ASSERT_NE(sizes, nullptr);
+    EXPECT_TRUE(sizes->isVisible());
+    for (const auto& r : rows) {
+        // The user goes back to the main window to change the inputs.
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        Choose(form->edMaterial, r.material);
+        Type(form->edLength, r.length);
+        Type(form->edPower, r.power);
+        EXPECT_FALSE(sizes->NoteText().isEmpty()) << r.length;
+        form->CalcButtonClick();
+        EXPECT_EQ(sizes->NoteText(), "") << r.length;
+        const std::ptrdiff_t chosen = sizes->View().Chosen;
+        EXPECT_EQ(chosen < 0 ? -1 : sizes->View().Rows[std::size_t(chosen)].Area,
+                  form->edXArea->valueOr(0))
+            << r.length;
+    }
+    // Whole on the main window's screen; closed and opened again, the same window.
+    EXPECT_TRUE(form->screen()->availableGeometry().contains(sizes->geometry()));
+    sizes->close();
+    form->SizesButton->click();
+    EXPECT_EQ(form->SizesForm(), sizes);
+}
+
+TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
+    auto form = Start();
+    // The allowed drop changes without a new calculation: the window, opened now, shows the
+    // figures of the calculation on screen and says that the inputs have changed.
+    MaxVoltDrop = 2.5;
+    form->SetSolved(false);
+    form->SizesButtonClick();
+    TSizesForm* sizes = form->SizesForm();
+    EXPECT_TRUE(sizes->VerdictText().contains("within 5.5 V"))
+        << sizes->VerdictText().toStdString();
+    EXPECT_FALSE(sizes->NoteText().isEmpty());
+
+    // A unit picked for a field is a unit of the window's too; it changes no input.
+    form->edXArea->setUnitsValue(UnitIndex(utArea, "cm²"));
+    emit form->edXArea->OnUnitsEdited(form->edXArea);
+    EXPECT_EQ(sizes->SizesGrid->model()->headerData(0, Qt::Horizontal).toString(),
+              QString::fromUtf8("Size\n(cm²)"));
+    EXPECT_FALSE(sizes->NoteText().isEmpty());
+    form->CalcButtonClick();
+    EXPECT_TRUE(sizes->VerdictText().contains("within 2.5 V"))
+        << sizes->VerdictText().toStdString();
+    EXPECT_EQ(sizes->NoteText(), "");
 }
 
 } // namespace

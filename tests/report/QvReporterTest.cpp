@@ -5,6 +5,7 @@
 #include "report/MapiControl.h"
 #include "settings/QvRegistry.h"
 #include "support/QvPrinters.h"
+#include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -28,6 +29,9 @@
 #include <memory>
 
 using namespace qv;
+using qv::test::HavePoppler;
+using qv::test::PdfPages;
+using qv::test::RunTool;
 
 namespace {
 
@@ -53,23 +57,6 @@ class ReportFormTest : public qv::test::UiTestFixture {
         return points * form.RichEdit1->logicalDpiX() / 72.0;
     }
 };
-
-QString RunTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(-1);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-bool HavePoppler() {
-    return !QStandardPaths::findExecutable("pdftotext").isEmpty() &&
-           !QStandardPaths::findExecutable("pdfinfo").isEmpty();
-}
-
-int PdfPages(const QString& pdf) {
-    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(RunTool("pdfinfo", {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 QStringList PageLines(const QString& pdf, int page) {
     const QString p = QString::number(page);

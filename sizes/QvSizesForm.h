@@ -1,0 +1,128 @@
+// TSizesForm: the Cable Sizes window. Every standard size against the two limits of the main
+// window's last calculation, the chosen row highlighted and the sizes that do not fit greyed, a
+// verdict that says why this size, and a chart of current against size. It follows each
+// calculation while it exists; it copies, saves as CSV or PDF, and prints.
+#pragma once
+
+#include "core/QvCableSizes.h"
+#include "sizes/QvSizesText.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QChart;
+class QChartView;
+class QLabel;
+class QPagedPaintDevice;
+class QPainter;
+class QPointF;
+class QRectF;
+class QStatusBar;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class QXYSeries;
+
+namespace qv {
+
+class TSizesChart;
+class TSizesModel;
+
+class TSizesForm : public QWidget {
+    Q_OBJECT
+
+  public:
+    // The size list is read here, once: a size's carrying capacity depends on nothing else.
+    explicit TSizesForm(const std::vector<double>& sizes, QWidget* parent = nullptr);
+    ~TSizesForm() override;
+
+    // The main window's last calculation, in the units its fields show now.
+    void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units);
+    // An input of the main window changed since the calculation shown.
+    void SetInputsChanged(bool changed);
+
+    // What is shown; HasView is false before the first calculation or when it cannot be shown.
+    bool HasView() const { return m_hasView; }
+    const TSizesView& View() const { return m_view; }
+    QString VerdictText() const;
+    QString NoteText() const;
+    QString StatusText() const;
+    // The values of the chart point under the mouse, empty when none.
+    QString HoverText() const { return m_hoverText; }
+    QChart* Chart() const;
+
+    // Tool bar commands; a file that cannot be written is reported in a message box.
+    void ButtonCopyClick();
+    void ButtonCsvClick();
+    void ButtonPdfClick();
+    void ButtonPrintClick();
+
+    // The whole page (inputs, verdict, table and chart) on a printer or PDF writer; throws
+    // std::runtime_error when the device cannot be painted on.
+    void PrintTo(QPagedPaintDevice& device, const QString& jobName);
+    // Throw std::runtime_error naming the file and the reason.
+    void WriteCsv(const QString& path);
+    void WritePdf(const QString& path);
+
+    // Asks for the name of a file to save; an empty answer cancels. Tests replace it.
+    static std::function<QString(QWidget* parent, const QString& caption, const QString& suggested,
+                                 const QString& filter)>
+        AskSaveFileName;
+
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ButtonCopy = nullptr;
+    QToolButton* ButtonCsv = nullptr;
+    QToolButton* ButtonPdf = nullptr;
+    QToolButton* ButtonPrint = nullptr;
+    QToolButton* ButtonClose = nullptr;
+    QLabel* VerdictLabel = nullptr;
+    QLabel* NoteLabel = nullptr;
+    QTableView* SizesGrid = nullptr;
+    QChartView* ChartView = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+  protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    void BuildControls();
+    void RestorePlacement();
+    void SavePlacement();
+    // Works the rows out again from the circuit and units held, and redraws.
+    void Refresh();
+    void ShowPoint(QXYSeries* series, const QPointF& point, bool entered);
+    void SetStatus(const QString& text);
+    void ReportFailure(const QString& message);
+    // Asks for a file (suggested in the folder of the last save) and writes it; a failure is
+    // reported.
+    void SaveAs(const QString& kind, const QString& suffix,
+                void (TSizesForm::*write)(const QString& path));
+    void PaintPage(QPainter& painter, const QRectF& page) const;
+
+    TSizeTable m_table;
+    std::optional<TSizesCircuit> m_circuit;
+    TSizesUnits m_units;
+    bool m_inputsChanged = false;
+    // Set when a calculation arrives while the window is hidden: redrawn when shown.
+    bool m_stale = false;
+    TSizesView m_view;
+    bool m_hasView = false;
+    QString m_verdict;
+    QString m_hoverText;
+    QXYSeries* m_hoverSeries = nullptr;
+    QString m_saveFolder;
+    TSizesModel* m_model = nullptr;
+    std::unique_ptr<TSizesChart> m_chart;
+    QLabel* m_statusPanel = nullptr;
+};
+
+} // namespace qv
