@@ -205,29 +205,33 @@ void TOutputFile::Commit() {
     }
 }
 
-int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
-                const std::function<void(std::string_view)>& write) {
+TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header) {
     std::vector<std::string_view> record;
-    auto blank = [&] { return record.size() == 1 && record[0].empty(); };
     bool any = false;
-    while ((any = reader.Next(record)) && blank()) {
+    while ((any = reader.Next(record)) && IsBlankRecord(record)) {
     }
     if (!any)
         throw ECsvError("the input is empty: it needs a header row naming the columns");
-    const std::vector<std::string> header(record.begin(), record.end());
-    TScheduleLayout layout;
+    header.assign(record.begin(), record.end());
     try {
-        layout = MatchHeader(header);
+        return MatchHeader(header);
     } catch (const EScheduleError& e) {
         throw ECsvError("line " + std::to_string(reader.RecordLine()) + ": " + e.what());
     }
+}
+
+int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
+                const std::function<void(std::string_view)>& write) {
+    std::vector<std::string> header;
+    const TScheduleLayout layout = ReadScheduleHeader(reader, header);
     const TScheduleFormatter formatter(format, header, layout);
 
+    std::vector<std::string_view> record;
     std::string out;
     formatter.AppendHeader(out);
     bool allSolved = true;
     while (reader.Next(record)) {
-        if (blank())
+        if (IsBlankRecord(record))
             continue;
         const TRowResult r = sizer.SizeRecord(record, layout);
         allSolved = allSolved && r.Status == TRowStatus::Solved;
