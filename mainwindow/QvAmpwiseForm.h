@@ -27,6 +27,8 @@ class TFmtEdit;
 class TFmtEditLabel;
 class TReportForm;
 class TIniPadForm;
+class TScheduleForm;
+struct TCircuitInputs;
 class qvApplicationRunner;
 
 class TAmpwiseForm : public QMainWindow {
@@ -51,6 +53,13 @@ class TAmpwiseForm : public QMainWindow {
     void HelpButtonClick();
     void AboutButtonClick();
     void MotorButtonClick();
+    // The Cable Schedule window, made on first use, and the circuits it trades with this window:
+    // the present inputs (a value still being typed finished first), and a circuit loaded and
+    // calculated here. LoadCircuit raises, changing nothing, when a text names nothing here.
+    void ScheduleButtonClick();
+    TScheduleForm* ScheduleForm() const { return m_scheduleForm.get(); }
+    TCircuitInputs CircuitInputs();
+    void LoadCircuit(const TCircuitInputs& circuit);
     void edMaterialChange();
     void edLoadTypeChange();
     void edPhaseChange();
@@ -101,6 +110,7 @@ class TAmpwiseForm : public QMainWindow {
     QToolBar* ToolBar1;
     QToolButton* CalcButton;
     QToolButton* ReportButton;
+    QToolButton* ScheduleButton;
     QToolButton* ResetButton;
     QToolButton* OptionsButton;
     QToolButton* HelpButton;
@@ -144,6 +154,7 @@ class TAmpwiseForm : public QMainWindow {
     TReportForm* m_reportForm = nullptr;
     TIniPadForm* m_iniPadForm = nullptr;
     QDialog* m_aboutForm = nullptr;
+    std::unique_ptr<TScheduleForm> m_scheduleForm;
 };
 
 } // namespace qv
