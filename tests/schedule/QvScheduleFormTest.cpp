@@ -181,6 +181,7 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
     EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), "Solved");
 
     // Opening and leaving the editor without a change keeps the file's own text.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed editor
     m.setData(power, "5.5");
     form.UndoStack->setClean();
     form.Table->edit(power);
