@@ -470,20 +470,30 @@ TEST_F(ScheduleForm, LargeFileOpensInStepsWithProgressAndCancel) {
     ASSERT_TRUE(Open(form, WriteInput("small.csv", QByteArray(kHeader) +
                                                        "Small,Copper,Resistive,Single,5,40\n")));
 
-    // The window goes on handling events while the file is read.
+    // Between two steps of reading the window handles other events: here, after the first
+    // step, a Cancel as the user would click it.
     QSignalSpy finished(&form, &TScheduleForm::LoadFinished);
     ASSERT_TRUE(form.OpenFile(big));
     bool handledWhileLoading = false;
     bool progressShown = false;
-    QTimer::singleShot(0, &form, [&] {
-        handledWhileLoading = form.Loading();
-        progressShown = form.Progress->isVisible() && form.CancelButton->isVisible();
-        // Cancel as the user would, while reading is under way.
-        form.CancelButton->click();
-    });
+    int progress = -1;
+    QMetaObject::Connection step =
+        QObject::connect(form.Progress, &QProgressBar::valueChanged, &form, [&](int value) {
+            if (value == 0)
+                return;
+            QObject::disconnect(step);
+            QTimer::singleShot(0, &form, [&] {
+                handledWhileLoading = form.Loading();
+                progressShown = form.Progress->isVisible() && form.CancelButton->isVisible();
+                progress = form.Progress->value();
+                form.CancelButton->click();
+            });
+        });
     ASSERT_TRUE(finished.wait(60000));
     EXPECT_TRUE(handledWhileLoading);
     EXPECT_TRUE(progressShown);
+    EXPECT_GT(progress, 0);
+    EXPECT_LT(progress, 1000);
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_EQ(form.Model()->rowCount(), 1);
     EXPECT_TRUE(form.FileName().endsWith("small.csv"));
