@@ -138,7 +138,10 @@ TEST(ScheduleSheet, PastedRowsMappedOntoTheHeader) {
         {"HeaderRowByName",
          {{"length", "PANEL", "power", "Material", "Unknown"}, {"10", "DB2", "3", "Copper", "z"}},
          {{"", "Copper", "", "", "3", "10", "DB2"}}},
-        {"OneKnownNameIsData", {{"Heater", "Copper"}}, {{"Heater", "Copper", "", "", "", "", ""}}},
+        // A circuit may well be called "Power".
+        {"OneKnownNameIsData",
+         {{"Power", "Copper", "Resistive"}},
+         {{"Power", "Copper", "Resistive", "", "", "", ""}}},
         {"BlankRowsLeftOut", {{"", ""}, {"A"}, {""}}, {{"A", "", "", "", "", "", ""}}},
     };
     for (const Case& c : cases)
