@@ -3,6 +3,7 @@
 #include "schedule/QvScheduleSheet.h"
 
 #include "schedule/QvScheduleRun.h"
+#include "settings/QvTextUtils.h"
 
 namespace qv {
 
@@ -12,24 +13,6 @@ constexpr std::size_t kWriteBytes = 64 * 1024;
 
 std::vector<std::string_view> Views(const std::vector<std::string>& fields) {
     return {fields.begin(), fields.end()};
-}
-
-bool SameAsciiText(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
 }
 
 // For each cell of a pasted header row, the field it fills (-1: none), and how many of them name
@@ -47,7 +30,7 @@ std::pair<std::vector<int>, int> HeaderTargets(const std::vector<std::string>& n
         } else if (c == TColumn::Other) {
             for (std::size_t k : layout.Kept)
                 if (ColumnOf(header[k]) == TColumn::Other &&
-                    SameAsciiText(Trimmed(header[k]), Trimmed(names[i])))
+                    SameNameAscii(TrimBlanks(header[k]), TrimBlanks(names[i])))
                     targets[i] = static_cast<int>(k);
         }
     }
