@@ -93,7 +93,9 @@ void PrintScheduleTable(QPrinter& printer, const QAbstractItemModel& model,
         qreal w = fmBold.horizontalAdvance(headers[c]);
         for (int r = 0; r < rows; ++r)
             w = std::max(w, fm.horizontalAdvance(text(r, c)));
-        natural[static_cast<std::size_t>(c)] = w + 2 * padX;
+        // A character's width to spare: the text layout may need a little more than the
+        // advance measured here.
+        natural[static_cast<std::size_t>(c)] = w + 2 * padX + fm.averageCharWidth();
     }
     const std::vector<qreal> widths = FitWidths(natural, page.width());
 
@@ -103,8 +105,10 @@ void PrintScheduleTable(QPrinter& printer, const QAbstractItemModel& model,
         qreal h = line;
         p.setFont(font);
         for (int c = 0; c < cols; ++c) {
-            const qreal inner = widths[static_cast<std::size_t>(c)] - 2 * padX;
-            if (m.horizontalAdvance(cells[c]) > inner)
+            // Only a column narrower than its text's widest line wraps.
+            const auto i = static_cast<std::size_t>(c);
+            const qreal inner = widths[i] - 2 * padX;
+            if (widths[i] < natural[i] && m.horizontalAdvance(cells[c]) > inner - padX)
                 h = std::max(h, p.boundingRect(QRectF(0, 0, inner, 1e9), cells[c], wrap).height());
         }
         return h + 2 * padY;

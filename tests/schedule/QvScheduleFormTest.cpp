@@ -323,7 +323,10 @@ TEST_F(ScheduleForm, PastedSpreadsheetRowsBecomeCircuits) {
 TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    QByteArray csv = kHeader;
+    // Long texts make the table wider than the page, so the widest columns wrap their text.
+    QByteArray csv = QByteArray(kHeader) + "Chilled water pump number one,Tin,Resistive,Single,5,"
+                                           "40\nChilled water pump number two,Copper,Inductive,"
+                                           "Three,22 kW,60 m\n";
     const int rows = 150;
     for (int i = 1; i <= rows; ++i)
         csv += QString("Feeder-%1,Copper,Resistive,Single,%2,40\n")
@@ -355,6 +358,17 @@ TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
         found += static_cast<int>(page.count("Feeder-"));
     }
     EXPECT_EQ(found, rows);
+    // Wrapped text is there whole, none of its lines cut off; in drawing order a cell's lines
+    // follow each other.
+    QProcess raw;
+    raw.start("pdftotext", {"-raw", pdf, "-"});
+    ASSERT_TRUE(raw.waitForFinished(60000));
+    const QString drawn = QString::fromUtf8(raw.readAllStandardOutput()).simplified();
+    for (const char* text : {"Chilled water pump number one", "Chilled water pump number two",
+                             "Error: unknown material \"Tin\"; the data file has Copper, "
+                             "Aluminium"})
+        EXPECT_TRUE(drawn.contains(text)) << text;
+    EXPECT_EQ(drawn.count("carrying capacity"), drawn.count("carrying"));
     for (int i = 1; i <= rows; ++i)
         EXPECT_TRUE(pages.join("").contains(QString("Feeder-%1").arg(i, 3, 10, QChar('0')))) << i;
 }
