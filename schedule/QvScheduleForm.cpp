@@ -67,24 +67,24 @@ QString FromStd(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// Widths a shown column starts with, in average character widths, by its kind.
-int DesignWidth(TColumn kind) {
+// What a shown column is made wide enough for at first, beside its title.
+QString DesignSample(TColumn kind) {
     switch (kind) {
     case TColumn::Circuit:
-        return 16;
-    case TColumn::LimitedBy:
-        return 16;
+        return QStringLiteral("Chilled water pump 12");
+    case TColumn::Material:
+        return QStringLiteral("Aluminium");
+    case TColumn::LoadType:
+        return QStringLiteral("Inductive");
     case TColumn::Power:
     case TColumn::Length:
-        return 13;
-    case TColumn::Phase:
-        return 8;
-    case TColumn::Size:
-        return 10;
+        return QStringLiteral("1000.000 inch");
+    case TColumn::LimitedBy:
+        return QStringLiteral("carrying capacity");
     case TColumn::Status:
-        return 24;
+        return QStringLiteral("Error: unknown material \"Tin\"");
     default:
-        return 12;
+        return QStringLiteral("0000.00");
     }
 }
 
@@ -328,18 +328,17 @@ void TScheduleForm::RestoreSettings() {
 
 void TScheduleForm::ApplyWidths() {
     QHeaderView* header = Table->horizontalHeader();
-    const QFontMetrics metrics(header->font());
-    const int unit = metrics.averageCharWidth();
+    const QFontMetrics titles(header->font());
+    const QFontMetrics cells(Table->font());
+    const int padding = 3 * cells.averageCharWidth();
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const TColumn kind = m_model->ColumnKind(c);
         const auto i = static_cast<std::size_t>(kind);
-        // By design, room for the title and for what the column usually holds.
-        const int title =
-            metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 3 * unit;
-        const int w = i < m_widths.size() && m_widths[i] > 0
-                          ? m_widths[i]
-                          : std::max(title, DesignWidth(kind) * unit);
-        header->resizeSection(c, w);
+        const int design =
+            std::max(titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()),
+                     cells.horizontalAdvance(DesignSample(kind))) +
+            padding;
+        header->resizeSection(c, i < m_widths.size() && m_widths[i] > 0 ? m_widths[i] : design);
     }
 }
 
