@@ -162,7 +162,11 @@ TScheduleForm::TScheduleForm(QWidget* parent) : QMainWindow(parent) {
     UpdateStatus();
 }
 
-TScheduleForm::~TScheduleForm() = default;
+TScheduleForm::~TScheduleForm() {
+    // The stack says it is clean as it goes, after this window's own part is gone.
+    UndoStack->disconnect(this);
+    m_model->disconnect(this);
+}
 
 void TScheduleForm::BuildTable() {
     auto* table = new TScheduleTable(this);
