@@ -8,6 +8,8 @@
 #include "mainwindow/QvErrorDisplay.h"
 #include "mainwindow/QvSelectFromList.h"
 #include "report/QvReporter.h"
+#include "schedule/QvSchedule.h"
+#include "schedule/QvScheduleForm.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
@@ -264,6 +266,8 @@ void TAmpwiseForm::BuildToolBar() {
     ToolBar1->addSeparator();
     ReportButton = ToolButton("ReportButton", "Report", "Report", TAmpwiseIcon::Report, ToolBar1);
     SizesButton = ToolButton("SizesButton", "Sizes", "Sizes", TAmpwiseIcon::Sizes, ToolBar1);
+    ScheduleButton =
+        ToolButton("ScheduleButton", "Schedule", "Schedule", TAmpwiseIcon::Schedule, ToolBar1);
     ResetButton = ToolButton("ResetButton", "Reset", "Reset", TAmpwiseIcon::Reset, ToolBar1);
     OptionsButton =
         ToolButton("OptionsButton", "Settings", "Settings", TAmpwiseIcon::Settings, ToolBar1);
@@ -287,6 +291,7 @@ void TAmpwiseForm::BuildCommands() {
         PopupMenu1->addAction("&Calculate", this, Guarded([this] { CalcButtonClick(); }));
     PopupMenu1->addAction("&Report", this, Guarded([this] { ReportButtonClick(); }));
     PopupMenu1->addAction("Si&zes", this, Guarded([this] { SizesButtonClick(); }));
+    PopupMenu1->addAction("Sc&hedule", this, Guarded([this] { ScheduleButtonClick(); }));
     PopupMenu1->addAction("Re&set", this, Guarded([this] { ResetButtonClick(); }));
     PopupMenu1->addAction("&Options", this, Guarded([this] { OptionsButtonClick(); }));
     PopupMenu1->addAction("&Help", this, Guarded([this] { HelpButtonClick(); }));
@@ -307,6 +312,8 @@ void TAmpwiseForm::BuildCommands() {
     connect(CalcButton, &QToolButton::clicked, this, Guarded([this] { CalcButtonClick(); }));
     connect(ReportButton, &QToolButton::clicked, this, Guarded([this] { ReportButtonClick(); }));
     connect(SizesButton, &QToolButton::clicked, this, Guarded([this] { SizesButtonClick(); }));
+    connect(ScheduleButton, &QToolButton::clicked, this,
+            Guarded([this] { ScheduleButtonClick(); }));
     connect(ResetButton, &QToolButton::clicked, this, Guarded([this] { ResetButtonClick(); }));
     connect(OptionsButton, &QToolButton::clicked, this, Guarded([this] { OptionsButtonClick(); }));
     connect(HelpButton, &QToolButton::clicked, this, Guarded([this] { HelpButtonClick(); }));
@@ -677,6 +684,66 @@ void TAmpwiseForm::MotorButtonClick() {
     SetSolved(false);
 }
 
+void TAmpwiseForm::ScheduleButtonClick() {
+    if (!m_scheduleForm) {
+        m_scheduleForm = std::make_unique<TScheduleForm>();
+        m_scheduleForm->MainInputs = [this] { return CircuitInputs(); };
+        m_scheduleForm->LoadIntoMain = [this](const TCircuitInputs& circuit) {
+            LoadCircuit(circuit);
+            raise();
+            activateWindow();
+        };
+    }
+    m_scheduleForm->show();
+    m_scheduleForm->raise();
+    m_scheduleForm->activateWindow();
+}
+
+TCircuitInputs TAmpwiseForm::CircuitInputs() {
+    // Focus is in the schedule window by now, so a value being typed here is finished as
+    // leaving its field would finish it.
+    for (TFmtEdit* field : {edPower, edLength})
+        if (field->isModified())
+            field->FinishEntry();
+    return {edMaterial->currentText(), edLoadType->currentText(), edPhase->currentText(),
+            edPower->text() + ' ' + FmtEditLabel1->text(),
+            edLength->text() + ' ' + FmtEditLabel2->text()};
+}
+
+void TAmpwiseForm::LoadCircuit(const TCircuitInputs& circuit) {
+    // Everything is read before anything changes.
+    auto position = [](const QComboBox* list, const QString& text, const char* what) {
+        const int i = list->findText(text.trimmed(), Qt::MatchFixedString);
+        if (i < 0)
+            throw EScheduleError(std::string(what) + " \"" + text.toStdString() +
+                                 "\" is not in the window's list");
+        return i;
+    };
+    auto quantity = [](const QString& text, TUnitsType type, const char* what) {
+        const std::string t = text.toStdString();
+        const double value = ParseQuantity(t, type, what);
+        return std::pair(value, QuantityUnit(t, type));
+    };
+    const int material = position(edMaterial, circuit.Material, "Material");
+    const int loadType = position(edLoadType, circuit.LoadType, "Load Type");
+    const int phase = position(edPhase, circuit.Phase, "Phase");
+    const auto [power, powerUnit] = quantity(circuit.Power, utPower, "Power");
+    const auto [length, lengthUnit] = quantity(circuit.Length, utLengthPrim, "Length");
+
+    edLoadType->setCurrentIndex(loadType);
+    edPhase->setCurrentIndex(phase);
+    // Values in base units, then the units, which convert what is shown.
+    edPower->SetValue(power);
+    edPower->setUnitsValue(powerUnit);
+    edLength->SetValue(length);
+    edLength->setUnitsValue(lengthUnit);
+    // The power is taken as if typed, so this window's limits apply to it.
+    edPower->setModified(true);
+    edPowerExit();
+    edMaterial->setCurrentIndex(material);
+    edMaterialChange(); // shows the conductivity and calculates
+}
+
 void TAmpwiseForm::ComposeReport() {
     if (!m_reportForm)
         return;
@@ -740,6 +807,11 @@ void TAmpwiseForm::showEvent(QShowEvent* e) {
 }
 
 void TAmpwiseForm::closeEvent(QCloseEvent* e) {
+    // The program ends with this window: the schedule's unsaved changes are asked about first.
+    if (m_scheduleForm && m_scheduleForm->isVisible() && !m_scheduleForm->close()) {
+        e->ignore();
+        return;
+    }
     // A value still being typed is finished as Calculate finishes it (limits included) before it
     // is stored for the next start.
     Guarded([this] { CommitFocusedField(); })();

@@ -31,6 +31,8 @@ class TFmtEditLabel;
 class TReportForm;
 class TIniPadForm;
 class TSizesForm;
+class TScheduleForm;
+struct TCircuitInputs;
 class qvApplicationRunner;
 
 class TAmpwiseForm : public QMainWindow {
@@ -56,6 +58,13 @@ class TAmpwiseForm : public QMainWindow {
     void HelpButtonClick();
     void AboutButtonClick();
     void MotorButtonClick();
+    // The Cable Schedule window, made on first use, and the circuits it trades with this window:
+    // the present inputs (a value still being typed finished first), and a circuit loaded and
+    // calculated here. LoadCircuit raises, changing nothing, when a text names nothing here.
+    void ScheduleButtonClick();
+    TScheduleForm* ScheduleForm() const { return m_scheduleForm.get(); }
+    TCircuitInputs CircuitInputs();
+    void LoadCircuit(const TCircuitInputs& circuit);
     void edMaterialChange();
     void edLoadTypeChange();
     void edPhaseChange();
@@ -109,6 +118,7 @@ class TAmpwiseForm : public QMainWindow {
     QToolButton* CalcButton;
     QToolButton* ReportButton;
     QToolButton* SizesButton;
+    QToolButton* ScheduleButton;
     QToolButton* ResetButton;
     QToolButton* OptionsButton;
     QToolButton* HelpButton;
@@ -157,6 +167,7 @@ class TAmpwiseForm : public QMainWindow {
     TSizesForm* m_sizesForm = nullptr;
     std::optional<TSizesCircuit> m_lastCircuit;
     bool m_inputsChanged = false;
+    std::unique_ptr<TScheduleForm> m_scheduleForm;
 };
 
 } // namespace qv

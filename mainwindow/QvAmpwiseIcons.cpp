@@ -72,6 +72,24 @@ void DrawSizes(QPainter& p, const QColor& ink, const QColor& accent) {
     }
 }
 
+void DrawSchedule(QPainter& p, const QColor& ink, const QColor& accent) {
+    // A sheet ruled as a table: a coloured header row over three rows of circuits.
+    const QRectF sheet(3.75, 4.75, 16.5, 14.5);
+    p.setPen(InkPen(ink, 1.5));
+    p.setBrush(kPaper);
+    p.drawRoundedRect(sheet, 1.5, 1.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(accent);
+    p.drawRect(QRectF(4.5, 5.5, 15, 3.25));
+    p.setPen(InkPen(ink, 1));
+    for (int i = 0; i < 3; ++i) {
+        const qreal y = 8.75 + i * 3.5;
+        p.drawLine(QPointF(4.5, y), QPointF(19.5, y));
+    }
+    p.drawLine(QPointF(9.5, 5.5), QPointF(9.5, 18.5));
+    p.drawLine(QPointF(14.5, 5.5), QPointF(14.5, 18.5));
+}
+
 void DrawReset(QPainter& p, const QColor& ink, const QColor& accent) {
     // Three quarters of a circle turning back, with its arrow head.
     p.setPen(InkPen(accent, 2.25));
@@ -175,6 +193,8 @@ QIcon AmpwiseIcon(TAmpwiseIcon kind) {
         return PaintedIcon(DrawReport);
     case TAmpwiseIcon::Sizes:
         return PaintedIcon(DrawSizes);
+    case TAmpwiseIcon::Schedule:
+        return PaintedIcon(DrawSchedule);
     case TAmpwiseIcon::Reset:
         return PaintedIcon(DrawReset);
     case TAmpwiseIcon::Settings:

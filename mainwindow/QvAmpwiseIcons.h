@@ -6,7 +6,18 @@
 
 namespace qv {
 
-enum class TAmpwiseIcon { Calculate, Report, Sizes, Reset, Settings, Help, About, Motor, Program };
+enum class TAmpwiseIcon {
+    Calculate,
+    Report,
+    Sizes,
+    Schedule,
+    Reset,
+    Settings,
+    Help,
+    About,
+    Motor,
+    Program
+};
 
 // An icon that paints the shape at whatever size and pixel ratio it is asked for; the shapes are
 // laid out on a 24 x 24 grid.

@@ -211,6 +211,21 @@ std::string TRowResult::StatusText() const {
     return "Error: " + Error;
 }
 
+int QuantityUnit(std::string_view text, TUnitsType type) {
+    const std::string_view t = Trim(text);
+    const std::size_t last = t.find_last_of("0123456789");
+    const std::string_view unit =
+        last == std::string_view::npos ? std::string_view() : Trim(t.substr(last + 1));
+    if (unit.empty())
+        return 0;
+    for (int i = 0; i < UnitCount(type); ++i) {
+        const TUnitRec& u = UnitRecord(type, i);
+        if (SameText(unit, u.Label) || SameText(unit, u.PlainName))
+            return i;
+    }
+    return -1;
+}
+
 double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
     double x = 0;
     if (ReadPlainDecimal(text, x)) // a number in the base unit, as most are written
@@ -222,20 +237,13 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
     const std::size_t last = t.find_last_of("0123456789");
     if (last == std::string_view::npos)
         throw EScheduleError(std::string(what) + " " + Shown(t) + " is not a number");
-    const std::string_view unit = Trim(t.substr(last + 1));
-    int index = 0;
-    if (!unit.empty()) {
-        index = -1;
+    const int index = QuantityUnit(t, type);
+    if (index < 0) {
         std::string known;
-        for (int i = 0; i < UnitCount(type); ++i) {
-            const TUnitRec& u = UnitRecord(type, i);
-            if (SameText(unit, u.Label) || SameText(unit, u.PlainName))
-                index = i;
-            known += std::string(i == 0 ? "" : ", ") + u.Label;
-        }
-        if (index < 0)
-            throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
-                                 Shown(unit) + " (known: " + known + ")");
+        for (int i = 0; i < UnitCount(type); ++i)
+            known += std::string(i == 0 ? "" : ", ") + UnitRecord(type, i).Label;
+        throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
+                             Shown(Trim(t.substr(last + 1))) + " (known: " + known + ")");
     }
     const std::string_view number = Trim(t.substr(0, last + 1));
     // The common case, spared the cleaning's copies: clean text in the base unit, which converts

@@ -92,6 +92,9 @@ struct TRowResult {
 // (cleaned, "." decimals), optionally followed by blanks and a unit label of the catalogue (any
 // letter case); the base unit without one. Raises EScheduleError naming `what`.
 double ParseQuantity(std::string_view text, TUnitsType type, const char* what);
+// The position in the catalogue of the unit written after a quantity's number: 0, the base unit,
+// when none is written (or there is no number), -1 when the unit is not one of the type's.
+int QuantityUnit(std::string_view text, TUnitsType type);
 
 // Sizes circuits against one electrical data set.
 class TScheduleSizer {

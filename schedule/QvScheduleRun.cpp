@@ -217,10 +217,6 @@ void TOutputFile::Commit() {
 
 namespace {
 
-bool Blank(const std::vector<std::string_view>& record) {
-    return record.size() == 1 && record[0].empty();
-}
-
 // Sizes and writes every record the reader gives, appending to out; with a writer, hands out over
 // in pieces. False when some circuit is not solved.
 bool SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TScheduleLayout& layout,
@@ -229,7 +225,7 @@ bool SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TSchedul
     std::vector<std::string_view> record;
     bool allSolved = true;
     while (reader.Next(record)) {
-        if (Blank(record))
+        if (IsBlankRecord(record))
             continue;
         const TRowResult r = sizer.SizeRecord(record, layout);
         allSolved = allSolved && r.Status == TRowStatus::Solved;
@@ -273,7 +269,7 @@ std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TSc
         n = 0;
     };
     while (reader.Next(record)) {
-        if (Blank(record))
+        if (IsBlankRecord(record))
             continue;
         // A row written as its text as read waits in the batch; any other, in its turn, now.
         if (!formatter.WritesTextAsRead(record.size(), reader.PlainRecordText())) {
@@ -483,22 +479,26 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
 
 } // namespace
 
-int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
-                const std::function<void(std::string_view)>& write,
-                const TScheduleRunOptions& options) {
+TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header) {
     std::vector<std::string_view> record;
     bool any = false;
-    while ((any = reader.Next(record)) && Blank(record)) {
+    while ((any = reader.Next(record)) && IsBlankRecord(record)) {
     }
     if (!any)
         throw ECsvError("the input is empty: it needs a header row naming the columns");
-    const std::vector<std::string> header(record.begin(), record.end());
-    TScheduleLayout layout;
+    header.assign(record.begin(), record.end());
     try {
-        layout = MatchHeader(header);
+        return MatchHeader(header);
     } catch (const EScheduleError& e) {
         throw ECsvError("line " + std::to_string(reader.RecordLine()) + ": " + e.what());
     }
+}
+
+int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
+                const std::function<void(std::string_view)>& write,
+                const TScheduleRunOptions& options) {
+    std::vector<std::string> header;
+    const TScheduleLayout layout = ReadScheduleHeader(reader, header);
     const TScheduleFormatter formatter(format, header, layout);
 
     std::string headerText;

@@ -70,6 +70,14 @@ struct TScheduleRunOptions {
     std::size_t ChunkBytes = 512 * 1024;
 };
 
+// An empty line, which a schedule skips.
+inline bool IsBlankRecord(const std::vector<std::string_view>& record) {
+    return record.size() == 1 && record[0].empty();
+}
+// Reads the header row, skipping blank lines before it, and matches its columns. Raises ECsvError
+// for input without a header or with a header lacking the needed columns (naming its line).
+TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header);
+
 // Sizes every record after the header and hands the output to `write` in pieces, in input order,
 // always from the calling thread. Blank lines are skipped. Returns 0 when every circuit is solved,
 // else 1. Raises ECsvError for input it cannot use (no CSV, empty, a header without the needed

@@ -4,7 +4,7 @@
 
 #include "settings/QvIniText_p.h"
 #include "settings/QvSysUtils.h"
-#include "settings/QvTextUtils_p.h"
+#include "settings/QvTextUtils.h"
 
 #include <cmath>
 #include <cstdio>

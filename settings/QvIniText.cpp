@@ -2,7 +2,7 @@
 // out, and the atomic file replacement. The rules are listed in QvIniText_p.h.
 #include "settings/QvIniText_p.h"
 #include "settings/QvFileUtils_p.h"
-#include "settings/QvTextUtils_p.h"
+#include "settings/QvTextUtils.h"
 
 #include <cerrno>
 #include <cstdlib>

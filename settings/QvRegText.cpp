@@ -1,7 +1,7 @@
 // REGEDIT4 text: the document with its key index, parsing and writing.
 #include "settings/QvRegText_p.h"
 #include "settings/QvSysUtils.h"
-#include "settings/QvTextUtils_p.h"
+#include "settings/QvTextUtils.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
 // Number text without locale: std::from_chars / std::to_chars do the exact conversions.
 #include "settings/QvSysUtils.h"
-#include "settings/QvTextUtils_p.h"
+#include "settings/QvTextUtils.h"
 
 #include <cctype>
 #include <charconv>

@@ -9,6 +9,8 @@
 #include "mainwindow/QvErrorDisplay.h"
 #include "mainwindow/QvSelectFromList.h"
 #include "report/QvReporter.h"
+#include "schedule/QvScheduleForm.h"
+#include "schedule/QvScheduleModel.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
@@ -29,6 +31,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QTableView>
+#include <QToolBar>
 #include <QMenu>
 #include <QMessageBox>
 #include <QAbstractItemModel>
@@ -899,6 +903,103 @@ TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
     EXPECT_TRUE(sizes->VerdictText().contains("within 2.5 V"))
         << sizes->VerdictText().toStdString();
     EXPECT_EQ(sizes->NoteText(), "");
+}
+
+TEST_F(AmpwiseFormTest, ScheduleWindowIsMadeOnFirstUseAfterSizes) {
+    auto form = Start();
+    EXPECT_EQ(form->ScheduleForm(), nullptr);
+    QStringList items;
+    for (const QAction* item : form->PopupMenu1->actions())
+        items << item->text();
+    EXPECT_EQ(items.indexOf("Sc&hedule"), items.indexOf("Si&zes") + 1);
+    QList<QWidget*> buttons;
+    for (QAction* a : form->ToolBar1->actions())
+        buttons << form->ToolBar1->widgetForAction(a);
+    EXPECT_EQ(buttons.indexOf(form->ScheduleButton), buttons.indexOf(form->SizesButton) + 1);
+    EXPECT_EQ(form->ScheduleButton->toolTip(), "Schedule");
+
+    form->ScheduleButton->click();
+    TScheduleForm* schedule = form->ScheduleForm();
+    ASSERT_NE(schedule, nullptr);
+    EXPECT_TRUE(schedule->isVisible());
+    schedule->hide();
+    for (QAction* item : form->PopupMenu1->actions())
+        if (item->text() == "Sc&hedule")
+            item->trigger();
+    EXPECT_EQ(form->ScheduleForm(), schedule);
+    EXPECT_TRUE(schedule->isVisible());
+}
+
+TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
+    auto form = Start();
+    form->ScheduleButton->click();
+    TScheduleForm& schedule = *form->ScheduleForm();
+    TScheduleModel& model = *schedule.Model();
+    auto field = [&](int row, TColumn column) {
+        return model.index(row, model.ColumnOfKind(column)).data().toString();
+    };
+
+    // The present inputs, a value still being typed finished as leaving its field would.
+    Choose(form->edMaterial, 1);
+    form->edLength->setUnitsValue(UnitIndex(utLengthPrim, "ft"));
+    Type(form->edPower, "7.5", false);
+    schedule.AddFromMainWindow();
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(field(0, TColumn::Material), "Aluminium");
+    EXPECT_EQ(field(0, TColumn::LoadType), "Resistive");
+    EXPECT_EQ(field(0, TColumn::Phase), "Single");
+    EXPECT_EQ(field(0, TColumn::Power), "7.500 kW");
+    EXPECT_EQ(field(0, TColumn::Length), "131.234 ft");
+    EXPECT_EQ(field(0, TColumn::Status), "Solved");
+
+    // A row loaded back is calculated here, in the row's own units.
+    schedule.PasteText("Pump\tcopper\tinductive\tthree\t2200 W\t120 ft\n");
+    schedule.LoadRow(1);
+    EXPECT_EQ(form->edMaterial->currentText(), "Copper");
+    EXPECT_EQ(form->edLoadType->currentText(), "Inductive");
+    EXPECT_EQ(form->edPhase->currentText(), "Three");
+    EXPECT_EQ(form->edPower->text(), "2200");
+    EXPECT_EQ(form->FmtEditLabel1->text(), "W");
+    EXPECT_EQ(form->edLength->text(), "120.000");
+    EXPECT_EQ(form->FmtEditLabel2->text(), "ft");
+    EXPECT_EQ(form->StatusText(), "Solved...");
+    // The same figures, bit for bit, as the window and the schedule share the arithmetic.
+    EXPECT_EQ(form->Engine()->XArea, model.Rows()[1].Result.Size.value_or(-1));
+    EXPECT_EQ(form->Engine()->Current, model.Rows()[1].Result.Current.value_or(-1));
+
+    // A row this window cannot hold changes nothing here, and says why.
+    schedule.PasteText("Bad\tTin\tResistive\tSingle\t1\t1\n");
+    const QString amps = form->edAmps->text();
+    QString message;
+    onNextModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        message = box->text();
+        box->accept();
+    });
+    schedule.LoadRow(2);
+    EXPECT_EQ(message, "Material \"Tin\" is not in the window's list");
+    EXPECT_EQ(form->edMaterial->currentText(), "Copper");
+    EXPECT_EQ(form->edAmps->text(), amps);
+}
+
+TEST_F(AmpwiseFormTest, ClosingAsksAboutTheUnsavedSchedule) {
+    auto form = Start();
+    form->ScheduleButton->click();
+    form->ScheduleForm()->AddFromMainWindow();
+    for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
+        QString question;
+        onNextModal([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            question = box->text();
+            box->button(answer)->click();
+        });
+        const bool closed = form->close();
+        EXPECT_EQ(question, "The cable schedule has unsaved changes.\nSave them?");
+        EXPECT_EQ(closed, answer == QMessageBox::Discard);
+        EXPECT_EQ(form->isVisible(), answer != QMessageBox::Discard);
+    }
 }
 
 } // namespace

@@ -18,9 +18,10 @@ double Coverage(const QImage& image) {
 }
 
 TEST(AmpwiseIcon, EveryIconIsPaintedAtThePhysicalSize) {
-    for (TAmpwiseIcon kind : {TAmpwiseIcon::Calculate, TAmpwiseIcon::Report, TAmpwiseIcon::Sizes,
-                              TAmpwiseIcon::Reset, TAmpwiseIcon::Settings, TAmpwiseIcon::Help,
-                              TAmpwiseIcon::About, TAmpwiseIcon::Motor, TAmpwiseIcon::Program}) {
+    for (TAmpwiseIcon kind :
+         {TAmpwiseIcon::Calculate, TAmpwiseIcon::Report, TAmpwiseIcon::Sizes,
+          TAmpwiseIcon::Schedule, TAmpwiseIcon::Reset, TAmpwiseIcon::Settings, TAmpwiseIcon::Help,
+          TAmpwiseIcon::About, TAmpwiseIcon::Motor, TAmpwiseIcon::Program}) {
         const QIcon icon = AmpwiseIcon(kind);
         const QPixmap normal = icon.pixmap(QSize(24, 24), 1.0);
         const QPixmap hiDpi = icon.pixmap(QSize(24, 24), 2.0);

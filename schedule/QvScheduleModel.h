@@ -1,0 +1,92 @@
+// TScheduleModel: the cable schedule as a table model. One row per circuit; the columns are the
+// header's kept input columns in file order, then the results. Every row is sized again the
+// moment one of its fields changes, with the same sizer the command-line program uses.
+#pragma once
+
+#include "schedule/QvScheduleSheet.h"
+
+#include <QAbstractTableModel>
+
+#include <memory>
+
+class QUndoStack;
+
+namespace qv {
+
+class TScheduleModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    explicit TScheduleModel(QObject* parent = nullptr);
+    ~TScheduleModel() override;
+
+    // The sizer every row is sized with; setting another sizes every row again.
+    void SetSizer(std::shared_ptr<const TScheduleSizer> sizer);
+    const TScheduleSizer& Sizer() const { return *m_sizer; }
+    std::shared_ptr<const TScheduleSizer> SharedSizer() const { return m_sizer; }
+
+    // Replaces the whole schedule.
+    void Reset(std::vector<std::string> header, TScheduleLayout layout,
+               std::vector<TScheduleRow> rows);
+    // An empty schedule with the default header.
+    void Clear();
+
+    const std::vector<std::string>& Header() const { return m_header; }
+    const TScheduleLayout& Layout() const { return m_layout; }
+    const std::vector<TScheduleRow>& Rows() const { return m_rows; }
+
+    // What a shown column holds: an input column, TColumn::Other, or a result column.
+    TColumn ColumnKind(int column) const;
+    // The shown column of a kind; -1 when the schedule has none.
+    int ColumnOfKind(TColumn kind) const;
+    bool IsInputColumn(int column) const;
+
+    // The edits themselves, as the undo commands make them. Each row changed is sized again.
+    void SetField(int row, int column, const std::string& text);
+    std::string Field(int row, int column) const;
+    // Inserts rows (their results are worked out afresh) before `position`.
+    void InsertRows(int position, std::vector<TScheduleRow> rows);
+    // Removes `count` rows from `position` and hands them back.
+    std::vector<TScheduleRow> TakeRows(int position, int count);
+    // A row of these fields, sized.
+    TScheduleRow MakeRow(std::vector<std::string> fields) const;
+
+    // Tab-separated text of rows for a spreadsheet: the shown columns, results as the CSV has
+    // them.
+    std::string TabText(const std::vector<int>& rows) const;
+
+    int NotSolvedCount() const { return m_notSolved; }
+    int ErrorCount() const { return m_errors; }
+
+    // Edits made through the view go onto this stack as undoable commands; without one they
+    // apply at once.
+    void SetUndoStack(QUndoStack* stack) { m_undo = stack; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+  signals:
+    // The number of rows, or of rows not solved or in error, changed.
+    void CountsChanged();
+
+  private:
+    std::size_t FieldPosition(int column) const;
+    void Count(const TRowResult& result, int sign);
+    void Recount();
+    void SizeRow(TScheduleRow& row) const;
+
+    std::shared_ptr<const TScheduleSizer> m_sizer;
+    std::vector<std::string> m_header;
+    TScheduleLayout m_layout;
+    std::vector<TScheduleRow> m_rows;
+    int m_notSolved = 0;
+    int m_errors = 0;
+    QUndoStack* m_undo = nullptr;
+};
+
+} // namespace qv
