@@ -126,7 +126,7 @@ bool IsWritableFile(const std::string& path, const struct stat& st) {
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& text, mode_t newMode,
-                           std::string* error) {
+                           std::string* error, bool flush) {
     std::string name;
     const int fd = CreateTemporary(path, newMode, name);
     if (fd < 0) {
@@ -139,7 +139,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, mod
     bool ok = !exists || ::fchmod(fd, st.st_mode & 07777) == 0;
     if (ok && exists && ::geteuid() == 0)
         (void)!::fchown(fd, st.st_uid, st.st_gid);
-    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = ok && WriteAll(fd, text) && (!flush || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(name.c_str(), path.c_str()) == 0;
     if (!ok) {
@@ -148,6 +148,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, mod
         return false;
     }
 
+    if (!flush)
+        return true;
     const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);

@@ -39,7 +39,10 @@ bool IsWritableFile(const std::string& path, const struct stat& st);
 // with `newMode` less the process's umask, as open() would make it. The umask itself is never
 // touched, so other threads creating files meanwhile are not disturbed. On failure the
 // temporary file is removed, `path` is untouched and `error` (when given) says why.
+// With `flush` false the two flushes are left out: readers still see the old file or the new
+// one, but a crash may leave the old file, an empty one or none. Flushing costs milliseconds,
+// so that is for writes whose loss costs nothing.
 bool ReplaceFileAtomically(const std::string& path, const std::string& text, mode_t newMode,
-                           std::string* error = nullptr);
+                           std::string* error = nullptr, bool flush = true);
 
 } // namespace qv

@@ -204,6 +204,14 @@ void LoadStoreFile(const std::string& path, TRegDocument& doc, std::string* dama
         *damageReport = NotUsedReport(path, err);
 }
 
+bool WriteMustFlush(const TRegDocument& before, const TRegDocument& after) {
+    const auto holdsValues = [](const TRegDocument& d) {
+        return std::any_of(d.Keys.begin(), d.Keys.end(),
+                           [](const TRegKey& k) { return !k.Values.empty(); });
+    };
+    return holdsValues(before) || holdsValues(after);
+}
+
 bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocument&)>& change,
                      TRegDocument& doc, std::string* damageReport, std::string* error) {
     if (!MakeFolders(FolderOf(path)))
@@ -223,8 +231,10 @@ bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocum
     if (ReadUnderLock(path, fresh, damageReport, err) == TLoadStatus::Unreadable)
         return Failed(error, err.Reason.empty() ? ErrnoText("cannot read", path)
                                                 : "cannot read " + path + ": " + DamageWhat(err));
+    const TRegDocument before = fresh;
     change(fresh);
-    if (!ReplaceFileAtomically(target, SerializeReg(fresh), 0600, error))
+    if (!ReplaceFileAtomically(target, SerializeReg(fresh), 0600, error,
+                               WriteMustFlush(before, fresh)))
         return false;
     doc = std::move(fresh);
     return true;

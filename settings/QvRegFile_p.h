@@ -23,9 +23,14 @@ void LoadStoreFile(const std::string& path, TRegDocument& doc, std::string* dama
 
 // Commits a change: takes the advisory lock (path + ".lock"), re-reads the file so other
 // programs' values written meanwhile are kept (setting a damaged file aside as above), applies
-// `change`, writes a temporary file in the same folder, flushes it to disk and renames it over
-// the file. On success doc holds what is now in the file and true is returned; on failure the
-// file is untouched and *error says why.
+// `change`, writes a temporary file in the same folder, flushes it to disk (see
+// WriteMustFlush) and renames it over the file. On success doc holds what is now in the file and
+// true is returned; on failure the file is untouched and *error says why.
+// Whether replacing `before` with `after` must reach the disk before the call returns: when
+// either holds a value. A store of keys alone (a first start opening its keys) loses nothing in
+// a crash, since every open creates its key again, and a first start needn't wait for the disk.
+bool WriteMustFlush(const TRegDocument& before, const TRegDocument& after);
+
 bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocument&)>& change,
                      TRegDocument& doc, std::string* damageReport, std::string* error);
 

@@ -207,5 +207,43 @@ TEST(RegFileDocument, KeysAreFoundWithoutRegardToCaseAfterAddsAndDeletes) {
     EXPECT_EQ(doc.FindKey("R\\K3"), nullptr);
 }
 
+// Stores for the flush rule: nothing, keys only, or keys with a value.
+void NoKeys(TRegDocument&) {}
+void KeysOnly(TRegDocument& d) {
+    d.AddKey("HKEY_CURRENT_USER\\Software");
+    d.AddKey(kKey);
+}
+void WithNumber(TRegDocument& d) {
+    KeysOnly(d);
+    d.SetValue(kKey, "Power", REG_DWORD, DWordData(5));
+}
+void WithEmptyText(TRegDocument& d) {
+    KeysOnly(d);
+    d.SetValue(kKey, "Name", REG_SZ, TextData(""));
+}
+
+TEST(RegFileStore, OnlyAStoreWithValuesIsWaitedOnToReachTheDisk) {
+    using TStep = void (*)(TRegDocument&);
+    struct Row {
+        const char* what;
+        TStep before, after;
+        bool flush;
+    };
+    const Row rows[] = {
+        {"a first start creating its first key", NoKeys, KeysOnly, false},
+        {"a key opened in a store of keys only", KeysOnly, KeysOnly, false},
+        {"the first value saved", KeysOnly, WithNumber, true},
+        {"an empty text is still a value", KeysOnly, WithEmptyText, true},
+        {"a key created beside saved values", WithNumber, WithNumber, true},
+        {"the last value deleted", WithNumber, KeysOnly, true},
+    };
+    for (const Row& r : rows) {
+        TRegDocument before, after;
+        r.before(before);
+        r.after(after);
+        EXPECT_EQ(WriteMustFlush(before, after), r.flush) << r.what;
+    }
+}
+
 } // namespace
 } // namespace qv::reg
