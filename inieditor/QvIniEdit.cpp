@@ -58,8 +58,7 @@ TIniEdit::TIniEdit(QWidget* parent) : QsciScintilla(parent), m_lexer(new TIniLex
     setMarginType(MarkMargin, QsciScintilla::SymbolMargin);
     setMarginWidth(MarkMargin, 18);
     setMarginSensitivity(MarkMargin, true);
-    for (int n = 0; n < BookmarkCount; ++n)
-        markerDefine(BookmarkGlyph(n), n);
+    // The numbered glyphs are drawn when their bookmark is first set (see ToggleBookmark).
     markerDefine(QsciScintilla::Circle, OtherMark);
 
     // Editing options: Alt+drag column selection (see WithAltAsCtrl), auto-indent, caret past
@@ -196,8 +195,14 @@ void TIniEdit::ToggleBookmark(int number) {
     getCursorPosition(&line, &index);
     const bool here = HasBookmark(number, line);
     markerDeleteAll(number); // a numbered bookmark marks one line at most
-    if (!here)
-        markerAdd(line, number);
+    if (here)
+        return;
+    // Drawing a glyph loads a font: an editor that never sets a bookmark never pays for one.
+    if (!(m_glyphsDefined & (1u << number))) {
+        markerDefine(BookmarkGlyph(number), number);
+        m_glyphsDefined |= 1u << number;
+    }
+    markerAdd(line, number);
 }
 
 void TIniEdit::GotoBookmark(int number) {

@@ -84,6 +84,8 @@ class TIniEdit : public QsciScintilla {
     template <typename Handler> void WithAltAsCtrl(QMouseEvent* e, Handler handler);
 
     TIniLexer* m_lexer;
+    // Bit n: the glyph of bookmark n is defined.
+    unsigned m_glyphsDefined = 0;
 };
 
 } // namespace qv

@@ -49,22 +49,19 @@ QString FolderOf(const QString& path) {
 
 } // namespace
 
-TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent)
-    : QDialog(parent), m_edit(new TIniEdit(this)), m_macro(new TMacroRecorder(m_edit, this)) {
+TIniPadForm::TIniPadForm(const QStringList& arguments, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("IniPadForm"));
     setWindowTitle(QStringLiteral("INI File Editor"));
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
-                                   style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    m_pendingWindowIcon = [this] {
+        return QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
+                                style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    };
     move(294, 205);
 
     BuildActions();
     BuildLayout();
     // 503 x 334 is the client area below the menu bar, which this window carries inside itself.
     resize(503, 334 + m_menuBar->sizeHint().height());
-
-    connect(m_edit, &TIniEdit::FilesDropped, this, &TIniPadForm::SynEdit1DropFiles);
-    connect(m_edit, &QsciScintilla::marginClicked, this,
-            [this](int, int line, Qt::KeyboardModifiers) { SynEdit1GutterClick(line); });
 
     SetModified(false);
     FormCreate(arguments);
@@ -76,7 +73,6 @@ void TIniPadForm::FormCreate(const QStringList& arguments) {
     RestoreDesignedFormPlacement(this, false, true);
     setWindowTitle(GetProductTitle(QString::fromStdString(ExecutablePath())));
     setSizeGripEnabled(true);
-    connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });
     const QString exeFolder = FolderOf(QString::fromStdString(ExecutablePath()));
     m_openSetup.Folder = exeFolder;
     m_saveSetup.Folder = exeFolder;
@@ -85,10 +81,34 @@ void TIniPadForm::FormCreate(const QStringList& arguments) {
     LoadFile();
 }
 
+TIniEdit* TIniPadForm::SynEdit1() const {
+    if (!m_edit)
+        const_cast<TIniPadForm*>(this)->MakeEditor();
+    return m_edit;
+}
+
+TMacroRecorder* TIniPadForm::MacroRecorder() const {
+    SynEdit1();
+    return m_macro;
+}
+
+void TIniPadForm::MakeEditor() {
+    m_edit = new TIniEdit(this);
+    m_macro = new TMacroRecorder(m_edit, this);
+    // Between the tool bar and the status bar.
+    m_layout->insertWidget(1, m_edit, 1);
+    connect(m_edit, &TIniEdit::FilesDropped, this, &TIniPadForm::SynEdit1DropFiles);
+    connect(m_edit, &QsciScintilla::marginClicked, this,
+            [this](int, int line, Qt::KeyboardModifiers) { SynEdit1GutterClick(line); });
+    connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });
+}
+
 QAction* TIniPadForm::MakeAction(const char* name, const QString& caption,
                                  const QKeySequence& shortcut, const QString& hint,
-                                 const QIcon& icon) {
-    auto* a = new QAction(icon, caption, this);
+                                 TIconMaker icon) {
+    auto* a = new QAction(caption, this);
+    if (icon)
+        m_pendingIcons.emplace_back(a, std::move(icon));
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcut(shortcut);
     // A hint is "short|long": the short part is the tool tip, the long one the status tip.
@@ -99,21 +119,47 @@ QAction* TIniPadForm::MakeAction(const char* name, const QString& caption,
     return a;
 }
 
+void TIniPadForm::MakeIcons() {
+    for (auto& [action, make] : m_pendingIcons)
+        action->setIcon(make());
+    m_pendingIcons.clear();
+    if (m_pendingWindowIcon) {
+        setWindowIcon(m_pendingWindowIcon());
+        m_pendingWindowIcon = nullptr;
+    }
+}
+
+void TIniPadForm::setVisible(bool visible) {
+    if (visible) {
+        MakeIcons();
+        SynEdit1();
+    }
+    QDialog::setVisible(visible);
+}
+
 void TIniPadForm::BuildActions() {
-    QStyle* st = style();
-    const auto themed = [](const char* name, const QIcon& fallback = {}) {
-        return QIcon::fromTheme(QString::fromLatin1(name), fallback);
+    // A theme image, else the fallback (a style picture or a drawn one).
+    const auto themed = [](const char* name, TIconMaker fallback = {}) -> TIconMaker {
+        return [name, fallback] {
+            return QIcon::fromTheme(QString::fromLatin1(name), fallback ? fallback() : QIcon());
+        };
+    };
+    const auto standard = [this](QStyle::StandardPixmap picture) -> TIconMaker {
+        return [this, picture] { return style()->standardIcon(picture); };
+    };
+    const auto drawn = [](TIniPadIcon kind) -> TIconMaker {
+        return [kind] { return IniPadIcon(kind); };
     };
     QAction* a = nullptr;
     a = MakeAction("FileNew1", tr("&New"), QKeySequence(tr("Ctrl+N")), tr("Start new file"),
-                   themed("document-new", st->standardIcon(QStyle::SP_FileIcon)));
+                   themed("document-new", standard(QStyle::SP_FileIcon)));
     connect(a, &QAction::triggered, this, &TIniPadForm::FileNew1Execute);
     a = MakeAction("FileOpen1", tr("&Open..."), QKeySequence(tr("Ctrl+O")),
                    tr("Open|Opens an existing file"),
-                   themed("document-open", st->standardIcon(QStyle::SP_DialogOpenButton)));
+                   themed("document-open", standard(QStyle::SP_DialogOpenButton)));
     connect(a, &QAction::triggered, this, &TIniPadForm::FileOpen1Execute);
     a = MakeAction("FileSave1", tr("&Save"), QKeySequence(tr("Ctrl+S")), tr("Save current file"),
-                   themed("document-save", st->standardIcon(QStyle::SP_DialogSaveButton)));
+                   themed("document-save", standard(QStyle::SP_DialogSaveButton)));
     connect(a, &QAction::triggered, this, &TIniPadForm::FileSave1Execute);
     a = MakeAction("FileSaveAs1", tr("Save &As.."), {},
                    tr("Save As|Saves the active file with a new name"), themed("document-save-as"));
@@ -126,22 +172,22 @@ void TIniPadForm::BuildActions() {
     connect(a, &QAction::triggered, this, &TIniPadForm::FilePrint1Execute);
     a = MakeAction("EditCut1", tr("Cu&t"), QKeySequence(tr("Ctrl+X")),
                    tr("Cut|Cuts the selection and puts it on the Clipboard"),
-                   themed("edit-cut", IniPadIcon(TIniPadIcon::Cut)));
-    connect(a, &QAction::triggered, m_edit, &QsciScintilla::cut);
+                   themed("edit-cut", drawn(TIniPadIcon::Cut)));
+    connect(a, &QAction::triggered, this, [this] { SynEdit1()->cut(); });
     a = MakeAction("EditCopy1", tr("&Copy"), QKeySequence(tr("Ctrl+C")),
                    tr("Copy|Copies the selection and puts it on the Clipboard"),
-                   themed("edit-copy", IniPadIcon(TIniPadIcon::Copy)));
-    connect(a, &QAction::triggered, m_edit, &QsciScintilla::copy);
+                   themed("edit-copy", drawn(TIniPadIcon::Copy)));
+    connect(a, &QAction::triggered, this, [this] { SynEdit1()->copy(); });
     a = MakeAction("EditPaste1", tr("&Paste"), QKeySequence(tr("Ctrl+V")),
                    tr("Paste|Inserts Clipboard contents"),
-                   themed("edit-paste", IniPadIcon(TIniPadIcon::Paste)));
-    connect(a, &QAction::triggered, m_edit, &QsciScintilla::paste);
+                   themed("edit-paste", drawn(TIniPadIcon::Paste)));
+    connect(a, &QAction::triggered, this, [this] { SynEdit1()->paste(); });
     a = MakeAction("EditSelectAll1", tr("Select &All"), QKeySequence(tr("Ctrl+A")),
                    tr("Select All|Selects the entire document"), themed("edit-select-all"));
-    connect(a, &QAction::triggered, m_edit, [this] { m_edit->selectAll(true); });
+    connect(a, &QAction::triggered, this, [this] { SynEdit1()->selectAll(true); });
     a = MakeAction("EditUndo1", tr("&Undo"), QKeySequence(tr("Ctrl+Z")),
                    tr("Undo|Reverts the last action"), themed("edit-undo"));
-    connect(a, &QAction::triggered, m_edit, &QsciScintilla::undo);
+    connect(a, &QAction::triggered, this, [this] { SynEdit1()->undo(); });
     a = MakeAction("SearchFind", tr("&Find"), QKeySequence(tr("Ctrl+F")), {}, themed("edit-find"));
     connect(a, &QAction::triggered, this, &TIniPadForm::SearchFindExecute);
     a = MakeAction("SearchReplace", tr("&Replace"), {}, {}, themed("edit-find-replace"));
@@ -164,9 +210,9 @@ void TIniPadForm::BuildActions() {
 
     // Keys of the text area that no menu shows.
     a = MakeAction("MacroRecord1", tr("Record Macro"), QKeySequence(tr("Ctrl+Shift+R")), {});
-    connect(a, &QAction::triggered, m_macro, &TMacroRecorder::RecordShortcut);
+    connect(a, &QAction::triggered, this, [this] { MacroRecorder()->RecordShortcut(); });
     a = MakeAction("MacroPlayback1", tr("Play Macro"), QKeySequence(tr("Ctrl+Shift+P")), {});
-    connect(a, &QAction::triggered, m_macro, &TMacroRecorder::PlaybackShortcut);
+    connect(a, &QAction::triggered, this, [this] { MacroRecorder()->PlaybackShortcut(); });
     // Context help on Ctrl+F1, so that F1 stays free for the application's own help.
     a = MakeAction("ContextHelp1", tr("Context Help"), QKeySequence(tr("Ctrl+F1")), {});
     connect(a, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
@@ -175,11 +221,11 @@ void TIniPadForm::BuildActions() {
         a = MakeAction("", tr("Toggle Bookmark %1").arg(n),
                        QKeySequence(QStringLiteral("Ctrl+Shift+") + digit), {});
         a->setObjectName(QStringLiteral("ToggleBookmark") + digit);
-        connect(a, &QAction::triggered, m_edit, [this, n] { m_edit->ToggleBookmark(n); });
+        connect(a, &QAction::triggered, this, [this, n] { SynEdit1()->ToggleBookmark(n); });
         a = MakeAction("", tr("Go to Bookmark %1").arg(n),
                        QKeySequence(QStringLiteral("Ctrl+") + digit), {});
         a->setObjectName(QStringLiteral("GotoBookmark") + digit);
-        connect(a, &QAction::triggered, m_edit, [this, n] { m_edit->GotoBookmark(n); });
+        connect(a, &QAction::triggered, this, [this, n] { SynEdit1()->GotoBookmark(n); });
     }
 }
 
@@ -227,13 +273,13 @@ void TIniPadForm::BuildLayout() {
     m_statusBar->addWidget(m_panel1);
     m_statusBar->addWidget(m_panel2);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->setMenuBar(m_menuBar);
-    layout->addWidget(m_toolBar);
-    layout->addWidget(m_edit, 1);
-    layout->addWidget(m_statusBar);
+    // The text area joins between the tool bar and the status bar when it is made.
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_layout->setMenuBar(m_menuBar);
+    m_layout->addWidget(m_toolBar);
+    m_layout->addWidget(m_statusBar);
 }
 
 QString TIniPadForm::CommandLineFileName(const QStringList& arguments) {
@@ -274,26 +320,28 @@ void TIniPadForm::LoadFile() {
     if (f.error() != QFileDevice::NoError)
         throw EIniPadError(
             tr("Cannot read file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
-    m_edit->SetBytes(data);
-    m_edit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-    m_edit->setModified(false);
+    TIniEdit* edit = SynEdit1();
+    edit->SetBytes(data);
+    edit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    edit->setModified(false);
     setWindowTitle(m_fileName);
     SetModified(false);
 }
 
 void TIniPadForm::SaveFile() {
-    m_edit->TrimTrailingBlanks();
+    TIniEdit* edit = SynEdit1();
+    edit->TrimTrailingBlanks();
     // QSaveFile writes a temporary file beside the target and renames it over the target, so a
     // failed write never leaves half a settings file; the target's permissions are kept.
     QSaveFile f(m_fileName);
     if (m_fileName.isEmpty() || !f.open(QIODevice::WriteOnly))
         throw EIniPadError(
             tr("Cannot create file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
-    const QByteArray data = m_edit->Bytes();
+    const QByteArray data = edit->Bytes();
     if (f.write(data) != data.size() || !f.commit())
         throw EIniPadError(
             tr("Cannot write file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
-    m_edit->setModified(false);
+    edit->setModified(false);
     setWindowTitle(m_fileName);
     SetModified(false);
 }
@@ -354,7 +402,7 @@ void TIniPadForm::accept() {
 }
 
 void TIniPadForm::FileNew1Execute() {
-    m_edit->ClearAll();
+    SynEdit1()->ClearAll();
 }
 
 QFileDialog* TIniPadForm::PreparedFileDialog(QFileDialog*& dialog, const TFileDialogSetup& setup,
@@ -492,30 +540,31 @@ void TIniPadForm::FilePrint1Execute() {
 
     // Black on white keeps the font styles (italic comments) but drops the colours; the line
     // number margin is printed whenever it is visible, so it goes for the print.
-    const long colourMode = m_edit->SendScintilla(QsciScintillaBase::SCI_GETPRINTCOLOURMODE);
-    const int numberWidth = m_edit->marginWidth(0);
-    m_edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE,
-                          QsciScintillaBase::SC_PRINT_BLACKONWHITE);
-    m_edit->setMarginWidth(0, 0);
+    TIniEdit* edit = SynEdit1();
+    const long colourMode = edit->SendScintilla(QsciScintillaBase::SCI_GETPRINTCOLOURMODE);
+    const int numberWidth = edit->marginWidth(0);
+    edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE,
+                        QsciScintillaBase::SC_PRINT_BLACKONWHITE);
+    edit->setMarginWidth(0, 0);
     // printRange() reports success even when the printer could not be opened, so open it here.
     QPainter painter;
     bool ok = painter.begin(&p);
     if (ok)
-        ok = p.printRange(m_edit, painter) && painter.end();
-    m_edit->setMarginWidth(0, numberWidth);
-    m_edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE, colourMode);
+        ok = p.printRange(edit, painter) && painter.end();
+    edit->setMarginWidth(0, numberWidth);
+    edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE, colourMode);
     if (!ok)
         throw EIniPadError(tr("Printing failed").toStdString());
 }
 
 void TIniPadForm::ColorSelect1Execute() {
-    const QColor c = QColorDialog::getColor(m_edit->paper(), this);
+    const QColor c = QColorDialog::getColor(SynEdit1()->paper(), this);
     if (c.isValid())
         ColorSelect1Accept(c);
 }
 
 void TIniPadForm::ColorSelect1Accept(const QColor& color) {
-    m_edit->SetBackground(color);
+    SynEdit1()->SetBackground(color);
 }
 
 void TIniPadForm::BrowseURL1Execute() {
@@ -529,11 +578,11 @@ void TIniPadForm::SynEdit1DropFiles(const QStringList& paths) {
 }
 
 void TIniPadForm::SynEdit1GutterClick(int line) {
-    m_edit->RemoveOtherMarks(line);
+    SynEdit1()->RemoveOtherMarks(line);
 }
 
 QString TIniPadForm::LineCountText() const {
-    return QStringLiteral("Line Count: %1").arg(m_edit->LineCount());
+    return QStringLiteral("Line Count: %1").arg(SynEdit1()->LineCount());
 }
 
 void TIniPadForm::Statistics1Click() {
@@ -545,7 +594,7 @@ void TIniPadForm::Statistics1Click() {
 }
 
 void TIniPadForm::LineNumbers1Click() {
-    m_edit->SetLineNumbersVisible(m_lineNumbers->isChecked());
+    SynEdit1()->SetLineNumbersVisible(m_lineNumbers->isChecked());
 }
 
 void TIniPadForm::SearchFindExecute() {
@@ -584,18 +633,18 @@ TSearchOptions SearchOptionsOf(const TFindDialog& d) {
 
 void TIniPadForm::FindDialog1Find() {
     const TFindDialog& d = *FindDialog1();
-    m_edit->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
+    SynEdit1()->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
 }
 
 void TIniPadForm::ReplaceDialog1Find() {
     const TFindDialog& d = *ReplaceDialog1();
-    m_edit->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
+    SynEdit1()->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
 }
 
 void TIniPadForm::ReplaceDialog1Replace(bool all) {
     const TFindDialog& d = *ReplaceDialog1();
     const TSearchOptions o = SearchOptionsOf(d) | (all ? ssoReplaceAll : ssoReplace);
-    m_edit->SearchReplace(d.FindText(), d.ReplaceText(), o);
+    SynEdit1()->SearchReplace(d.FindText(), d.ReplaceText(), o);
 }
 
 } // namespace qv

@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QFileDialog;
@@ -17,6 +20,7 @@ class QLabel;
 class QMenuBar;
 class QStatusBar;
 class QToolBar;
+class QVBoxLayout;
 
 namespace qv {
 
@@ -56,8 +60,10 @@ class TIniPadForm : public QDialog {
     static QString CommandLineFileName(const QStringList& arguments);
 
     QString StatusText(int panel) const;
-    TIniEdit* SynEdit1() const { return m_edit; }
-    TMacroRecorder* MacroRecorder() const { return m_macro; }
+    // The text area and its macros are made on first use (at the latest when the window first
+    // shows): the editing component costs milliseconds that a start needn't wait for.
+    TIniEdit* SynEdit1() const;
+    TMacroRecorder* MacroRecorder() const;
     // The dialogs are made on first use: a file dialog watches folders and starts a thread, which
     // the program's start needn't pay for. The file dialogs come back set to their folder and
     // file name.
@@ -102,13 +108,21 @@ class TIniPadForm : public QDialog {
     // Every way of closing (Esc, the frame, "E&xit") ends a modal showing with Accepted.
     void reject() override;
     void accept() override;
+    // The first showing gives the window and its commands their images.
+    void setVisible(bool visible) override;
 
   protected:
     void closeEvent(QCloseEvent* e) override;
 
   private:
+    // Makes an image. Theme and style images are looked up file by file and load image plugins,
+    // which the program's start needn't wait for: they are made when the window first shows.
+    using TIconMaker = std::function<QIcon()>;
+
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut,
-                        const QString& hint, const QIcon& icon = {});
+                        const QString& hint, TIconMaker icon = {});
+    void MakeIcons();
+    void MakeEditor();
     void BuildActions();
     void BuildLayout();
     void FormCreate(const QStringList& arguments);
@@ -122,8 +136,11 @@ class TIniPadForm : public QDialog {
     };
     QFileDialog* PreparedFileDialog(QFileDialog*& dialog, const TFileDialogSetup& setup, bool save);
 
-    TIniEdit* m_edit;
-    TMacroRecorder* m_macro;
+    std::vector<std::pair<QAction*, TIconMaker>> m_pendingIcons;
+    TIconMaker m_pendingWindowIcon;
+    TIniEdit* m_edit = nullptr;
+    TMacroRecorder* m_macro = nullptr;
+    QVBoxLayout* m_layout = nullptr;
     TFindDialog* m_findDialog = nullptr;
     TFindDialog* m_replaceDialog = nullptr;
     QFileDialog* m_openDialog = nullptr;

@@ -30,6 +30,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolTip>
 #include <QToolBar>
@@ -39,6 +40,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace qv {
 namespace {
@@ -650,9 +652,56 @@ TEST_F(IniPad, LineCountText) {
     EXPECT_EQ(shown, "Line Count: 2");
 }
 
-TEST_F(IniPad, EveryToolBarButtonShowsAnImage) {
+TEST_F(IniPad, TheTextAreaIsMadeWhenFirstNeeded) {
+    WriteAll(m_path, "a=1\n");
+    struct Row {
+        const char* what;
+        QStringList arguments;
+        std::function<void(TIniPadForm&)> use;
+        bool made;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"made at start-up, nothing asked", {}, [](TIniPadForm&) {}, false, ""},
+        {"a settings file asked for by name",
+         {},
+         [this](TIniPadForm& f) {
+             f.setFileName(m_path);
+             f.LoadFile();
+         },
+         true,
+         "a=1\n"},
+        {"a file named on the command line", {m_path}, [](TIniPadForm&) {}, true, "a=1\n"},
+        {"shown", {}, [](TIniPadForm& f) { f.show(); }, true, ""},
+    };
+    for (const Row& r : rows) {
+        TIniPadForm form(r.arguments);
+        r.use(form);
+        EXPECT_EQ(form.findChild<TIniEdit*>() != nullptr, r.made) << r.what;
+        form.show();
+        TIniEdit* ed = form.SynEdit1();
+        EXPECT_EQ(form.findChildren<TIniEdit*>().size(), 1) << r.what;
+        // Typing goes to the text at once, however late the text area was made.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << r.what;
+        EXPECT_EQ(QApplication::focusWidget(), ed) << r.what;
+        // Between the tool bar and the status bar, taking the room between them.
+        const QRect bar = form.findChild<QToolBar*>("ToolBar1")->geometry();
+        const QRect status = form.findChild<QStatusBar*>("StatusBar1")->geometry();
+        EXPECT_EQ(ed->geometry().top(), bar.bottom() + 1) << r.what;
+        EXPECT_EQ(ed->geometry().bottom() + 1, status.top()) << r.what;
+        EXPECT_EQ(ed->text(), r.text) << r.what;
+    }
+}
+
+TEST_F(IniPad, EveryToolBarButtonShowsAnImageFromTheFirstShowing) {
     TIniPadForm form;
     auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    // The window is made at the program's start, hidden: its images are not looked up then.
+    EXPECT_FALSE(form.testAttribute(Qt::WA_SetWindowIcon));
+    for (QAction* a : bar->actions())
+        EXPECT_TRUE(a->icon().isNull()) << a->text().toStdString();
+    form.show();
+    EXPECT_TRUE(form.testAttribute(Qt::WA_SetWindowIcon));
     for (QAction* a : bar->actions()) {
         if (a->isSeparator())
             continue;
@@ -668,6 +717,9 @@ TEST_F(IniPad, GutterClickRemovesOnlyOtherMarks) {
     ed->setText("a\nb\n");
     ed->setCursorPosition(1, 0);
     ed->ToggleBookmark(3);
+    // Shown with its numbered glyph, drawn when the bookmark was first set.
+    EXPECT_EQ(ed->SendScintilla(QsciScintillaBase::SCI_MARKERSYMBOLDEFINED, 3UL),
+              QsciScintillaBase::SC_MARK_RGBAIMAGE);
     ed->markerAdd(1, BookmarkCount);
     ed->markerAdd(0, BookmarkCount);
     form.SynEdit1GutterClick(1);
