@@ -38,17 +38,13 @@ class TTopBevel : public QFrame {
     }
 };
 
+// Labels are sized to their text when the box shows (see setVisible): measuring text loads its
+// font, which a box made at start-up and perhaps never shown needn't do.
 QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->move(left, top);
-    label->adjustSize();
     return label;
-}
-
-void SetLabelText(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->adjustSize();
 }
 
 } // namespace
@@ -68,12 +64,10 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& exePath)
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 8, 33, 33);
-    Image1->setPixmap(AmpwiseEmblem(32, devicePixelRatioF()));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     NameLabel = MakeLabel(this, "NameLabel", 56, 16, QStringLiteral("Editor"));
     NameLabel->setFont(QFont(QStringLiteral("MS Sans Serif"), 14));
-    NameLabel->adjustSize();
     VersionLabel = MakeLabel(this, "VersionLabel", 8, 53, QStringLiteral("Version 1.0.0.0"));
     ByLine = MakeLabel(this, "ByLine", 8, 88, QString::fromUtf8(ByLineText));
     CopyrightLabel = MakeLabel(this, "CopyrightLabel", 8, 104, QString::fromUtf8(CopyrightText));
@@ -98,10 +92,22 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& exePath)
 
 void TAboutForm::FormCreate() {
     const QString path = m_exePath.isEmpty() ? QString::fromStdString(ExecutablePath()) : m_exePath;
-    SetLabelText(NameLabel, GetFileDescriptionText(path));
-    SetLabelText(VersionLabel, QStringLiteral("Version ") + GetFileVersionText(path));
-    SetLabelText(ByLine, QString::fromUtf8(ByLineText));
-    SetLabelText(CopyrightLabel, QString::fromUtf8(CopyrightText));
+    NameLabel->setText(GetFileDescriptionText(path));
+    VersionLabel->setText(QStringLiteral("Version ") + GetFileVersionText(path));
+    ByLine->setText(QString::fromUtf8(ByLineText));
+    CopyrightLabel->setText(QString::fromUtf8(CopyrightText));
+}
+
+void TAboutForm::setVisible(bool visible) {
+    if (visible) {
+        for (QLabel* label : {NameLabel, VersionLabel, ByLine, CopyrightLabel})
+            label->adjustSize();
+        // Drawn for the screen the box shows on.
+        const qreal ratio = devicePixelRatioF();
+        if (Image1->pixmap().isNull() || Image1->pixmap().devicePixelRatio() != ratio)
+            Image1->setPixmap(AmpwiseEmblem(32, ratio));
+    }
+    QDialog::setVisible(visible);
 }
 
 void TAboutForm::FormClick() {

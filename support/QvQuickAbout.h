@@ -35,6 +35,11 @@ class TAboutForm : public QDialog {
     // The error FormCreate raised during construction, or empty text.
     QString CreateError() const { return m_createError; }
 
+  public slots:
+    // Showing sizes the labels to their texts and draws the emblem: a box made at start-up
+    // leaves both until it is first shown.
+    void setVisible(bool visible) override;
+
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -45,10 +45,16 @@ TEST_F(AboutForm, LayoutAndTextsFromTheVersionInformation) {
     }
     EXPECT_EQ(form.Image1->size(), QSize(33, 33));
     EXPECT_EQ(form.Bevel1->size(), QSize(352, 32));
+    // Made at start-up, the box draws its emblem and measures its texts only when shown.
+    EXPECT_TRUE(form.Image1->pixmap().isNull());
+    form.show();
+    EXPECT_EQ(form.Image1->pixmap().deviceIndependentSize(), QSizeF(32, 32));
     // Automatic size: the whole text fits, with nothing cut.
-    EXPECT_GE(form.NameLabel->width(),
-              form.NameLabel->fontMetrics().horizontalAdvance(form.NameLabel->text()));
-    EXPECT_LE(form.NameLabel->geometry().right(), form.width()) << "the program's name fits";
+    for (QLabel* label : {form.NameLabel, form.VersionLabel, form.ByLine, form.CopyrightLabel}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+        EXPECT_LE(label->geometry().right(), form.width()) << "the text fits in the box";
+    }
 }
 
 TEST_F(AboutForm, FileWithoutVersionInformationKeepsDesignTextsAndReportsOnce) {
