@@ -8,12 +8,14 @@
 #include "report/QvReporter.h"
 #include "settings/QvStartup.h"
 #include "settings/QvSysUtils.h"
+#include "support/QvDeferredIcon.h"
 #include "support/QvMessagePool.h"
 #include "support/QvMessagePoolReceiver.h"
 #include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
 
 #include <QLocale>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <chrono>
@@ -50,6 +52,9 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     // The toolkit has just applied the user's locale to the C library: pin numbers to "." again.
     FixNumberSeparators();
+    // Every tool bar asks for pictures it shows only when it overflows; reading them would load
+    // the image plugins before the first window could show.
+    QApplication::setStyle(new TDeferredIconStyle(QStyleFactory::create(app.style()->name())));
     QApplication::setApplicationName("Ampwise");
     QApplication::setWindowIcon(AmpwiseIcon(TAmpwiseIcon::Program));
 

@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <vector>
 
 namespace qv {
 
@@ -33,19 +34,33 @@ class TPaintedIconEngine : public QIconEngine {
     }
 
     // QIcon hands over the size already multiplied by the device pixel ratio, so painting at
-    // exactly this size is what keeps the icon sharp.
+    // exactly this size is what keeps the icon sharp. Each size is drawn once: a window's icon
+    // is asked for in six sizes, twice, as the window is made, and a tool bar asks at every
+    // repaint.
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        const bool disabled = mode == QIcon::Disabled;
+        for (const TDrawn& d : m_drawn)
+            if (d.Size == size && d.Disabled == disabled)
+                return d.Pixmap;
         QPixmap pm(size);
         pm.fill(Qt::transparent);
         QPainter painter(&pm);
         paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        painter.end();
+        m_drawn.push_back({size, disabled, pm});
         return pm;
     }
 
     QIconEngine* clone() const override { return new TPaintedIconEngine(m_drawing); }
 
   private:
+    struct TDrawn {
+        QSize Size;
+        bool Disabled; // the only mode drawn differently
+        QPixmap Pixmap;
+    };
     TIconDrawing m_drawing;
+    std::vector<TDrawn> m_drawn;
 };
 
 } // namespace

@@ -34,7 +34,9 @@ TEST(AmpwiseIcon, EveryIconIsPaintedAtThePhysicalSize) {
         EXPECT_GT(small, 24 * 24 / 10) << int(kind);
         EXPECT_LT(small, 24 * 24) << int(kind);
         EXPECT_NEAR(large / small, 4.0, 0.3) << int(kind);
-        // Disabled is drawn in greys.
+        // Drawn once per size: a window's icon is asked for twice as the window is made.
+        EXPECT_EQ(icon.pixmap(QSize(24, 24), 1.0).cacheKey(), normal.cacheKey()) << int(kind);
+        // Disabled is drawn in greys, not served from the normal drawing of the same size.
         const QImage off = icon.pixmap(QSize(24, 24), 1.0, QIcon::Disabled).toImage();
         bool grey = true;
         for (int y = 0; y < 24; ++y) {
