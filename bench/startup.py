@@ -1,64 +1,86 @@
 #!/usr/bin/env python3
-"""Start-up time of Ampwise against the smallest Qt window.
+"""Start-up time and peak memory of Ampwise on a real X server, against a bare Qt window.
 
-Builds the minimal window from startup_minimal.cpp, then launches the two programs alternately
-under the offscreen platform, each with a fresh settings folder, and takes for every launch the
-time from the start of the process until the program reports that its window is up (for Ampwise:
-shown, with its first calculation done). Prints the medians and their ratio.
+Runs the shared start-up tool (perf/startup.sh: one Xvfb server, launches alternating, a fresh
+HOME each, the first painted window seen through XDamage) on the bare Qt window (the floor),
+Ampwise, Ampwise with a settings file named on its command line (which opens it in the INI editor
+at start-up: the difference is the editor's first use) and the calculators a user might pick
+instead, where installed. Prints the tool's table, then each program's ratio to
+the floor against the goal of 1.3 and the first use's cost.
 
-usage: startup.py <path to Ampwise> [runs]
+usage: startup.py <path to Ampwise> [runs] [--tool <path to startup.sh>]
+The tool is looked for in ../shared/perf beside the project unless given.
 """
+import argparse
 import os
+import re
+import shlex
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+DEFAULT_TOOL = os.path.join(HERE, "..", "..", "shared", "perf", "startup.sh")
+GOAL = 1.3
+PEERS = ["speedcrunch", "galculator"]
 
 
-def build_minimal(work):
-    exe = os.path.join(work, "startup_minimal")
-    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "Qt6Widgets"],
-                           check=True, capture_output=True, text=True).stdout.split()
-    subprocess.run(["c++", "-std=c++20", "-O2", "-fPIC", os.path.join(HERE, "startup_minimal.cpp"),
-                    "-o", exe] + flags, check=True)
-    return exe
-
-
-def launch(exe, work):
-    home = tempfile.mkdtemp(dir=work)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=home,
-               XDG_RUNTIME_DIR=home, AMPWISE_STARTUP_PROBE="1")
-    start = time.monotonic_ns()
-    out = subprocess.run([exe], env=env, capture_output=True, text=True, timeout=60)
-    shutil.rmtree(home, ignore_errors=True)
-    for line in out.stdout.splitlines():
-        if line.startswith("ampwise-ready "):
-            return (int(line.split()[1]) - start) / 1e6
-    raise RuntimeError(f"{exe} reported no start (exit {out.returncode}): {out.stderr}")
+def parse_table(text):
+    """Rows of the tool's summary: label -> {paint_med, rss_MB, x_paint, x_rss}."""
+    rows = {}
+    header = None
+    for line in text.splitlines():
+        cells = line.split()
+        if cells[:1] == ["program"]:
+            header = cells
+            continue
+        if header and len(cells) == len(header) and not line.startswith("#"):
+            row = dict(zip(header, cells))
+            rows[row["program"]] = {k: float(row[k]) for k in
+                                    ("paint_med", "rss_MB", "x_paint", "x_rss")}
+    return rows
 
 
 def main():
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    ampwise = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 21
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("ampwise")
+    parser.add_argument("runs", nargs="?", type=int, default=30)
+    parser.add_argument("--tool", default=os.environ.get("AMPWISE_STARTUP_TOOL", DEFAULT_TOOL))
+    args = parser.parse_args()
+    tool = os.path.abspath(args.tool)
+    if not os.path.isfile(tool):
+        sys.exit(f"start-up tool not found: {tool} (give it with --tool)")
+    ampwise = os.path.abspath(args.ampwise)
+
     with tempfile.TemporaryDirectory() as work:
-        minimal = build_minimal(work)
-        launch(ampwise, work)  # warm the file cache for both before measuring
-        launch(minimal, work)
-        times = {"Ampwise": [], "minimal Qt window": []}
-        for _ in range(runs):
-            times["Ampwise"].append(launch(ampwise, work))
-            times["minimal Qt window"].append(launch(minimal, work))
-    for name, values in times.items():
-        print(f"{name:18s} median {statistics.median(values):7.1f} ms  "
-              f"min {min(values):7.1f}  max {max(values):7.1f}  ({runs} runs)")
-    ratio = statistics.median(times["Ampwise"]) / statistics.median(times["minimal Qt window"])
-    print(f"ratio of medians (Ampwise / minimal): {ratio:.2f}")
+        settings = os.path.join(work, "Ampwise.ini")
+        with open(settings, "w") as f:
+            f.write("[Settings]\nMaxVoltDrop=5.5\n")
+        commands = ["minimal=@minimal", f"ampwise={shlex.quote(ampwise)}",
+                    f"ampwise-editor={shlex.quote(ampwise)} {shlex.quote(settings)}"]
+        commands += [p for p in PEERS if shutil.which(p)]
+        out = subprocess.run([tool, "-n", str(args.runs), "-o", os.path.join(work, "out")]
+                             + commands, check=True, stdout=subprocess.PIPE, text=True).stdout
+    print(out, end="")
+
+    rows = parse_table(out)
+    if "ampwise" not in rows:
+        sys.exit("the tool's table has no row for ampwise")
+    print()
+    for label, row in rows.items():
+        if label == "minimal":
+            continue
+        verdict = "within" if row["x_paint"] <= GOAL and row["x_rss"] <= GOAL else "over"
+        print(f"{label:16s} paint {row['x_paint']:.2f} x, peak RSS {row['x_rss']:.2f} x the "
+              f"bare window: {verdict} the goal of {GOAL} x")
+    if "ampwise-editor" in rows:
+        first_use = rows["ampwise-editor"]["paint_med"] - rows["ampwise"]["paint_med"]
+        print(f"first use of the INI editor (text area, file): "
+              f"{first_use:+.1f} ms on the median")
+    slower = [p for p in PEERS if p in rows and rows[p]["paint_med"] <= rows["ampwise"]["paint_med"]]
+    if slower:
+        print("as fast as or faster than Ampwise: " + ", ".join(slower))
 
 
 if __name__ == "__main__":
