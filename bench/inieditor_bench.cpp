@@ -1,7 +1,7 @@
 // Speed of the INI editor: the line tokenizer alone, loading plus colouring a large file in the
 // real editor, and making the whole window, which the program does at every start (offscreen).
 #include "inieditor/QvIniEdit.h"
-#include "inieditor/QvIniLexer.h"
+#include "inieditor/QvIniLexer_p.h"
 #include "inieditor/QvIniPad.h"
 
 #include <benchmark/benchmark.h>

@@ -1,5 +1,5 @@
 // The modeless find and replace dialogs of the INI editor.
-#include "inieditor/QvFindDialog.h"
+#include "inieditor/QvFindDialog_p.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -2,7 +2,7 @@
 // numbered bookmarks, smart tab, trailing-blank trimming and file drops added.
 #include "inieditor/QvIniEdit.h"
 
-#include "inieditor/QvIniLexer.h"
+#include "inieditor/QvIniLexer_p.h"
 
 #include <QDragEnterEvent>
 #include <QCursor>

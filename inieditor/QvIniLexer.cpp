@@ -1,5 +1,5 @@
 // INI syntax colouring: the tokenizer and the QScintilla lexer around it.
-#include "inieditor/QvIniLexer.h"
+#include "inieditor/QvIniLexer_p.h"
 
 #include <Qsci/qsciscintilla.h>
 

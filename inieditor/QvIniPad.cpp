@@ -1,9 +1,9 @@
 // The INI editor window: layout, actions and the file, print, search and close logic.
 #include "inieditor/QvIniPad.h"
 
-#include "inieditor/QvFindDialog.h"
-#include "inieditor/QvIniPadIcons.h"
-#include "inieditor/QvMacroRecorder.h"
+#include "inieditor/QvFindDialog_p.h"
+#include "inieditor/QvIniPadIcons_p.h"
+#include "inieditor/QvMacroRecorder_p.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"

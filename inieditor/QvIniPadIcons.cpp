@@ -1,5 +1,5 @@
 // Scissors, two sheets and a clipboard, drawn on the 24 x 24 grid of a painted icon.
-#include "inieditor/QvIniPadIcons.h"
+#include "inieditor/QvIniPadIcons_p.h"
 
 #include "support/QvPaintedIcon.h"
 

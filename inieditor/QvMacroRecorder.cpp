@@ -1,6 +1,6 @@
 // Keystroke macros of the INI editor: the idle / recording / paused state machine over the text
 // area's own macro recording, and a playback that behaves as the typing did.
-#include "inieditor/QvMacroRecorder.h"
+#include "inieditor/QvMacroRecorder_p.h"
 
 #include <Qsci/qsciscintilla.h>
 

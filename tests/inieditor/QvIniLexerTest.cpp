@@ -1,7 +1,7 @@
 // INI colouring: the line tokenizer, the lexer's colours and fonts, and the styles the editor ends
 // up with for real text.
 #include "inieditor/QvIniEdit.h"
-#include "inieditor/QvIniLexer.h"
+#include "inieditor/QvIniLexer_p.h"
 
 #include <QApplication>
 #include <QPalette>

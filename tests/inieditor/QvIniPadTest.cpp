@@ -1,9 +1,9 @@
 // The INI editor window driven as a user would: captions, status texts, loading and saving,
 // the close question, search and replace, macros, bookmarks, printing and the menus.
-#include "inieditor/QvFindDialog.h"
-#include "inieditor/QvIniLexer.h"
+#include "inieditor/QvFindDialog_p.h"
+#include "inieditor/QvIniLexer_p.h"
 #include "inieditor/QvIniPad.h"
-#include "inieditor/QvMacroRecorder.h"
+#include "inieditor/QvMacroRecorder_p.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
 #include "support/QvPrinters.h"
