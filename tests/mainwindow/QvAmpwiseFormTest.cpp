@@ -18,6 +18,7 @@
 #include "support/QvPrinters.h"
 #include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
+#include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvConv.h"
 #include "units/QvFmtEdit.h"
@@ -50,14 +51,7 @@
 namespace qv {
 namespace {
 
-const char* const kElecData = "[Cable]\n"
-                              "Size=1.5,2.5,4,6,10,16,25,35,50,70,95,120,150,185,240,300\n"
-                              "[MotorRating]\n"
-                              "5.5=0.85,87\n"
-                              "110=0.9,95\n"
-                              "[Conductivity]\n"
-                              "Copper=56\n"
-                              "Aluminium=35\n";
+using test::kElecData;
 
 int UnitIndex(TUnitsType type, const char* label) {
     for (int i = 0; i < UnitCount(type); ++i)

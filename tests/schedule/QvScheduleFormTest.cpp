@@ -9,6 +9,7 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
 #include "support/QvPrinters.h"
+#include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvFmtEdit.h"
 
@@ -34,14 +35,7 @@
 namespace qv {
 namespace {
 
-const char* const kElecData = "[Cable]\n"
-                              "Size=1.5,2.5,4,6,10,16,25,35,50,70,95,120,150,185,240,300\n"
-                              "[MotorRating]\n"
-                              "5.5=0.85,87\n"
-                              "110=0.9,95\n"
-                              "[Conductivity]\n"
-                              "Copper=56\n"
-                              "Aluminium=35\n";
+using test::kElecData;
 const char* const kHeader = "Circuit,Material,Load Type,Phase,Power,Length\n";
 
 // Every row as tab-separated text, results included: what the table holds.
