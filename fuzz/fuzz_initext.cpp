@@ -64,8 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto back = FindValue(edited, section, key);
     if (!back || *back != value)
         __builtin_trap();
-    // Every other section keeps its keys and values.
-    for (const std::string& other : sections) {
+    // Every other section keeps its keys and values. Each look-up scans the text, so a few
+    // sections at either end are compared: all of them would make this check, not the engine,
+    // grow with the square of the input.
+    constexpr std::size_t kCompared = 16;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        if (i >= kCompared && i + kCompared < sections.size())
+            continue;
+        const std::string& other = sections[i];
         if (SameName(other, section))
             continue;
         if (KeyValues(text, other) != KeyValues(edited, other))
