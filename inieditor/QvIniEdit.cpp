@@ -1,8 +1,12 @@
 // The INI editor's text area: QScintilla configured for INI files, with search and replace,
-// numbered bookmarks, smart tab, trailing-blank trimming and file drops added.
+// numbered bookmarks, smart tab, trailing-blank trimming, file drops, macros and printing added.
 #include "inieditor/QvIniEdit.h"
 
 #include "inieditor/QvIniLexer_p.h"
+#include "inieditor/QvMacroRecorder_p.h"
+#include "support/QvPrinters.h"
+
+#include <Qsci/qsciprinter.h>
 
 #include <QDragEnterEvent>
 #include <QCursor>
@@ -43,7 +47,9 @@ QImage BookmarkGlyph(int number) {
 
 } // namespace
 
-TIniEdit::TIniEdit(QWidget* parent) : QsciScintilla(parent), m_lexer(new TIniLexer(this)) {
+TIniEdit::TIniEdit(QWidget* parent)
+    : QsciScintilla(parent), m_lexer(new TIniLexer(this)),
+      m_macros(new TMacroRecorder(this, this)) {
     setObjectName(QStringLiteral("SynEdit1"));
     setUtf8(true);
     QFont font(QStringLiteral("Courier New"), 10);
@@ -70,6 +76,21 @@ TIniEdit::TIniEdit(QWidget* parent) : QsciScintilla(parent), m_lexer(new TIniLex
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
 
+    // The window hears of changes, drops and margin clicks through its callbacks.
+    connect(this, &QsciScintilla::textChanged, this, [this] {
+        if (OnTextChanged)
+            OnTextChanged();
+    });
+    connect(this, &TIniEdit::FilesDropped, this, [this](const QStringList& paths) {
+        if (OnFilesDropped)
+            OnFilesDropped(paths);
+    });
+    connect(this, &QsciScintilla::marginClicked, this,
+            [this](int, int line, Qt::KeyboardModifiers) {
+                if (OnGutterClick)
+                    OnGutterClick(line);
+            });
+
     // While the scroll bar is dragged a hint tells which line will be at the top.
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int value) {
         QToolTip::showText(QCursor::pos(), tr("Top Line: %1").arg(value + 1), this);
@@ -95,6 +116,52 @@ void TIniEdit::SetBytes(const QByteArray& data) {
     // APPENDTEXT takes a length, so zero bytes in the data survive (SETTEXT would stop at one).
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(data.size()), data.constData());
     SendScintilla(SCI_GOTOPOS, 0);
+}
+
+void TIniEdit::LoadBytes(const QByteArray& data) {
+    SetBytes(data);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    setModified(false);
+}
+
+void TIniEdit::MarkSaved() {
+    setModified(false);
+}
+
+void TIniEdit::RecordMacroShortcut() {
+    m_macros->RecordShortcut();
+}
+
+void TIniEdit::PlayMacroShortcut() {
+    m_macros->PlaybackShortcut();
+}
+
+QString TIniEdit::PrintText(const QPrinter& setup) {
+    // The text area prints through a printer of its own kind, set up as the given one.
+    QsciPrinter p(QPrinter::HighResolution);
+    CopyPrinterChoice(setup, p);
+    p.setCopyCount(1);
+    p.setFullPage(false);
+    // Left, top, right, bottom. The empty header and footer bands lie inside the top and bottom
+    // margins, so they take nothing from the body.
+    p.setPageMargins(QMarginsF(25, 25, 15, 25), QPageLayout::Millimeter);
+    p.setMagnification(0);
+    p.setWrapMode(QsciScintilla::WrapWord);
+
+    // Black on white keeps the font styles (italic comments) but drops the colours; the line
+    // number margin is printed whenever it is visible, so it goes for the print.
+    const long colourMode = SendScintilla(SCI_GETPRINTCOLOURMODE);
+    const int numberWidth = marginWidth(LineNumberMargin);
+    SendScintilla(SCI_SETPRINTCOLOURMODE, SC_PRINT_BLACKONWHITE);
+    setMarginWidth(LineNumberMargin, 0);
+    // printRange() reports success even when the printer could not be opened, so open it here.
+    QPainter painter;
+    bool ok = painter.begin(&p);
+    if (ok)
+        ok = p.printRange(this, painter) && painter.end();
+    setMarginWidth(LineNumberMargin, numberWidth);
+    SendScintilla(SCI_SETPRINTCOLOURMODE, colourMode);
+    return ok ? QString() : tr("Printing failed");
 }
 
 void TIniEdit::ClearAll() {

@@ -1,64 +1,71 @@
 // The text area of the INI editor: QScintilla set up as the editor needs it, plus what it lacks
-// (search and replace from the caret, line count, smart tab, trimming, file drops, raw bytes).
+// (search and replace from the caret, line count, smart tab, trimming, file drops, raw bytes,
+// keystroke macros, printing).
 #pragma once
+
+#include "inieditor/QvIniTextArea.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QByteArray>
-#include <QFlags>
 #include <QStringList>
 
 namespace qv {
 
 class TIniLexer;
 
-enum TSearchOption {
-    ssoMatchCase = 0x01,
-    ssoWholeWord = 0x02,
-    ssoBackwards = 0x04,
-    ssoReplace = 0x08,
-    ssoReplaceAll = 0x10,
-};
-Q_DECLARE_FLAGS(TSearchOptions, TSearchOption)
-
-// Marker numbers 0..9 are the numbered bookmarks; higher numbers are other marks.
-constexpr int BookmarkCount = 10;
-
-class TIniEdit : public QsciScintilla {
+class TIniEdit : public QsciScintilla, public TIniTextArea {
     Q_OBJECT
   public:
     explicit TIniEdit(QWidget* parent = nullptr);
 
     TIniLexer* IniLexer() const { return m_lexer; }
 
+    QWidget* Widget() override { return this; }
+    TIniEdit* Edit() override { return this; }
+    TMacroRecorder* Macros() override { return m_macros; }
+
     // The document exactly as stored: any bytes, NULs and line ends included.
-    QByteArray Bytes() const;
+    QByteArray Bytes() const override;
     // Replaces the text with `data` byte for byte and drops the marks; new lines follow the
     // data's first line end.
     void SetBytes(const QByteArray& data);
+    void LoadBytes(const QByteArray& data) override;
+    void MarkSaved() override;
     // Empties the text and forgets bookmarks, marks and the undo and redo history.
-    void ClearAll();
+    void ClearAll() override;
 
     // Number of lines as a reader counts them: a final line end starts no new line.
-    int LineCount() const;
+    int LineCount() const override;
     // Removes blanks and tabs at the end of every line, as one undo step; true when any went.
-    bool TrimTrailingBlanks();
+    bool TrimTrailingBlanks() override;
 
     // Searches for `text` from the caret. Find: the match becomes the selection. Replace: the
     // next match (a selected match counts) is replaced. Replace all: every match from there on
     // in the search direction. Returns the number of matches found or replaced.
-    int SearchReplace(const QString& text, const QString& replacement, TSearchOptions options);
+    int SearchReplace(const QString& text, const QString& replacement,
+                      TSearchOptions options) override;
 
-    void ToggleBookmark(int number);
-    void GotoBookmark(int number);
+    void Cut() override { cut(); }
+    void Copy() override { copy(); }
+    void Paste() override { paste(); }
+    void SelectAll() override { selectAll(true); }
+    void Undo() override { undo(); }
+    void ToggleBookmark(int number) override;
+    void GotoBookmark(int number) override;
     bool HasBookmark(int number, int line) const;
     // Removes from `line` every mark that is not a bookmark.
-    void RemoveOtherMarks(int line);
+    void RemoveOtherMarks(int line) override;
+    void RecordMacroShortcut() override;
+    void PlayMacroShortcut() override;
 
-    void SetLineNumbersVisible(bool visible);
+    void SetLineNumbersVisible(bool visible) override;
     bool LineNumbersVisible() const;
 
-    void SetBackground(const QColor& color);
+    QColor Background() const override { return paper(); }
+    void SetBackground(const QColor& color) override;
+
+    QString PrintText(const QPrinter& setup) override;
 
   signals:
     // Local files dropped from a file manager, in the order given.
@@ -84,10 +91,9 @@ class TIniEdit : public QsciScintilla {
     template <typename Handler> void WithAltAsCtrl(QMouseEvent* e, Handler handler);
 
     TIniLexer* m_lexer;
+    TMacroRecorder* m_macros;
     // Bit n: the glyph of bookmark n is defined.
     unsigned m_glyphsDefined = 0;
 };
 
 } // namespace qv
-
-Q_DECLARE_OPERATORS_FOR_FLAGS(qv::TSearchOptions)

@@ -3,15 +3,12 @@
 
 #include "inieditor/QvFindDialog_p.h"
 #include "inieditor/QvIniPadIcons_p.h"
-#include "inieditor/QvMacroRecorder_p.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
-#include "support/QvPrinters.h"
+#include "support/QvOnDemand.h"
 #include "support/QvVerInfo.h"
-
-#include <Qsci/qsciprinter.h>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,8 +22,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPrintDialog>
 #include <QSaveFile>
 #include <QStatusBar>
 #include <QStyle>
@@ -81,26 +76,26 @@ void TIniPadForm::FormCreate(const QStringList& arguments) {
     LoadFile();
 }
 
+TIniTextArea* TIniPadForm::Area() const {
+    if (!m_area) {
+        auto* self = const_cast<TIniPadForm*>(this);
+        TIniTextArea* area = OnDemand().MakeIniTextArea(self);
+        // Between the tool bar and the status bar.
+        m_layout->insertWidget(1, area->Widget(), 1);
+        area->OnFilesDropped = [self](const QStringList& paths) { self->SynEdit1DropFiles(paths); };
+        area->OnGutterClick = [self](int line) { self->SynEdit1GutterClick(line); };
+        area->OnTextChanged = [self] { self->SetModified(true); };
+        self->m_area = area;
+    }
+    return m_area;
+}
+
 TIniEdit* TIniPadForm::SynEdit1() const {
-    if (!m_edit)
-        const_cast<TIniPadForm*>(this)->MakeEditor();
-    return m_edit;
+    return Area()->Edit();
 }
 
 TMacroRecorder* TIniPadForm::MacroRecorder() const {
-    SynEdit1();
-    return m_macro;
-}
-
-void TIniPadForm::MakeEditor() {
-    m_edit = new TIniEdit(this);
-    m_macro = new TMacroRecorder(m_edit, this);
-    // Between the tool bar and the status bar.
-    m_layout->insertWidget(1, m_edit, 1);
-    connect(m_edit, &TIniEdit::FilesDropped, this, &TIniPadForm::SynEdit1DropFiles);
-    connect(m_edit, &QsciScintilla::marginClicked, this,
-            [this](int, int line, Qt::KeyboardModifiers) { SynEdit1GutterClick(line); });
-    connect(m_edit, &QsciScintilla::textChanged, this, [this] { SetModified(true); });
+    return Area()->Macros();
 }
 
 QAction* TIniPadForm::MakeAction(const char* name, const QString& caption,
@@ -132,7 +127,7 @@ void TIniPadForm::MakeIcons() {
 void TIniPadForm::setVisible(bool visible) {
     if (visible) {
         MakeIcons();
-        SynEdit1();
+        Area();
     }
     QDialog::setVisible(visible);
 }
@@ -173,21 +168,21 @@ void TIniPadForm::BuildActions() {
     a = MakeAction("EditCut1", tr("Cu&t"), QKeySequence(tr("Ctrl+X")),
                    tr("Cut|Cuts the selection and puts it on the Clipboard"),
                    themed("edit-cut", drawn(TIniPadIcon::Cut)));
-    connect(a, &QAction::triggered, this, [this] { SynEdit1()->cut(); });
+    connect(a, &QAction::triggered, this, [this] { Area()->Cut(); });
     a = MakeAction("EditCopy1", tr("&Copy"), QKeySequence(tr("Ctrl+C")),
                    tr("Copy|Copies the selection and puts it on the Clipboard"),
                    themed("edit-copy", drawn(TIniPadIcon::Copy)));
-    connect(a, &QAction::triggered, this, [this] { SynEdit1()->copy(); });
+    connect(a, &QAction::triggered, this, [this] { Area()->Copy(); });
     a = MakeAction("EditPaste1", tr("&Paste"), QKeySequence(tr("Ctrl+V")),
                    tr("Paste|Inserts Clipboard contents"),
                    themed("edit-paste", drawn(TIniPadIcon::Paste)));
-    connect(a, &QAction::triggered, this, [this] { SynEdit1()->paste(); });
+    connect(a, &QAction::triggered, this, [this] { Area()->Paste(); });
     a = MakeAction("EditSelectAll1", tr("Select &All"), QKeySequence(tr("Ctrl+A")),
                    tr("Select All|Selects the entire document"), themed("edit-select-all"));
-    connect(a, &QAction::triggered, this, [this] { SynEdit1()->selectAll(true); });
+    connect(a, &QAction::triggered, this, [this] { Area()->SelectAll(); });
     a = MakeAction("EditUndo1", tr("&Undo"), QKeySequence(tr("Ctrl+Z")),
                    tr("Undo|Reverts the last action"), themed("edit-undo"));
-    connect(a, &QAction::triggered, this, [this] { SynEdit1()->undo(); });
+    connect(a, &QAction::triggered, this, [this] { Area()->Undo(); });
     a = MakeAction("SearchFind", tr("&Find"), QKeySequence(tr("Ctrl+F")), {}, themed("edit-find"));
     connect(a, &QAction::triggered, this, &TIniPadForm::SearchFindExecute);
     a = MakeAction("SearchReplace", tr("&Replace"), {}, {}, themed("edit-find-replace"));
@@ -210,9 +205,9 @@ void TIniPadForm::BuildActions() {
 
     // Keys of the text area that no menu shows.
     a = MakeAction("MacroRecord1", tr("Record Macro"), QKeySequence(tr("Ctrl+Shift+R")), {});
-    connect(a, &QAction::triggered, this, [this] { MacroRecorder()->RecordShortcut(); });
+    connect(a, &QAction::triggered, this, [this] { Area()->RecordMacroShortcut(); });
     a = MakeAction("MacroPlayback1", tr("Play Macro"), QKeySequence(tr("Ctrl+Shift+P")), {});
-    connect(a, &QAction::triggered, this, [this] { MacroRecorder()->PlaybackShortcut(); });
+    connect(a, &QAction::triggered, this, [this] { Area()->PlayMacroShortcut(); });
     // Context help on Ctrl+F1, so that F1 stays free for the application's own help.
     a = MakeAction("ContextHelp1", tr("Context Help"), QKeySequence(tr("Ctrl+F1")), {});
     connect(a, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
@@ -221,11 +216,11 @@ void TIniPadForm::BuildActions() {
         a = MakeAction("", tr("Toggle Bookmark %1").arg(n),
                        QKeySequence(QStringLiteral("Ctrl+Shift+") + digit), {});
         a->setObjectName(QStringLiteral("ToggleBookmark") + digit);
-        connect(a, &QAction::triggered, this, [this, n] { SynEdit1()->ToggleBookmark(n); });
+        connect(a, &QAction::triggered, this, [this, n] { Area()->ToggleBookmark(n); });
         a = MakeAction("", tr("Go to Bookmark %1").arg(n),
                        QKeySequence(QStringLiteral("Ctrl+") + digit), {});
         a->setObjectName(QStringLiteral("GotoBookmark") + digit);
-        connect(a, &QAction::triggered, this, [this, n] { SynEdit1()->GotoBookmark(n); });
+        connect(a, &QAction::triggered, this, [this, n] { Area()->GotoBookmark(n); });
     }
 }
 
@@ -320,28 +315,25 @@ void TIniPadForm::LoadFile() {
     if (f.error() != QFileDevice::NoError)
         throw EIniPadError(
             tr("Cannot read file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
-    TIniEdit* edit = SynEdit1();
-    edit->SetBytes(data);
-    edit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-    edit->setModified(false);
+    Area()->LoadBytes(data);
     setWindowTitle(m_fileName);
     SetModified(false);
 }
 
 void TIniPadForm::SaveFile() {
-    TIniEdit* edit = SynEdit1();
-    edit->TrimTrailingBlanks();
+    TIniTextArea* area = Area();
+    area->TrimTrailingBlanks();
     // QSaveFile writes a temporary file beside the target and renames it over the target, so a
     // failed write never leaves half a settings file; the target's permissions are kept.
     QSaveFile f(m_fileName);
     if (m_fileName.isEmpty() || !f.open(QIODevice::WriteOnly))
         throw EIniPadError(
             tr("Cannot create file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
-    const QByteArray data = edit->Bytes();
+    const QByteArray data = area->Bytes();
     if (f.write(data) != data.size() || !f.commit())
         throw EIniPadError(
             tr("Cannot write file \"%1\".\n%2").arg(m_fileName, f.errorString()).toStdString());
-    edit->setModified(false);
+    area->MarkSaved();
     setWindowTitle(m_fileName);
     SetModified(false);
 }
@@ -402,7 +394,7 @@ void TIniPadForm::accept() {
 }
 
 void TIniPadForm::FileNew1Execute() {
-    SynEdit1()->ClearAll();
+    Area()->ClearAll();
 }
 
 QFileDialog* TIniPadForm::PreparedFileDialog(QFileDialog*& dialog, const TFileDialogSetup& setup,
@@ -518,53 +510,28 @@ void TIniPadForm::FileSaveAs1Execute() {
 }
 
 void TIniPadForm::FilePrintSetup1Execute() {
-    QPrintDialog dialog(&ProcessPrinter(), this);
-    dialog.setWindowTitle(tr("Print Setup"));
-    dialog.exec();
+    TOnDemand& part = OnDemand();
+    part.ExecPrintDialog(part.ProcessPrinter(), this, tr("Print Setup"));
 }
 
 void TIniPadForm::FilePrint1Execute() {
+    TOnDemand& part = OnDemand();
     // Without a print system Qt falls back to a PDF file with no name: nothing would come out.
-    if (!PrinterUsable(ProcessPrinter()))
+    if (!part.PrinterUsable(part.ProcessPrinter()))
         throw EIniPadError(tr("There is no default printer currently selected.").toStdString());
-    // The text area prints through a printer of its own kind, set up as the process's printer.
-    QsciPrinter p(QPrinter::HighResolution);
-    CopyPrinterChoice(ProcessPrinter(), p);
-    p.setCopyCount(1);
-    p.setFullPage(false);
-    // Left, top, right, bottom. The empty header and footer bands lie inside the top and bottom
-    // margins, so they take nothing from the body.
-    p.setPageMargins(QMarginsF(25, 25, 15, 25), QPageLayout::Millimeter);
-    p.setMagnification(0);
-    p.setWrapMode(QsciScintilla::WrapWord);
-
-    // Black on white keeps the font styles (italic comments) but drops the colours; the line
-    // number margin is printed whenever it is visible, so it goes for the print.
-    TIniEdit* edit = SynEdit1();
-    const long colourMode = edit->SendScintilla(QsciScintillaBase::SCI_GETPRINTCOLOURMODE);
-    const int numberWidth = edit->marginWidth(0);
-    edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE,
-                        QsciScintillaBase::SC_PRINT_BLACKONWHITE);
-    edit->setMarginWidth(0, 0);
-    // printRange() reports success even when the printer could not be opened, so open it here.
-    QPainter painter;
-    bool ok = painter.begin(&p);
-    if (ok)
-        ok = p.printRange(edit, painter) && painter.end();
-    edit->setMarginWidth(0, numberWidth);
-    edit->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE, colourMode);
-    if (!ok)
-        throw EIniPadError(tr("Printing failed").toStdString());
+    const QString failure = Area()->PrintText(part.ProcessPrinter());
+    if (!failure.isEmpty())
+        throw EIniPadError(failure.toStdString());
 }
 
 void TIniPadForm::ColorSelect1Execute() {
-    const QColor c = QColorDialog::getColor(SynEdit1()->paper(), this);
+    const QColor c = QColorDialog::getColor(Area()->Background(), this);
     if (c.isValid())
         ColorSelect1Accept(c);
 }
 
 void TIniPadForm::ColorSelect1Accept(const QColor& color) {
-    SynEdit1()->SetBackground(color);
+    Area()->SetBackground(color);
 }
 
 void TIniPadForm::BrowseURL1Execute() {
@@ -578,11 +545,11 @@ void TIniPadForm::SynEdit1DropFiles(const QStringList& paths) {
 }
 
 void TIniPadForm::SynEdit1GutterClick(int line) {
-    SynEdit1()->RemoveOtherMarks(line);
+    Area()->RemoveOtherMarks(line);
 }
 
 QString TIniPadForm::LineCountText() const {
-    return QStringLiteral("Line Count: %1").arg(SynEdit1()->LineCount());
+    return QStringLiteral("Line Count: %1").arg(Area()->LineCount());
 }
 
 void TIniPadForm::Statistics1Click() {
@@ -594,7 +561,7 @@ void TIniPadForm::Statistics1Click() {
 }
 
 void TIniPadForm::LineNumbers1Click() {
-    SynEdit1()->SetLineNumbersVisible(m_lineNumbers->isChecked());
+    Area()->SetLineNumbersVisible(m_lineNumbers->isChecked());
 }
 
 void TIniPadForm::SearchFindExecute() {
@@ -633,18 +600,18 @@ TSearchOptions SearchOptionsOf(const TFindDialog& d) {
 
 void TIniPadForm::FindDialog1Find() {
     const TFindDialog& d = *FindDialog1();
-    SynEdit1()->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
+    Area()->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
 }
 
 void TIniPadForm::ReplaceDialog1Find() {
     const TFindDialog& d = *ReplaceDialog1();
-    SynEdit1()->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
+    Area()->SearchReplace(d.FindText(), {}, SearchOptionsOf(d));
 }
 
 void TIniPadForm::ReplaceDialog1Replace(bool all) {
     const TFindDialog& d = *ReplaceDialog1();
     const TSearchOptions o = SearchOptionsOf(d) | (all ? ssoReplaceAll : ssoReplace);
-    SynEdit1()->SearchReplace(d.FindText(), d.ReplaceText(), o);
+    Area()->SearchReplace(d.FindText(), d.ReplaceText(), o);
 }
 
 } // namespace qv

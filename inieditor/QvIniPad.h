@@ -3,7 +3,7 @@
 // shown modally by the main window's Settings command.
 #pragma once
 
-#include "inieditor/QvIniEdit.h"
+#include "inieditor/QvIniTextArea.h"
 
 #include <QDialog>
 #include <QString>
@@ -25,7 +25,6 @@ class QVBoxLayout;
 namespace qv {
 
 class TFindDialog;
-class TMacroRecorder;
 
 // A file the editor could not read or write, or a print that failed.
 class EIniPadError : public std::runtime_error {
@@ -108,7 +107,7 @@ class TIniPadForm : public QDialog {
     // Every way of closing (Esc, the frame, "E&xit") ends a modal showing with Accepted.
     void reject() override;
     void accept() override;
-    // The first showing gives the window and its commands their images.
+    // The first showing gives the window and its commands their images and makes the text area.
     void setVisible(bool visible) override;
 
   protected:
@@ -122,7 +121,8 @@ class TIniPadForm : public QDialog {
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut,
                         const QString& hint, TIconMaker icon = {});
     void MakeIcons();
-    void MakeEditor();
+    // The text area, made on first call (which loads the editing component).
+    TIniTextArea* Area() const;
     void BuildActions();
     void BuildLayout();
     void FormCreate(const QStringList& arguments);
@@ -138,8 +138,7 @@ class TIniPadForm : public QDialog {
 
     std::vector<std::pair<QAction*, TIconMaker>> m_pendingIcons;
     TIconMaker m_pendingWindowIcon;
-    TIniEdit* m_edit = nullptr;
-    TMacroRecorder* m_macro = nullptr;
+    TIniTextArea* m_area = nullptr;
     QVBoxLayout* m_layout = nullptr;
     TFindDialog* m_findDialog = nullptr;
     TFindDialog* m_replaceDialog = nullptr;

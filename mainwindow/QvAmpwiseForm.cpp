@@ -9,12 +9,12 @@
 #include "mainwindow/QvSelectFromList.h"
 #include "report/QvReporter.h"
 #include "schedule/QvSchedule.h"
-#include "schedule/QvScheduleForm.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
 #include "settings/QvSysUtils.h"
-#include "sizes/QvSizesForm.h"
+#include "sizes/QvSizesWindow.h"
+#include "support/QvOnDemand.h"
 #include "support/QvShell.h"
 #include "support/QvToolPrograms.h"
 #include "support/QvVerInfo.h"
@@ -116,6 +116,13 @@ double ValueOf(const TFmtEdit& field) {
         return *d;
     throw EConvertError("'" + std::get<QString>(v).toStdString() +
                         "' is not a valid floating point value");
+}
+
+// A window opened from this one: shown, in front, and taking the keyboard.
+void ShowOnTop(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace
@@ -291,7 +298,7 @@ void TAmpwiseForm::BuildCommands() {
         PopupMenu1->addAction("&Calculate", this, Guarded([this] { CalcButtonClick(); }));
     PopupMenu1->addAction("&Report", this, Guarded([this] { ReportButtonClick(); }));
     PopupMenu1->addAction("Si&zes", this, Guarded([this] { SizesButtonClick(); }));
-    PopupMenu1->addAction("Sc&hedule", this, Guarded([this] { ScheduleButtonClick(); }));
+    PopupMenu1->addAction("Sch&edule", this, Guarded([this] { ScheduleButtonClick(); }));
     PopupMenu1->addAction("Re&set", this, Guarded([this] { ResetButtonClick(); }));
     PopupMenu1->addAction("&Options", this, Guarded([this] { OptionsButtonClick(); }));
     PopupMenu1->addAction("&Help", this, Guarded([this] { HelpButtonClick(); }));
@@ -479,8 +486,8 @@ void TAmpwiseForm::SetSolved(bool solved) {
     m_statusText->setText(solved ? "Solved..." : "Not Solved...");
     // Outside a calculation this means an input changed; a calculation clears it again.
     m_inputsChanged = true;
-    if (m_sizesForm)
-        m_sizesForm->SetInputsChanged(true);
+    if (m_sizesWindow)
+        m_sizesWindow->SetInputsChanged(true);
 }
 
 QString TAmpwiseForm::StatusText() const {
@@ -620,30 +627,25 @@ void TAmpwiseForm::HelpButtonClick() {
 }
 
 void TAmpwiseForm::ReportButtonClick() {
-    if (!m_reportForm)
-        return;
-    m_reportForm->show();
-    m_reportForm->raise();
-    m_reportForm->activateWindow();
+    if (m_reportForm)
+        ShowOnTop(m_reportForm);
 }
 
 void TAmpwiseForm::SizesButtonClick() {
-    if (!m_sizesForm) {
-        m_sizesForm = new TSizesForm(StandardSizes, this);
+    if (!m_sizesWindow) {
+        m_sizesWindow = OnDemand().MakeSizesWindow(StandardSizes, this);
         ShowSizes();
     }
-    m_sizesForm->show();
-    m_sizesForm->raise();
-    m_sizesForm->activateWindow();
+    ShowOnTop(m_sizesWindow->Widget());
 }
 
 void TAmpwiseForm::ShowSizes() {
-    if (!m_sizesForm)
+    if (!m_sizesWindow)
         return;
     if (m_lastCircuit)
-        m_sizesForm->ShowCalculation(
+        m_sizesWindow->ShowCalculation(
             *m_lastCircuit, {edXArea->unitsValue(), edLength->unitsValue(), edPower->unitsValue()});
-    m_sizesForm->SetInputsChanged(m_inputsChanged);
+    m_sizesWindow->SetInputsChanged(m_inputsChanged);
 }
 
 void TAmpwiseForm::AboutButtonClick() {
@@ -685,18 +687,14 @@ void TAmpwiseForm::MotorButtonClick() {
 }
 
 void TAmpwiseForm::ScheduleButtonClick() {
-    if (!m_scheduleForm) {
-        m_scheduleForm = std::make_unique<TScheduleForm>();
-        m_scheduleForm->MainInputs = [this] { return CircuitInputs(); };
-        m_scheduleForm->LoadIntoMain = [this](const TCircuitInputs& circuit) {
-            LoadCircuit(circuit);
-            raise();
-            activateWindow();
-        };
-    }
-    m_scheduleForm->show();
-    m_scheduleForm->raise();
-    m_scheduleForm->activateWindow();
+    if (!m_scheduleWindow)
+        m_scheduleWindow.reset(OnDemand().MakeScheduleWindow([this] { return CircuitInputs(); },
+                                                             [this](const TCircuitInputs& circuit) {
+                                                                 LoadCircuit(circuit);
+                                                                 raise();
+                                                                 activateWindow();
+                                                             }));
+    ShowOnTop(m_scheduleWindow.get());
 }
 
 TCircuitInputs TAmpwiseForm::CircuitInputs() {
@@ -808,7 +806,7 @@ void TAmpwiseForm::showEvent(QShowEvent* e) {
 
 void TAmpwiseForm::closeEvent(QCloseEvent* e) {
     // The program ends with this window: the schedule's unsaved changes are asked about first.
-    if (m_scheduleForm && m_scheduleForm->isVisible() && !m_scheduleForm->close()) {
+    if (m_scheduleWindow && m_scheduleWindow->isVisible() && !m_scheduleWindow->close()) {
         e->ignore();
         return;
     }

@@ -3,6 +3,7 @@
 // engine, keeps the inputs between runs and carries the commands that reach the other windows.
 #pragma once
 
+#include "schedule/QvCircuitInputs.h"
 #include "sizes/QvSizesText.h"
 
 #include <QMainWindow>
@@ -30,8 +31,7 @@ class TFmtEdit;
 class TFmtEditLabel;
 class TReportForm;
 class TIniPadForm;
-class TSizesForm;
-class TScheduleForm;
+class TSizesWindow;
 struct TCircuitInputs;
 class qvApplicationRunner;
 
@@ -58,11 +58,12 @@ class TAmpwiseForm : public QMainWindow {
     void HelpButtonClick();
     void AboutButtonClick();
     void MotorButtonClick();
-    // The Cable Schedule window, made on first use, and the circuits it trades with this window:
+    // The Cable Schedule window, made on first use (it lives in the part of the program loaded
+    // then, see support/QvOnDemand.h), and the circuits it trades with this window:
     // the present inputs (a value still being typed finished first), and a circuit loaded and
     // calculated here. LoadCircuit raises, changing nothing, when a text names nothing here.
     void ScheduleButtonClick();
-    TScheduleForm* ScheduleForm() const { return m_scheduleForm.get(); }
+    QWidget* ScheduleWindow() const { return m_scheduleWindow.get(); }
     TCircuitInputs CircuitInputs();
     void LoadCircuit(const TCircuitInputs& circuit);
     void edMaterialChange();
@@ -85,8 +86,9 @@ class TAmpwiseForm : public QMainWindow {
     // Null when the data file failed to load: the window then offers no calculation.
     TAmpwiser* Engine() const { return m_engine.get(); }
     bool FirstActivationPending() const { return m_firstActivation; }
-    // The Cable Sizes window: made on first use, so the program's start does not pay for it.
-    TSizesForm* SizesForm() const { return m_sizesForm; }
+    // The Cable Sizes window: made on first use, so the program's start does not pay for it
+    // (nor for the chart library it draws with).
+    TSizesWindow* SizesWindow() const { return m_sizesWindow; }
 
     // Opens the help page in the desktop's viewer; tests replace it.
     static std::function<void(const QUrl&)> OpenHelp;
@@ -164,10 +166,10 @@ class TAmpwiseForm : public QMainWindow {
     TReportForm* m_reportForm = nullptr;
     TIniPadForm* m_iniPadForm = nullptr;
     QDialog* m_aboutForm = nullptr;
-    TSizesForm* m_sizesForm = nullptr;
+    TSizesWindow* m_sizesWindow = nullptr;
     std::optional<TSizesCircuit> m_lastCircuit;
     bool m_inputsChanged = false;
-    std::unique_ptr<TScheduleForm> m_scheduleForm;
+    std::unique_ptr<QWidget> m_scheduleWindow;
 };
 
 } // namespace qv

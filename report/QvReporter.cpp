@@ -5,10 +5,9 @@
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
-#include "support/QvPrinters.h"
+#include "support/QvOnDemand.h"
 #include "support/QvTextToolBar.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QClipboard>
@@ -20,8 +19,6 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QPainter>
-#include <QPrintDialog>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -345,60 +342,27 @@ void TReportForm::SetStatus(const QString& text) {
 }
 
 QRectF TReportForm::PageRect(QPrinter& printer) const {
-    const QFontMetricsF metrics(m_font, &printer);
-    const qreal left = metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXX"));
-    const qreal top = 6 * metrics.height();
-    return QRectF(QPointF(left, top), QPointF(printer.width(), printer.height()));
+    return OnDemand().ReportPageRect(m_font, printer);
 }
 
 void TReportForm::PrintReport(QPrinter& printer) {
-    printer.setDocName(ReportTitle);
     std::unique_ptr<QTextDocument> doc(RichEdit1->document()->clone());
     doc->setDefaultFont(m_font);
-
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        const QString where = printer.outputFormat() == QPrinter::PdfFormat
-                                  ? printer.outputFileName()
-                                  : printer.printerName();
-        throw EReportPrintError(
-            QStringLiteral("Unable to print the report on \"%1\".").arg(where).toStdString());
-    }
-    const QRectF page = PageRect(printer);
-    doc->documentLayout()->setPaintDevice(&printer);
-    doc->setDocumentMargin(0);
-    // With a paint device set, the layout scales format lengths from 96 dpi to the device.
     ApplyTabs(doc.get(), 96);
-    doc->setPageSize(page.size());
-
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette.setColor(QPalette::Text, ColorFromValue(m_fontColor));
-    const int pages = doc->pageCount();
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !printer.newPage())
-            throw EReportPrintError("Unable to start a new page of the report.");
-        painter.save();
-        painter.translate(page.left(), page.top() - i * page.height());
-        const QRectF view(0, i * page.height(), page.width(), page.height());
-        painter.setClipRect(view);
-        // Lines that merely touch the page edge belong to the neighbouring page; drawing them
-        // clipped would still leave their text in the output (PDF text search, copy).
-        context.clip = view.adjusted(0, 0.5, 0, -0.5);
-        doc->documentLayout()->draw(&painter, context);
-        painter.restore();
-    }
-    if (!painter.end())
-        throw EReportPrintError("Unable to finish printing the report.");
+    const QString failure =
+        OnDemand().PrintReport(*doc, m_font, ColorFromValue(m_fontColor), ReportTitle, printer);
+    if (!failure.isEmpty())
+        throw EReportPrintError(failure.toStdString());
 }
 
 QPrinter& TReportForm::Printer() {
-    return ProcessPrinter();
+    return OnDemand().ProcessPrinter();
 }
 
 void TReportForm::ButtonPrintClick() {
     SetStatus(QStringLiteral("Printing report"));
     try {
-        if (EnsureProcessPrinter(this, QStringLiteral("Print report")))
+        if (OnDemand().EnsureProcessPrinter(this, QStringLiteral("Print report")))
             PrintReport(Printer());
     } catch (const EReportPrintError& e) {
         SetStatus(QStringLiteral("Ready"));
@@ -424,9 +388,7 @@ void TReportForm::ButtonEMailClick() {
 
 void TReportForm::ButtonSetupClick() {
     SetStatus(QStringLiteral("Set up printer"));
-    QPrintDialog dialog(&Printer(), this);
-    dialog.setWindowTitle(QStringLiteral("Printer setup"));
-    dialog.exec();
+    OnDemand().ExecPrintDialog(Printer(), this, QStringLiteral("Printer setup"));
     SetStatus(QStringLiteral("Ready"));
 }
 

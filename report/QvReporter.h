@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QFont>
 #include <QList>
-#include <QPrinter>
 #include <QRectF>
 #include <QString>
 #include <QTextOption>
@@ -17,6 +16,7 @@
 #include <stdexcept>
 
 class QComboBox;
+class QPrinter;
 class QFontDialog;
 class QLabel;
 class QStatusBar;

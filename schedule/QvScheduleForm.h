@@ -3,6 +3,8 @@
 // list, and trades circuits with the main window through the two hooks the main window sets.
 #pragma once
 
+#include "schedule/QvCircuitInputs.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -27,16 +29,6 @@ class TScheduleModel;
 class TScheduleReader;
 class TScheduleSizer;
 struct TScheduleRow;
-
-// One circuit's inputs as the main window shows them: the list texts, and power and length as
-// a number, a blank and the unit's label ("7.500 kW").
-struct TCircuitInputs {
-    QString Material;
-    QString LoadType;
-    QString Phase;
-    QString Power;
-    QString Length;
-};
 
 class TScheduleForm : public QMainWindow {
     Q_OBJECT

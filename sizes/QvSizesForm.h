@@ -6,6 +6,7 @@
 
 #include "core/QvCableSizes.h"
 #include "sizes/QvSizesText.h"
+#include "sizes/QvSizesWindow.h"
 
 #include <QString>
 #include <QWidget>
@@ -33,7 +34,7 @@ namespace qv {
 class TSizesChart;
 class TSizesModel;
 
-class TSizesForm : public QWidget {
+class TSizesForm : public QWidget, public TSizesWindow {
     Q_OBJECT
 
   public:
@@ -41,10 +42,9 @@ class TSizesForm : public QWidget {
     explicit TSizesForm(const std::vector<double>& sizes, QWidget* parent = nullptr);
     ~TSizesForm() override;
 
-    // The main window's last calculation, in the units its fields show now.
-    void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units);
-    // An input of the main window changed since the calculation shown.
-    void SetInputsChanged(bool changed);
+    QWidget* Widget() override { return this; }
+    void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units) override;
+    void SetInputsChanged(bool changed) override;
 
     // What is shown; HasView is false before the first calculation or when it cannot be shown.
     bool HasView() const { return m_hasView; }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -82,7 +83,8 @@ struct TRun {
     QByteArray out, err;
 };
 
-TRun RunProgram(const QString& home, const QString& locale = "C.UTF-8") {
+TRun RunProgram(const QString& home, const QString& locale = "C.UTF-8",
+                const QStringList& arguments = {}, const QStringList& moreEnvironment = {}) {
     App();
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -92,8 +94,10 @@ TRun RunProgram(const QString& home, const QString& locale = "C.UTF-8") {
     env.insert("XDG_RUNTIME_DIR", home);
     env.insert("LC_ALL", locale);
     env.insert("AMPWISE_STARTUP_PROBE", "1");
+    for (const QString& setting : moreEnvironment)
+        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
     p.setProcessEnvironment(env);
-    p.start(AMPWISE_EXE, {});
+    p.start(AMPWISE_EXE, arguments);
     TRun run;
     run.finished = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
     if (!run.finished) {
@@ -178,6 +182,53 @@ TEST(Program, ASecondCopyIsFoundOnceTheFirstHasEnded) {
     second.kill();
     second.waitForFinished();
     qunsetenv("XDG_RUNTIME_DIR");
+}
+
+// The part of the program with printing, the editing component and the chart library is loaded
+// from beside the program when first needed, not at every start: here when the INI editor loads
+// a file named on the command line. Preloaded with every symbol bound at once, it finds all the
+// program's code it runs on.
+TEST(Program, LoadsItsPrintingEditingAndChartPartOnlyWhenFirstNeeded) {
+    const QString part = QFileInfo(AMPWISE_EXE).absolutePath() + "/libampwise_ondemand.so";
+    struct Row {
+        const char* what;
+        bool namesAFile;
+        QStringList environment;
+        bool loaded;
+    };
+    const Row rows[] = {{"a plain start", false, {}, false},
+                        {"a settings file named on the command line", true, {}, true},
+                        {"the part preloaded and bound at once",
+                         false,
+                         {"LD_PRELOAD=" + part, "LD_BIND_NOW=1"},
+                         true}};
+    for (const Row& r : rows) {
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        const QString named = home.path() + "/named.ini";
+        QFile ini(named);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Settings]\nMaxVoltDrop=5.5\n");
+        ini.close();
+        // The dynamic loader names every library it loads, in a file per process.
+        const QString log = home.path() + "/loaded";
+        const TRun run =
+            RunProgram(home.path(), "C.UTF-8", r.namesAFile ? QStringList{named} : QStringList{},
+                       QStringList{"LD_DEBUG=files", "LD_DEBUG_OUTPUT=" + log} + r.environment);
+        ASSERT_TRUE(run.finished) << r.what << ": a message box stopped the start";
+        EXPECT_EQ(run.exitCode, 0) << r.what << " " << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith("ampwise-ready ")) << r.what;
+        QByteArray loaded;
+        for (const QString& f : QDir(home.path()).entryList({"loaded.*"})) {
+            QFile file(home.path() + "/" + f);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            loaded += file.readAll();
+        }
+        ASSERT_TRUE(loaded.contains("libQt6Widgets")) << r.what << ": no loader log";
+        for (const char* library :
+             {"libampwise_ondemand", "libQt6PrintSupport", "libqscintilla2", "libQt6Charts"})
+            EXPECT_EQ(loaded.contains(library), r.loaded) << r.what << ": " << library;
+    }
 }
 
 TEST(Program, StartsWhateverKindTheEditorsPlacementValuesHave) {

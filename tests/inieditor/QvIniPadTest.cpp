@@ -1,6 +1,7 @@
 // The INI editor window driven as a user would: captions, status texts, loading and saving,
 // the close question, search and replace, macros, bookmarks, printing and the menus.
 #include "inieditor/QvFindDialog_p.h"
+#include "inieditor/QvIniEdit.h"
 #include "inieditor/QvIniLexer_p.h"
 #include "inieditor/QvIniPad.h"
 #include "inieditor/QvMacroRecorder_p.h"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the .deb, unpacks it into a fresh root folder, checks its files one by one, then runs the
 # installed program as a normal user with a fresh HOME on a real X server: types a power, asks for
-# a calculation and its report, presses Reset and closes the window through the window manager.
+# a calculation and its report, opens the Cable Sizes, Cable Schedule and INI editor windows,
+# presses Reset and closes the window through the window manager.
 # Afterwards the per-user settings store and settings INI file must hold what was written, and
 # the installed command-line sizer must size a schedule with the installed data and that file.
 set -euo pipefail
@@ -36,6 +37,7 @@ root="$work/root"
 mkdir -p "$root"
 dpkg-deb -x "$deb" "$root"
 for f in opt/Brannoworks/Ampwise/Ampwise \
+         opt/Brannoworks/Ampwise/libampwise_ondemand.so \
          opt/Brannoworks/Ampwise/ampwise-schedule \
          usr/share/man/man1/ampwise-schedule.1.gz \
          opt/Brannoworks/Ampwise/Ampwise.ini \
@@ -121,6 +123,41 @@ grep -q $'^Power\t7.000\tkW' <<<"$report" || fail "report lacks the typed power:
 grep -q $'^Material\tCopper' <<<"$report" || fail "report lacks the material from ElecData.ini: $report"
 grep -q $'^Line Current\t' <<<"$report" || fail "report lacks the result: $report"
 
+# The Cable Sizes and Cable Schedule windows, which live in the library the program loads on first
+# use: each works on the program's own standard sizes, materials and calculation.
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.3
+key Menu; key z
+sizes=$(timeout 10 xdotool search --sync --name '^Cable Sizes$' | head -n 1) \
+  || fail "no Cable Sizes window: $(cat "$work/ampwise.log")"
+key alt+c
+table=$(xclip -o -selection clipboard 2>/dev/null || true)
+[ "$(grep -c $'^[0-9.]*\t' <<<"$table")" -ge 10 ] || fail "Cable Sizes table: $table"
+wmctrl -i -c "$sizes"
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.3
+key Menu; key e
+schedule=$(timeout 10 xdotool search --sync --name '^Cable Schedule' | head -n 1) \
+  || fail "no Cable Schedule window: $(cat "$work/ampwise.log")"
+key ctrl+m; key ctrl+a; key ctrl+c
+row=$(xclip -o -selection clipboard 2>/dev/null || true)
+grep -q $'^[^\t]*\tCopper\tResistive\t.*\tSolved$' <<<"$row" || fail "Cable Schedule row: $row"
+key ctrl+z
+wmctrl -i -c "$schedule"
+for _ in $(seq 50); do xdotool search --name '^Cable Schedule' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool search --name '^Cable Schedule' >/dev/null 2>&1 && fail "Cable Schedule did not close"
+
+# The settings file in the INI editor, whose text area comes from the library the program loads
+# on first use from beside itself; closed through the window manager.
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.3
+key Menu; key o
+editor=$(timeout 10 xdotool search --sync --name 'Ampwise\.ini$' | head -n 1) \
+  || fail "no INI editor: $(cat "$work/ampwise.log")"
+wmctrl -i -c "$editor"
+for _ in $(seq 50); do xdotool search --name 'Ampwise\.ini$' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool search --name 'Ampwise\.ini$' >/dev/null 2>&1 && fail "INI editor did not close"
+
 # Back to the main window: Reset, then close it through the window manager.
 xdotool windowactivate --sync "$win" 2>/dev/null || true
 sleep 0.3
@@ -141,7 +178,7 @@ grep -qi '^"Power"=hex:00,00,00,00,00,00,16,40' "$store" || fail "store lacks Po
 grep -qi '^"Material"=dword:00000000' "$store" || fail "store lacks Material: $(cat "$store")"
 grep -q '^MaxVoltDrop=5.5' "$ini" || fail "settings INI lacks MaxVoltDrop: $(cat "$ini")"
 [ "$(sha256sum <"$shipped_ini")" = "$shipped_sum" ] || fail "wrote into the install folder"
-[ "$(LC_ALL=C ls "$root/opt/Brannoworks/Ampwise")" = "$(printf 'Ampwise\nAmpwise.ini\nHelp\nampwise-schedule')" ] \
+[ "$(LC_ALL=C ls "$root/opt/Brannoworks/Ampwise")" = "$(printf 'Ampwise\nAmpwise.ini\nHelp\nampwise-schedule\nlibampwise_ondemand.so')" ] \
   || fail "install folder changed: $(ls "$root/opt/Brannoworks/Ampwise")"
 
 # 6. The command-line sizer through its launcher, with the installed data and the allowed drop of

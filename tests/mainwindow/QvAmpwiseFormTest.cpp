@@ -38,6 +38,7 @@
 #include <QMessageBox>
 #include <QAbstractItemModel>
 #include <QScreen>
+#include <QSet>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTest>
@@ -52,6 +53,14 @@ namespace qv {
 namespace {
 
 using test::kElecData;
+
+// The windows made on first use, as the part of the program loaded then makes them.
+TSizesForm* SizesOf(const TAmpwiseForm& form) {
+    return dynamic_cast<TSizesForm*>(form.SizesWindow());
+}
+TScheduleForm* ScheduleOf(const TAmpwiseForm& form) {
+    return qobject_cast<TScheduleForm*>(form.ScheduleWindow());
+}
 
 int UnitIndex(TUnitsType type, const char* label) {
     for (int i = 0; i < UnitCount(type); ++i)
@@ -838,7 +847,7 @@ TEST_F(AmpwiseFormTest, SizesCommandsComeRightAfterReport) {
     EXPECT_EQ(buttons.indexOf("SizesButton"), buttons.indexOf("ReportButton") + 1);
     EXPECT_EQ(form.SizesButton->toolTip(), "Sizes");
     EXPECT_EQ(form.SizesButton->icon().pixmap(24, 24).size(), QSize(24, 24));
-    EXPECT_EQ(form.SizesForm(), nullptr);
+    EXPECT_EQ(SizesOf(form), nullptr);
 }
 
 // Whatever the inputs, the window's chosen row is the size the main window shows, and an input
@@ -850,7 +859,7 @@ TEST_F(AmpwiseFormTest, SizesWindowFollowsEveryCalculation) {
     } rows[] = {{0, "40", "5.5"}, {1, "40", "5.5"}, {1, "900", "2"}, {0, "5000", "84"}};
     auto form = Start();
     form->SizesButton->click();
-    TSizesForm* sizes = form->SizesForm();
+    TSizesForm* sizes = SizesOf(*form);
     ASSERT_NE(sizes, nullptr);
     EXPECT_TRUE(sizes->isVisible());
     for (const auto& r : rows) {
@@ -872,7 +881,7 @@ TEST_F(AmpwiseFormTest, SizesWindowFollowsEveryCalculation) {
     EXPECT_TRUE(form->screen()->availableGeometry().contains(sizes->geometry()));
     sizes->close();
     form->SizesButton->click();
-    EXPECT_EQ(form->SizesForm(), sizes);
+    EXPECT_EQ(SizesOf(*form), sizes);
 }
 
 TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
@@ -882,7 +891,7 @@ TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
     MaxVoltDrop = 2.5;
     form->SetSolved(false);
     form->SizesButtonClick();
-    TSizesForm* sizes = form->SizesForm();
+    TSizesForm* sizes = SizesOf(*form);
     EXPECT_TRUE(sizes->VerdictText().contains("within 5.5 V"))
         << sizes->VerdictText().toStdString();
     EXPECT_FALSE(sizes->NoteText().isEmpty());
@@ -901,11 +910,11 @@ TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
 
 TEST_F(AmpwiseFormTest, ScheduleWindowIsMadeOnFirstUseAfterSizes) {
     auto form = Start();
-    EXPECT_EQ(form->ScheduleForm(), nullptr);
+    EXPECT_EQ(ScheduleOf(*form), nullptr);
     QStringList items;
     for (const QAction* item : form->PopupMenu1->actions())
         items << item->text();
-    EXPECT_EQ(items.indexOf("Sc&hedule"), items.indexOf("Si&zes") + 1);
+    EXPECT_EQ(items.indexOf("Sch&edule"), items.indexOf("Si&zes") + 1);
     QList<QWidget*> buttons;
     for (QAction* a : form->ToolBar1->actions())
         buttons << form->ToolBar1->widgetForAction(a);
@@ -913,21 +922,28 @@ TEST_F(AmpwiseFormTest, ScheduleWindowIsMadeOnFirstUseAfterSizes) {
     EXPECT_EQ(form->ScheduleButton->toolTip(), "Schedule");
 
     form->ScheduleButton->click();
-    TScheduleForm* schedule = form->ScheduleForm();
+    TScheduleForm* schedule = ScheduleOf(*form);
     ASSERT_NE(schedule, nullptr);
     EXPECT_TRUE(schedule->isVisible());
     schedule->hide();
-    for (QAction* item : form->PopupMenu1->actions())
-        if (item->text() == "Sc&hedule")
-            item->trigger();
-    EXPECT_EQ(form->ScheduleForm(), schedule);
+    // Its letter in the context menu opens it, which it can only when no other item there has
+    // the same letter (the menu would then move between them instead).
+    QStringList letters;
+    for (const QAction* item : form->PopupMenu1->actions())
+        if (const qsizetype amp = item->text().indexOf('&'); amp >= 0)
+            letters << item->text().mid(amp + 1, 1).toLower();
+    EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size())
+        << letters.join(' ').toStdString();
+    form->PopupMenu1->popup(form->mapToGlobal(QPoint(10, 10)));
+    QTest::keyClick(form->PopupMenu1, 'e');
+    EXPECT_EQ(ScheduleOf(*form), schedule);
     EXPECT_TRUE(schedule->isVisible());
 }
 
 TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
     auto form = Start();
     form->ScheduleButton->click();
-    TScheduleForm& schedule = *form->ScheduleForm();
+    TScheduleForm& schedule = *ScheduleOf(*form);
     TScheduleModel& model = *schedule.Model();
     auto field = [&](int row, TColumn column) {
         return model.index(row, model.ColumnOfKind(column)).data().toString();
@@ -980,7 +996,7 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
 TEST_F(AmpwiseFormTest, ClosingAsksAboutTheUnsavedSchedule) {
     auto form = Start();
     form->ScheduleButton->click();
-    form->ScheduleForm()->AddFromMainWindow();
+    ScheduleOf(*form)->AddFromMainWindow();
     for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
         QString question;
         onNextModal([&](QWidget* w) {

@@ -1,0 +1,64 @@
+// The entry of the part of the program loaded on first use: what support/QvOnDemand.h asks of it.
+#include "inieditor/QvIniEdit.h"
+#include "report/QvReportPrinting.h"
+#include "schedule/QvScheduleForm.h"
+#include "sizes/QvSizesForm.h"
+#include "support/QvOnDemand.h"
+#include "support/QvPrinters.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace qv {
+
+namespace {
+
+class TOnDemandModule final : public TOnDemand {
+  public:
+    QPrinter& ProcessPrinter() override { return qv::ProcessPrinter(); }
+
+    bool PrinterUsable(const QPrinter& printer) override { return qv::PrinterUsable(printer); }
+
+    bool EnsureProcessPrinter(QWidget* parent, const QString& title) override {
+        return qv::EnsureProcessPrinter(parent, title);
+    }
+
+    bool ExecPrintDialog(QPrinter& printer, QWidget* parent, const QString& title) override {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(title);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    QRectF ReportPageRect(const QFont& font, QPrinter& printer) override {
+        return qv::ReportPageRect(font, printer);
+    }
+
+    QString PrintReport(QTextDocument& document, const QFont& font, const QColor& textColor,
+                        const QString& title, QPrinter& printer) override {
+        return PrintReportDocument(document, font, textColor, title, printer);
+    }
+
+    TIniTextArea* MakeIniTextArea(QWidget* parent) override { return new TIniEdit(parent); }
+
+    TSizesWindow* MakeSizesWindow(const std::vector<double>& sizes, QWidget* parent) override {
+        return new TSizesForm(sizes, parent);
+    }
+
+    QWidget* MakeScheduleWindow(std::function<TCircuitInputs()> mainInputs,
+                                std::function<void(const TCircuitInputs&)> loadIntoMain) override {
+        auto* window = new TScheduleForm;
+        window->MainInputs = std::move(mainInputs);
+        window->LoadIntoMain = std::move(loadIntoMain);
+        return window;
+    }
+};
+
+} // namespace
+
+} // namespace qv
+
+// Looked up by name when the library is loaded.
+extern "C" qv::TOnDemand* AmpwiseOnDemand() {
+    static qv::TOnDemandModule module;
+    return &module;
+}

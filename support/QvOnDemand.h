@@ -1,0 +1,68 @@
+// The part of the program loaded on first use: printing, the INI editor's text area, the Cable
+// Sizes window (with its chart) and the Cable Schedule window. The print system's library, the
+// editing component and the chart library cost milliseconds of every start if the program links
+// them, and a start needs none of them. The part is a library of its own
+// (libampwise_ondemand.so, beside the program); its code runs on the program's own settings,
+// data and paths, which the program lends it (see ondemand/CMakeLists.txt).
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QColor;
+class QFont;
+class QPrinter;
+class QRectF;
+class QTextDocument;
+class QWidget;
+
+namespace qv {
+
+class TIniTextArea;
+class TSizesWindow;
+struct TCircuitInputs;
+
+class TOnDemand {
+  public:
+    // The printer of the process (see QvPrinters.h), and whether printing can go anywhere.
+    virtual QPrinter& ProcessPrinter() = 0;
+    virtual bool PrinterUsable(const QPrinter& printer) = 0;
+    // True when the process's printer can print; otherwise the print dialog, titled `title`,
+    // offers a choice, and the answer is whether the user took one.
+    virtual bool EnsureProcessPrinter(QWidget* parent, const QString& title) = 0;
+    // Runs the print dialog on `printer`, modal over `parent`; true when accepted.
+    virtual bool ExecPrintDialog(QPrinter& printer, QWidget* parent, const QString& title) = 0;
+
+    // Where a report in `font` goes on a page of `printer`, in printer pixels: ten "X" widths
+    // from the left and six "X" heights from the top of the printable area, to its right and
+    // bottom.
+    virtual QRectF ReportPageRect(const QFont& font, QPrinter& printer) = 0;
+    // Prints `document` (its default font and tab stops at 96 dpi set) as one job named `title`,
+    // page by page within ReportPageRect, its text in `textColor`. The empty text, or what
+    // failed.
+    virtual QString PrintReport(QTextDocument& document, const QFont& font, const QColor& textColor,
+                                const QString& title, QPrinter& printer) = 0;
+
+    // The INI editor's text area, a child of `parent`.
+    virtual TIniTextArea* MakeIniTextArea(QWidget* parent) = 0;
+
+    // The Cable Sizes window over the standard `sizes`, a window of its own owned by `parent`.
+    virtual TSizesWindow* MakeSizesWindow(const std::vector<double>& sizes, QWidget* parent) = 0;
+    // The Cable Schedule window, owned by the caller; it asks `mainInputs` for the main window's
+    // circuit and gives a circuit to load to `loadIntoMain`.
+    virtual QWidget*
+    MakeScheduleWindow(std::function<TCircuitInputs()> mainInputs,
+                       std::function<void(const TCircuitInputs&)> loadIntoMain) = 0;
+
+  protected:
+    ~TOnDemand() = default;
+};
+
+// The part, loaded on the first call: from this process when it was linked in (tests), else
+// from the library beside the program. A part that can't be loaded raises an error naming the
+// file and why, and is tried again on the next call.
+TOnDemand& OnDemand();
+
+} // namespace qv
