@@ -2,22 +2,11 @@
 // as vector shapes so they stay crisp at any size and device pixel ratio.
 #pragma once
 
+#include "mainwindow/QvAmpwiseDrawings.h"
+
 #include <QIcon>
 
 namespace qv {
-
-enum class TAmpwiseIcon {
-    Calculate,
-    Report,
-    Sizes,
-    Schedule,
-    Reset,
-    Settings,
-    Help,
-    About,
-    Motor,
-    Program
-};
 
 // An icon that paints the shape at whatever size and pixel ratio it is asked for; the shapes are
 // laid out on a 24 x 24 grid.

@@ -2,6 +2,7 @@
 #include "support/QvPaintedIcon.h"
 
 #include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 
@@ -17,7 +18,8 @@ const QColor kAccent(0x1e, 0x88, 0xe5);
 
 class TPaintedIconEngine : public QIconEngine {
   public:
-    explicit TPaintedIconEngine(TIconDrawing drawing) : m_drawing(drawing) {}
+    TPaintedIconEngine(TIconDrawing drawing, std::span<const TBakedPixels> baked)
+        : m_drawing(drawing), m_baked(baked) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         const bool disabled = mode == QIcon::Disabled;
@@ -42,31 +44,42 @@ class TPaintedIconEngine : public QIconEngine {
         for (const TDrawn& d : m_drawn)
             if (d.Size == size && d.Disabled == disabled)
                 return d.Pixmap;
-        QPixmap pm(size);
-        pm.fill(Qt::transparent);
-        QPainter painter(&pm);
-        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
-        painter.end();
+        QPixmap pm = disabled ? QPixmap() : Baked(size);
+        if (pm.isNull()) {
+            pm = QPixmap(size);
+            pm.fill(Qt::transparent);
+            QPainter painter(&pm);
+            paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        }
         m_drawn.push_back({size, disabled, pm});
         return pm;
     }
 
-    QIconEngine* clone() const override { return new TPaintedIconEngine(m_drawing); }
+    QIconEngine* clone() const override { return new TPaintedIconEngine(m_drawing, m_baked); }
 
   private:
+    QPixmap Baked(const QSize& size) const {
+        for (const TBakedPixels& b : m_baked)
+            if (size == QSize(b.Side, b.Side))
+                return QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(b.Pixels), b.Side,
+                                                 b.Side, QImage::Format_ARGB32_Premultiplied));
+        return {};
+    }
+
     struct TDrawn {
         QSize Size;
         bool Disabled; // the only mode drawn differently
         QPixmap Pixmap;
     };
     TIconDrawing m_drawing;
+    std::span<const TBakedPixels> m_baked;
     std::vector<TDrawn> m_drawn;
 };
 
 } // namespace
 
-QIcon PaintedIcon(TIconDrawing drawing) {
-    return QIcon(new TPaintedIconEngine(drawing));
+QIcon PaintedIcon(TIconDrawing drawing, std::span<const TBakedPixels> baked) {
+    return QIcon(new TPaintedIconEngine(drawing, baked));
 }
 
 } // namespace qv

@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QIcon>
 
+#include <span>
+
 class QPainter;
 
 namespace qv {
@@ -13,7 +15,15 @@ namespace qv {
 // icon is drawn disabled.
 using TIconDrawing = void (*)(QPainter& painter, const QColor& ink, const QColor& accent);
 
-QIcon PaintedIcon(TIconDrawing drawing);
+// The drawing's pixels at one size, made ahead of time: side x side premultiplied ARGB values,
+// row by row, in storage that lives as long as the program.
+struct TBakedPixels {
+    int Side;
+    const quint32* Pixels;
+};
+
+// `baked` serves those sizes (not disabled) without painting; every other is painted.
+QIcon PaintedIcon(TIconDrawing drawing, std::span<const TBakedPixels> baked = {});
 
 // The paper white of sheets and pages in the drawings.
 inline const QColor PaintedIconPaper{0xff, 0xff, 0xff};

@@ -1,6 +1,8 @@
 // The drawn icons: painted at the device pixel size asked for, not scaled up from 24 x 24.
 #include "mainwindow/QvAmpwiseIcons.h"
 
+#include "support/QvPaintedIcon.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <gtest/gtest.h>
@@ -18,10 +20,7 @@ double Coverage(const QImage& image) {
 }
 
 TEST(AmpwiseIcon, EveryIconIsPaintedAtThePhysicalSize) {
-    for (TAmpwiseIcon kind :
-         {TAmpwiseIcon::Calculate, TAmpwiseIcon::Report, TAmpwiseIcon::Sizes,
-          TAmpwiseIcon::Schedule, TAmpwiseIcon::Reset, TAmpwiseIcon::Settings, TAmpwiseIcon::Help,
-          TAmpwiseIcon::About, TAmpwiseIcon::Motor, TAmpwiseIcon::Program}) {
+    for (TAmpwiseIcon kind : AllAmpwiseIcons) {
         const QIcon icon = AmpwiseIcon(kind);
         const QPixmap normal = icon.pixmap(QSize(24, 24), 1.0);
         const QPixmap hiDpi = icon.pixmap(QSize(24, 24), 2.0);
@@ -49,6 +48,28 @@ TEST(AmpwiseIcon, EveryIconIsPaintedAtThePhysicalSize) {
         if (kind != TAmpwiseIcon::Program) {
             EXPECT_TRUE(grey) << int(kind);
         }
+    }
+}
+
+// The pixels the build stored are the drawing's own, at every size stored, on a plain screen and
+// on a 2x one; so is a size not stored.
+TEST(AmpwiseIcon, StoredSizesAreTheDrawingsPixels) {
+    const auto image = [](const QIcon& icon, int side, qreal ratio) {
+        return icon.pixmap(QSize(side, side) / ratio, ratio)
+            .toImage()
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    for (TAmpwiseIcon kind : AllAmpwiseIcons) {
+        const std::vector<int> sides = BakedSides(kind);
+        ASSERT_EQ(BakedPixels(kind).size(), sides.size()) << int(kind);
+        const QIcon drawn = PaintedIcon(AmpwiseDrawing(kind));
+        for (std::size_t i = 0; i < sides.size(); ++i) {
+            EXPECT_EQ(BakedPixels(kind)[i].Side, sides[i]) << int(kind);
+            for (qreal ratio : {1.0, 2.0})
+                EXPECT_EQ(image(AmpwiseIcon(kind), sides[i], ratio), image(drawn, sides[i], ratio))
+                    << int(kind) << " at " << sides[i] << " px, ratio " << ratio;
+        }
+        EXPECT_EQ(image(AmpwiseIcon(kind), 30, 1.0), image(drawn, 30, 1.0)) << int(kind);
     }
 }
 
