@@ -4,8 +4,9 @@
 Runs the shared start-up tool (perf/startup.sh: one Xvfb server, launches alternating, a fresh
 HOME each, the first painted window seen through XDamage) on the bare Qt window (the floor),
 Ampwise, Ampwise with a settings file named on its command line (which opens it in the INI editor
-at start-up: the difference is the editor's first use) and the calculators a user might pick
-instead, where installed. Prints the tool's table, then each program's ratio to
+at start-up, loading the part of the program kept for first use: printing, the editing component
+and the chart library; the difference is that first use's cost) and the calculators a user might
+pick instead, where installed. Prints the tool's table, then each program's ratio to
 the floor against the goal of 1.3 and the first use's cost.
 
 usage: startup.py <path to Ampwise> [runs] [--tool <path to startup.sh>]
@@ -76,7 +77,7 @@ def main():
               f"bare window: {verdict} the goal of {GOAL} x")
     if "ampwise-editor" in rows:
         first_use = rows["ampwise-editor"]["paint_med"] - rows["ampwise"]["paint_med"]
-        print(f"first use of the INI editor (text area, file): "
+        print(f"first use of the part loaded on demand (INI editor text area, file): "
               f"{first_use:+.1f} ms on the median")
     slower = [p for p in PEERS if p in rows and rows[p]["paint_med"] <= rows["ampwise"]["paint_med"]]
     if slower:

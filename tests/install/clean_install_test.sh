@@ -123,40 +123,38 @@ grep -q $'^Power\t7.000\tkW' <<<"$report" || fail "report lacks the typed power:
 grep -q $'^Material\tCopper' <<<"$report" || fail "report lacks the material from ElecData.ini: $report"
 grep -q $'^Line Current\t' <<<"$report" || fail "report lacks the result: $report"
 
+# A window opened by its letter in the main window's context menu: its id.
+open_from_menu() {
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  sleep 0.3
+  key Menu; key "$1"
+  timeout 10 xdotool search --sync --name "$2" | head -n 1
+}
+# Closed through the window manager, and gone.
+close_window() {
+  wmctrl -i -c "$1"
+  for _ in $(seq 50); do xdotool search --name "$2" >/dev/null 2>&1 || return 0; sleep 0.1; done
+  fail "$3 did not close"
+}
+
 # The Cable Sizes and Cable Schedule windows, which live in the library the program loads on first
 # use: each works on the program's own standard sizes, materials and calculation.
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-sleep 0.3
-key Menu; key z
-sizes=$(timeout 10 xdotool search --sync --name '^Cable Sizes$' | head -n 1) \
-  || fail "no Cable Sizes window: $(cat "$work/ampwise.log")"
+sizes=$(open_from_menu z '^Cable Sizes$') || fail "no Cable Sizes window: $(cat "$work/ampwise.log")"
 key alt+c
 table=$(xclip -o -selection clipboard 2>/dev/null || true)
-[ "$(grep -c $'^[0-9.]*\t' <<<"$table")" -ge 10 ] || fail "Cable Sizes table: $table"
-wmctrl -i -c "$sizes"
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-sleep 0.3
-key Menu; key e
-schedule=$(timeout 10 xdotool search --sync --name '^Cable Schedule' | head -n 1) \
+[ "$(grep -c $'^[0-9][0-9.]*\t' <<<"$table")" -ge 10 ] || fail "Cable Sizes table: $table"
+close_window "$sizes" '^Cable Sizes$' "Cable Sizes"
+schedule=$(open_from_menu e '^Cable Schedule') \
   || fail "no Cable Schedule window: $(cat "$work/ampwise.log")"
 key ctrl+m; key ctrl+a; key ctrl+c
 row=$(xclip -o -selection clipboard 2>/dev/null || true)
 grep -q $'^[^\t]*\tCopper\tResistive\t.*\tSolved$' <<<"$row" || fail "Cable Schedule row: $row"
 key ctrl+z
-wmctrl -i -c "$schedule"
-for _ in $(seq 50); do xdotool search --name '^Cable Schedule' >/dev/null 2>&1 || break; sleep 0.1; done
-xdotool search --name '^Cable Schedule' >/dev/null 2>&1 && fail "Cable Schedule did not close"
+close_window "$schedule" '^Cable Schedule' "Cable Schedule"
 
-# The settings file in the INI editor, whose text area comes from the library the program loads
-# on first use from beside itself; closed through the window manager.
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-sleep 0.3
-key Menu; key o
-editor=$(timeout 10 xdotool search --sync --name 'Ampwise\.ini$' | head -n 1) \
-  || fail "no INI editor: $(cat "$work/ampwise.log")"
-wmctrl -i -c "$editor"
-for _ in $(seq 50); do xdotool search --name 'Ampwise\.ini$' >/dev/null 2>&1 || break; sleep 0.1; done
-xdotool search --name 'Ampwise\.ini$' >/dev/null 2>&1 && fail "INI editor did not close"
+# The settings file in the INI editor, whose text area comes from the same library.
+editor=$(open_from_menu o 'Ampwise\.ini$') || fail "no INI editor: $(cat "$work/ampwise.log")"
+close_window "$editor" 'Ampwise\.ini$' "INI editor"
 
 # Back to the main window: Reset, then close it through the window manager.
 xdotool windowactivate --sync "$win" 2>/dev/null || true
