@@ -18,9 +18,12 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <dlfcn.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 using namespace qv;
 
@@ -43,9 +46,21 @@ void ArmStartupProbe(TAmpwiseForm& form) {
     });
 }
 
+// Reading the font configuration takes milliseconds, and the main window waits for it when its
+// first field lays out text. It is read on another core while the application object connects to
+// the display; the toolkit then finds it made (the library makes it once per process, whichever
+// thread asks first). Where the toolkit has no such library, nothing is read.
+std::jthread ReadFontConfiguration() {
+    using TInit = int (*)();
+    if (auto init = reinterpret_cast<TInit>(::dlsym(RTLD_DEFAULT, "FcInit")))
+        return std::jthread(init);
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::jthread fontConfiguration = ReadFontConfiguration();
     RunStartupSteps(RegisterMessagePool, FillToolPrograms);
     QLocale::setDefault(QLocale::c());
 
