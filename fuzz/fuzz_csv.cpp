@@ -1,6 +1,7 @@
 // Fuzzes the CSV reader: any input ends in records or the reader's own error, whatever sizes the
 // input arrives in, and records written back with the field writer read back the same.
 #include "schedule/QvCsv.h"
+#include "tests/testsupport/StepSource.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -15,16 +16,7 @@ using Records = std::vector<std::vector<std::string>>;
 
 // All records, or the error's text as a record of its own.
 Records ReadAll(const std::string& text, std::size_t step, std::size_t maxRecord = 4096) {
-    std::size_t at = 0;
-    qv::TCsvReader reader(
-        [&](char* buf, std::size_t cap) {
-            const std::size_t n = std::min({cap, step, text.size() - at});
-            if (n)
-                std::memcpy(buf, text.data() + at, n);
-            at += n;
-            return n;
-        },
-        maxRecord);
+    qv::TCsvReader reader(qv::test::StepSource(text, step), maxRecord);
     Records out;
     std::vector<std::string_view> fields;
     try {

@@ -164,10 +164,8 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     ToolBar1 = TextToolBar(this);
     const auto button = [this](const char* name, const char* caption, const char* hint,
-                               void (TReportForm::*handler)()) {
-        QToolButton* b = AddTextButton(ToolBar1, name, caption, hint);
-        connect(b, &QToolButton::clicked, this, handler);
-        return b;
+                               auto handler) {
+        return AddTextButton(ToolBar1, name, caption, hint, this, handler);
     };
     ButtonPrint =
         button("ButtonPrint", "&Print", "Send report to printer", &TReportForm::ButtonPrintClick);

@@ -332,10 +332,13 @@ void AppendCsvField(std::string& out, std::string_view field) {
     bool plain = true;
     for (char c : field)
         plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
-    if (plain) {
+    if (plain)
         out.append(field);
-        return;
-    }
+    else
+        AppendQuoted(out, field);
+}
+
+void AppendQuoted(std::string& out, std::string_view field) {
     out.push_back('"');
     for (char c : field) {
         if (c == '"')

@@ -89,5 +89,7 @@ TCsvReader::TSource TextSource(std::string_view text);
 
 // Appends one field, quoted when it holds a comma, a double quote or a line break.
 void AppendCsvField(std::string& out, std::string_view field);
+// Appends the field between double quotes, each double quote in it doubled.
+void AppendQuoted(std::string& out, std::string_view field);
 
 } // namespace qv

@@ -166,17 +166,10 @@ void AppendTabRow(std::string& out, const std::vector<std::string>& cells) {
         if (i)
             out.push_back('\t');
         const std::string& c = cells[i];
-        if (c.find_first_of("\t\r\n") == std::string::npos && (c.empty() || c[0] != '"')) {
+        if (c.find_first_of("\t\r\n") == std::string::npos && (c.empty() || c[0] != '"'))
             out += c;
-            continue;
-        }
-        out.push_back('"');
-        for (char ch : c) {
-            if (ch == '"')
-                out.push_back('"');
-            out.push_back(ch);
-        }
-        out.push_back('"');
+        else
+            AppendQuoted(out, c);
     }
     out.push_back('\n');
 }

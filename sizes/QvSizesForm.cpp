@@ -327,10 +327,8 @@ void TSizesForm::BuildControls() {
 
     ToolBar1 = TextToolBar(this);
     const auto button = [this](const char* name, const char* caption, const char* hint,
-                               void (TSizesForm::*handler)()) {
-        QToolButton* b = AddTextButton(ToolBar1, name, caption, hint);
-        connect(b, &QToolButton::clicked, this, handler);
-        return b;
+                               auto handler) {
+        return AddTextButton(ToolBar1, name, caption, hint, this, handler);
     };
     ButtonCopy = button("ButtonCopy", "&Copy", "Copy the table as tab-separated text",
                         &TSizesForm::ButtonCopyClick);
@@ -341,8 +339,7 @@ void TSizesForm::BuildControls() {
                &TSizesForm::ButtonPdfClick);
     ButtonPrint = button("ButtonPrint", "&Print", "Print verdict, table and chart on one page",
                          &TSizesForm::ButtonPrintClick);
-    ButtonClose = AddTextButton(ToolBar1, "ButtonClose", "C&lose", "");
-    connect(ButtonClose, &QToolButton::clicked, this, &QWidget::close);
+    ButtonClose = button("ButtonClose", "C&lose", "", &QWidget::close);
     outer->addWidget(ToolBar1);
 
     auto* body = new QVBoxLayout;

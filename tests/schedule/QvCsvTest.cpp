@@ -1,6 +1,7 @@
 // The CSV reader and writer: quoting, line breaks, the byte-order mark, records cut at every
 // buffer boundary, line numbers, and the errors for input that is no CSV.
 #include "schedule/QvCsv.h"
+#include "tests/testsupport/StepSource.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,7 @@ using Records = std::vector<std::vector<std::string>>;
 // Reads all records, the source handing over at most `step` bytes a call.
 Records ReadAll(const std::string& text, std::size_t step, std::size_t maxRecord = 1 << 20,
                 std::vector<std::size_t>* lines = nullptr) {
-    std::size_t at = 0;
-    TCsvReader reader(
-        [&](char* buf, std::size_t cap) {
-            const std::size_t n = std::min({cap, step, text.size() - at});
-            std::memcpy(buf, text.data() + at, n);
-            at += n;
-            return n;
-        },
-        maxRecord);
+    TCsvReader reader(test::StepSource(text, step), maxRecord);
     Records out;
     std::vector<std::string_view> fields;
     while (reader.Next(fields)) {

@@ -2,6 +2,7 @@
 // and the errors of the run on one thread, byte for byte, whatever the chunk size and however the
 // input arrives.
 #include "schedule/QvScheduleRun.h"
+#include "tests/testsupport/StepSource.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,7 @@ std::string Outcome(const std::string& input, TOutputFormat format,
                     const TScheduleRunOptions& options, std::size_t piece,
                     std::size_t maxRecordBytes) {
     static const TScheduleSizer sizer(TestData(), 5.5);
-    std::size_t at = 0;
-    TCsvReader reader(
-        [&](char* buf, std::size_t cap) {
-            const std::size_t n = std::min({cap, piece, input.size() - at});
-            std::memcpy(buf, input.data() + at, n);
-            at += n;
-            return n;
-        },
-        maxRecordBytes);
+    TCsvReader reader(test::StepSource(input, piece), maxRecordBytes);
     std::string out;
     try {
         const int status = RunSchedule(
