@@ -2,6 +2,7 @@
 #include "mainwindow/QvAmpwiseForm.h"
 
 #include "core/QvAmpwise.h"
+#include "core/QvCableSizes.h"
 #include "inieditor/QvIniPad.h"
 #include "mainwindow/QvAmpwiseIcons.h"
 #include "mainwindow/QvAmpwiseReport.h"
@@ -47,12 +48,8 @@ namespace {
 
 const char* const kSection = "Settings";
 
-// The highest power each load type and phase can be sized for, in kW.
-constexpr double kResistiveLimit = 84;
-constexpr double kInductiveSingleLimit = 5.5;
-constexpr double kInductiveThreeLimit = 110;
 // Power and length are magnitudes. The upper bounds only complete the fields' ranges: no supply
-// cable is 1000 km long, and the power limits above stop far lower.
+// cable is 1000 km long, and the power limits (PowerLimit) stop far lower.
 constexpr double kPowerRangeHi = 1e6;  // kW
 constexpr double kLengthRangeHi = 1e6; // m
 
@@ -585,15 +582,14 @@ void TAmpwiseForm::edPowerExit() {
         const double power = edPower->valueOr(0);
         const int loadType = edLoadType->currentIndex();
         const int phase = edPhase->currentIndex();
-        double limit = -1;
-        if (loadType == 0)
-            limit = kResistiveLimit;
-        else if (phase == 0 && loadType == 1)
-            limit = kInductiveSingleLimit;
-        else if (phase == 1 && loadType == 1)
-            limit = kInductiveThreeLimit;
-        if (limit >= 0 && power > limit)
-            edPower->SetValue(limit);
+        // No list entry chosen: no limit.
+        const bool known = loadType == 0 || (loadType == 1 && (phase == 0 || phase == 1));
+        if (known) {
+            const double limit =
+                PowerLimit(static_cast<std::uint8_t>(loadType), static_cast<std::uint8_t>(phase));
+            if (power > limit)
+                edPower->SetValue(limit);
+        }
     }
     SetSolved(false);
 }

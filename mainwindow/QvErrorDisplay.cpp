@@ -4,7 +4,6 @@
 #include "support/QvMessageBox.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <stdexcept>
 
@@ -13,11 +12,7 @@ namespace qv {
 namespace {
 void ShowInBox(const QString& message) {
     // Messages quote what was typed or read from a file: shown as written, never as markup.
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message,
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    FitMessageBox(box);
-    box.exec();
+    ShowPlainError(QApplication::activeWindow(), message);
 }
 } // namespace
 

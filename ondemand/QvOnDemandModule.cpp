@@ -29,10 +29,6 @@ class TOnDemandModule final : public TOnDemand {
         return dialog.exec() == QDialog::Accepted;
     }
 
-    QRectF ReportPageRect(const QFont& font, QPrinter& printer) override {
-        return qv::ReportPageRect(font, printer);
-    }
-
     QString PrintReport(QTextDocument& document, const QFont& font, const QColor& textColor,
                         const QString& title, QPrinter& printer) override {
         return PrintReportDocument(document, font, textColor, title, printer);

@@ -37,11 +37,6 @@ namespace {
 
 const std::string Section = "ReportForm";
 
-QString ApplicationTitle() {
-    const QString title = QGuiApplication::applicationDisplayName();
-    return title.isEmpty() ? QStringLiteral("Ampwise") : title;
-}
-
 // The face's own name for the font's weight and slant. The dialog looks styles up by name and
 // takes the first one listed when the generic name ("Normal") is not among them.
 QString MatchingStyle(const QString& family, const QFont& font) {
@@ -337,10 +332,6 @@ QString TReportForm::StatusText() const {
 void TReportForm::SetStatus(const QString& text) {
     m_statusPanel->setText(text);
     m_statusPanel->repaint();
-}
-
-QRectF TReportForm::PageRect(QPrinter& printer) const {
-    return OnDemand().ReportPageRect(m_font, printer);
 }
 
 void TReportForm::PrintReport(QPrinter& printer) {

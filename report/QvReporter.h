@@ -83,9 +83,6 @@ class TReportForm : public QWidget {
     QString PlainText() const;
     QString StatusText() const;
 
-    // Where the report goes on a page of this printer, in printer pixels: ten "X" widths from
-    // the left and six "X" heights from the top of the printable area, to its right and bottom.
-    QRectF PageRect(QPrinter& printer) const;
     // Prints the whole report as one job named ReportTitle; throws EReportPrintError.
     void PrintReport(QPrinter& printer);
     // The printer of the process: printer setup changes it for every later print, in any window.

@@ -4,6 +4,7 @@
 #include "schedule/QvCsv.h"
 #include "schedule/QvNumberText.h"
 #include "settings/QvSysUtils.h"
+#include "settings/QvTextUtils.h"
 #include "units/QvEditRules.h"
 
 #include <bit>
@@ -38,35 +39,12 @@ const std::array<TColumnInfo, 12> kColumns{{
 constexpr std::array<TColumn, 5> kNeeded{TColumn::Material, TColumn::LoadType, TColumn::Phase,
                                          TColumn::Power, TColumn::Length};
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    if (a == b)
-        return true;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string ColumnKey(std::string_view name) {
     std::string key;
     key.reserve(name.size());
     for (char c : name)
         if (c != ' ' && c != '\t' && c != '_' && c != '-')
-            key.push_back(Lower(c));
+            key.push_back(LowerAscii(c));
     return key;
 }
 
@@ -116,25 +94,25 @@ std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& nam
     for (std::uint8_t i = 0; i < names.size(); ++i)
         if (text == names[i]) // as most are written
             return i;
-    const std::string_view t = Trim(text);
+    const std::string_view t = TrimBlanks(text);
     if (t.empty())
         throw EScheduleError(std::string(what) + " is empty");
     for (std::uint8_t i = 0; i < names.size(); ++i)
-        if (SameText(t, names[i]))
+        if (SameNameAscii(t, names[i]))
             return i;
     throw EScheduleError(std::string(what) + " " + Shown(t) + " is neither " + names[0] + " nor " +
                          names[1]);
 }
 
 double ParseVolts(std::string_view text) {
-    std::string_view t = Trim(text);
+    std::string_view t = TrimBlanks(text);
     if (!t.empty() && (t.back() == 'V' || t.back() == 'v'))
-        t = Trim(t.substr(0, t.size() - 1));
+        t = TrimBlanks(t.substr(0, t.size() - 1));
     const std::optional<double> v = t.find_first_of("0123456789") == std::string_view::npos
                                         ? std::nullopt
                                         : TextToBaseValue(std::string(t), 1, 0);
     if (!v)
-        throw EScheduleError("Max Volt Drop " + Shown(Trim(text)) + " is not a number");
+        throw EScheduleError("Max Volt Drop " + Shown(TrimBlanks(text)) + " is not a number");
     return *v;
 }
 
@@ -212,15 +190,15 @@ std::string TRowResult::StatusText() const {
 }
 
 int QuantityUnit(std::string_view text, TUnitsType type) {
-    const std::string_view t = Trim(text);
+    const std::string_view t = TrimBlanks(text);
     const std::size_t last = t.find_last_of("0123456789");
     const std::string_view unit =
-        last == std::string_view::npos ? std::string_view() : Trim(t.substr(last + 1));
+        last == std::string_view::npos ? std::string_view() : TrimBlanks(t.substr(last + 1));
     if (unit.empty())
         return 0;
     for (int i = 0; i < UnitCount(type); ++i) {
         const TUnitRec& u = UnitRecord(type, i);
-        if (SameText(unit, u.Label) || SameText(unit, u.PlainName))
+        if (SameNameAscii(unit, u.Label) || SameNameAscii(unit, u.PlainName))
             return i;
     }
     return -1;
@@ -230,7 +208,7 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
     double x = 0;
     if (ReadPlainDecimal(text, x)) // a number in the base unit, as most are written
         return x;
-    const std::string_view t = Trim(text);
+    const std::string_view t = TrimBlanks(text);
     if (t.empty())
         throw EScheduleError(std::string(what) + " is empty");
     // The unit is whatever follows the number's last digit.
@@ -243,9 +221,9 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
         for (int i = 0; i < UnitCount(type); ++i)
             known += std::string(i == 0 ? "" : ", ") + UnitRecord(type, i).Label;
         throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
-                             Shown(Trim(t.substr(last + 1))) + " (known: " + known + ")");
+                             Shown(TrimBlanks(t.substr(last + 1))) + " (known: " + known + ")");
     }
-    const std::string_view number = Trim(t.substr(0, last + 1));
+    const std::string_view number = TrimBlanks(t.substr(0, last + 1));
     // The common case, spared the cleaning's copies: clean text in the base unit, which converts
     // to itself.
     if (index == 0 &&
@@ -264,9 +242,9 @@ TScheduleSizer::TScheduleSizer(TElecData data, double maxVoltDrop)
     : m_data(std::move(data)), m_table(m_data.Sizes), m_maxVoltDrop(maxVoltDrop) {
     const std::vector<MaterialRec>& materials = m_data.Materials;
     for (std::size_t i = 0; i < materials.size(); ++i) {
-        bool exact = Trim(materials[i].Name) == materials[i].Name;
+        bool exact = TrimBlanks(materials[i].Name) == materials[i].Name;
         for (std::size_t j = 0; exact && j < i; ++j)
-            exact = !SameText(materials[j].Name, materials[i].Name);
+            exact = !SameNameAscii(materials[j].Name, materials[i].Name);
         if (exact)
             m_exactNames.push_back(i);
     }
@@ -276,11 +254,11 @@ const MaterialRec& TScheduleSizer::Material(std::string_view name) const {
     for (std::size_t i : m_exactNames) // as most are written
         if (name == m_data.Materials[i].Name)
             return m_data.Materials[i];
-    const std::string_view t = Trim(name);
+    const std::string_view t = TrimBlanks(name);
     if (t.empty())
         throw EScheduleError("Material is empty");
     for (const MaterialRec& m : m_data.Materials)
-        if (SameText(t, m.Name))
+        if (SameNameAscii(t, m.Name))
             return m;
     std::string known;
     for (const MaterialRec& m : m_data.Materials)
@@ -308,8 +286,9 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
         const std::uint8_t phase = Choice(circuit.Phase, PhaseNames, "Phase");
         const double power = ParseQuantity(circuit.Power, utPower, "Power");
         const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length");
-        const double maxVoltDrop =
-            Trim(circuit.MaxVoltDrop).empty() ? m_maxVoltDrop : ParseVolts(circuit.MaxVoltDrop);
+        const double maxVoltDrop = TrimBlanks(circuit.MaxVoltDrop).empty()
+                                       ? m_maxVoltDrop
+                                       : ParseVolts(circuit.MaxVoltDrop);
 
         if (power < 0)
             throw EScheduleError("Power must not be negative");

@@ -692,8 +692,11 @@ void TScheduleForm::InsertRows(std::vector<std::vector<std::string>> records, co
     const int position = InsertPosition();
     std::vector<TScheduleRow> rows;
     rows.reserve(records.size());
-    for (std::vector<std::string>& r : records)
-        rows.push_back(m_model->MakeRow(std::move(r)));
+    // Sized as the model takes them in.
+    for (std::vector<std::string>& r : records) {
+        TScheduleRow& row = rows.emplace_back();
+        row.Fields = std::move(r);
+    }
     const int count = static_cast<int>(rows.size());
     UndoStack->push(new TInsertRowsCommand(m_model, position, std::move(rows), what));
     Table->clearSelection();

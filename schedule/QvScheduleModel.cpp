@@ -153,13 +153,6 @@ std::vector<TScheduleRow> TScheduleModel::TakeRows(int position, int count) {
     return taken;
 }
 
-TScheduleRow TScheduleModel::MakeRow(std::vector<std::string> fields) const {
-    TScheduleRow row;
-    row.Fields = std::move(fields);
-    SizeRow(row);
-    return row;
-}
-
 std::string TScheduleModel::TabText(const std::vector<int>& rows) const {
     std::string out;
     std::vector<std::string> cells;

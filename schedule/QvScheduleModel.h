@@ -48,8 +48,6 @@ class TScheduleModel : public QAbstractTableModel {
     void InsertRows(int position, std::vector<TScheduleRow> rows);
     // Removes `count` rows from `position` and hands them back.
     std::vector<TScheduleRow> TakeRows(int position, int count);
-    // A row of these fields, sized.
-    TScheduleRow MakeRow(std::vector<std::string> fields) const;
 
     // Tab-separated text of rows for a spreadsheet: the shown columns, results as the CSV has
     // them.

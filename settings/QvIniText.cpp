@@ -20,13 +20,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-std::string LowerKey(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = LowerAscii(c);
-    return out;
-}
-
 std::string_view Unquote(std::string_view v) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return v.substr(1, v.size() - 2);
@@ -200,7 +193,7 @@ std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view text
                 break;
             inSection = SameNameAscii(line.name, section);
         } else if (inSection && line.kind == Kind::Key && !line.name.empty()) {
-            if (seen.insert(LowerKey(line.name)).second)
+            if (seen.insert(FoldCaseAscii(line.name)).second)
                 pairs.emplace_back(std::string(line.name), std::string(ValueOf(text, line)));
         }
     }
@@ -221,7 +214,7 @@ std::vector<std::string> SectionNames(std::string_view text) {
     Line line;
     while (scan.Next(line)) {
         if (line.kind == Kind::Header && !line.name.empty() &&
-            seen.insert(LowerKey(line.name)).second)
+            seen.insert(FoldCaseAscii(line.name)).second)
             names.emplace_back(line.name);
     }
     return names;

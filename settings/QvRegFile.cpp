@@ -204,12 +204,17 @@ void LoadStoreFile(const std::string& path, TRegDocument& doc, std::string* dama
         *damageReport = NotUsedReport(path, err);
 }
 
+namespace {
+
+bool HoldsValues(const TRegDocument& d) {
+    return std::any_of(d.Keys.begin(), d.Keys.end(),
+                       [](const TRegKey& k) { return !k.Values.empty(); });
+}
+
+} // namespace
+
 bool WriteMustFlush(const TRegDocument& before, const TRegDocument& after) {
-    const auto holdsValues = [](const TRegDocument& d) {
-        return std::any_of(d.Keys.begin(), d.Keys.end(),
-                           [](const TRegKey& k) { return !k.Values.empty(); });
-    };
-    return holdsValues(before) || holdsValues(after);
+    return HoldsValues(before) || HoldsValues(after);
 }
 
 bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocument&)>& change,
@@ -231,10 +236,11 @@ bool UpdateStoreFile(const std::string& path, const std::function<void(TRegDocum
     if (ReadUnderLock(path, fresh, damageReport, err) == TLoadStatus::Unreadable)
         return Failed(error, err.Reason.empty() ? ErrnoText("cannot read", path)
                                                 : "cannot read " + path + ": " + DamageWhat(err));
-    const TRegDocument before = fresh;
+    // What WriteMustFlush asks of the file before the change, without copying it.
+    const bool heldValues = HoldsValues(fresh);
     change(fresh);
     if (!ReplaceFileAtomically(target, SerializeReg(fresh), 0600, error,
-                               WriteMustFlush(before, fresh)))
+                               heldValues || HoldsValues(fresh)))
         return false;
     doc = std::move(fresh);
     return true;

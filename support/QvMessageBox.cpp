@@ -54,11 +54,13 @@ void FitMessageBox(QMessageBox& box) {
                   0, 1, grid->columnCount());
 }
 
+QString ApplicationTitle() {
+    const QString title = QGuiApplication::applicationDisplayName();
+    return title.isEmpty() ? QStringLiteral("Ampwise") : title;
+}
+
 void ShowPlainError(QWidget* parent, const QString& text) {
-    QString title = QGuiApplication::applicationDisplayName();
-    if (title.isEmpty())
-        title = QStringLiteral("Ampwise");
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     FitMessageBox(box);
     box.exec();

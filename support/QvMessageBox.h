@@ -12,6 +12,9 @@ namespace qv {
 // path on a line of its own stays whole). Call it once the box has its title, text and icon.
 void FitMessageBox(QMessageBox& box);
 
+// The application's title, as message boxes and the report show it.
+QString ApplicationTitle();
+
 // A failure told in a box titled with the application's title, modal over `parent`. The text is
 // shown as written: a path or a printer name in it is never taken for markup.
 void ShowPlainError(QWidget* parent, const QString& text);

@@ -1,8 +1,7 @@
 // Finding and loading the part of the program loaded on first use.
 #include "support/QvOnDemand.h"
 
-#include <QCoreApplication>
-#include <QFile>
+#include "settings/QvApplicationPath.h"
 
 #include <dlfcn.h>
 
@@ -23,8 +22,8 @@ const char* const kLibrary = "libampwise_ondemand.so";
 TOnDemand* Load() {
     if (AmpwiseOnDemand)
         return AmpwiseOnDemand();
-    const std::string file =
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/" + kLibrary;
+    const std::string exe = ExecutablePath();
+    const std::string file = exe.substr(0, exe.rfind('/') + 1) + kLibrary;
     void* library = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* why = ::dlerror();

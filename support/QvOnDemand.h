@@ -14,7 +14,6 @@
 class QColor;
 class QFont;
 class QPrinter;
-class QRectF;
 class QTextDocument;
 class QWidget;
 
@@ -35,13 +34,9 @@ class TOnDemand {
     // Runs the print dialog on `printer`, modal over `parent`; true when accepted.
     virtual bool ExecPrintDialog(QPrinter& printer, QWidget* parent, const QString& title) = 0;
 
-    // Where a report in `font` goes on a page of `printer`, in printer pixels: ten "X" widths
-    // from the left and six "X" heights from the top of the printable area, to its right and
-    // bottom.
-    virtual QRectF ReportPageRect(const QFont& font, QPrinter& printer) = 0;
     // Prints `document` (its default font and tab stops at 96 dpi set) as one job named `title`,
-    // page by page within ReportPageRect, its text in `textColor`. The empty text, or what
-    // failed.
+    // page by page within the report's page area (see report/QvReportPrinting.h), its text in
+    // `textColor`. The empty text, or what failed.
     virtual QString PrintReport(QTextDocument& document, const QFont& font, const QColor& textColor,
                                 const QString& title, QPrinter& printer) = 0;
 

@@ -1,5 +1,6 @@
 // The report window: filling and tab stops, copying, refresh requests, the stored report font,
 // printing to PDF files (read back with poppler's tools) and the mail hand-off.
+#include "report/QvReportPrinting.h"
 #include "report/QvReporter.h"
 
 #include "report/MapiControl.h"
@@ -409,7 +410,7 @@ TEST_F(ReportFormTest, MarginsGrowWithTheReportFontAndTabsKeepTheirPoints) {
         form->PrintReport(printer);
         const qreal toPoints = 72.0 / printer.resolution();
         const QRectF paper = printer.pageLayout().paintRect(QPageLayout::Point);
-        const QRectF page = form->PageRect(printer);
+        const QRectF page = ReportPageRect(form->ReportFont(), printer);
         const QFontMetricsF metrics(form->ReportFont(), &printer);
         EXPECT_NEAR(page.left(), metrics.horizontalAdvance("XXXXXXXXXX"), 0.01);
         EXPECT_NEAR(page.top(), 6 * metrics.height(), 0.01);
