@@ -31,6 +31,7 @@ TScheduleModel::TScheduleModel(QObject* parent)
       m_sizer(std::make_shared<const TScheduleSizer>(TElecData{}, 5.5)) {
     m_header = DefaultScheduleHeader();
     m_layout = MatchHeader(m_header);
+    KeepKinds();
 }
 
 TScheduleModel::~TScheduleModel() = default;
@@ -49,6 +50,7 @@ void TScheduleModel::Reset(std::vector<std::string> header, TScheduleLayout layo
     beginResetModel();
     m_header = std::move(header);
     m_layout = std::move(layout);
+    KeepKinds();
     m_rows = std::move(rows);
     endResetModel();
     Recount();
@@ -64,7 +66,13 @@ TColumn TScheduleModel::ColumnKind(int column) const {
         return TColumn::Other;
     if (column >= kept)
         return static_cast<TColumn>(kInputColumnCount + static_cast<std::size_t>(column - kept));
-    return ColumnOf(m_header[m_layout.Kept[static_cast<std::size_t>(column)]]);
+    return m_keptKinds[static_cast<std::size_t>(column)];
+}
+
+void TScheduleModel::KeepKinds() {
+    m_keptKinds.clear();
+    for (std::size_t k : m_layout.Kept)
+        m_keptKinds.push_back(ColumnOf(m_header[k]));
 }
 
 int TScheduleModel::ColumnOfKind(TColumn kind) const {

@@ -73,6 +73,7 @@ class TScheduleModel : public QAbstractTableModel {
     void CountsChanged();
 
   private:
+    void KeepKinds();
     std::size_t FieldPosition(int column) const;
     void Count(const TRowResult& result, int sign);
     void Recount();
@@ -81,6 +82,8 @@ class TScheduleModel : public QAbstractTableModel {
     std::shared_ptr<const TScheduleSizer> m_sizer;
     std::vector<std::string> m_header;
     TScheduleLayout m_layout;
+    // The kind of each kept column, worked out once per header: every cell painted asks.
+    std::vector<TColumn> m_keptKinds;
     std::vector<TScheduleRow> m_rows;
     int m_notSolved = 0;
     int m_errors = 0;

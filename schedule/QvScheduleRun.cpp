@@ -3,6 +3,7 @@
 #include "schedule/QvScheduleRun.h"
 
 #include "settings/QvApplicationPath.h"
+#include "settings/QvFiles.h"
 #include "settings/QvSysUtils.h"
 
 #include <algorithm>
@@ -30,13 +31,6 @@ constexpr std::size_t kFlushBytes = 64 * 1024;
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
@@ -155,15 +149,11 @@ TOutputFile::TOutputFile(const std::string& path) : m_path(path) {
                ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
                : -1;
     if (m_fd < 0) {
-        std::string name = path + ".tmp-XXXXXX";
-        m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+        std::string name;
+        m_fd = CreateTemporary(path, 0666, name);
         if (m_fd < 0)
             Fail("cannot create a file beside", path);
         m_tempName = name;
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        if (!exists)
-            (void)::fchmod(m_fd, 0666 & ~mask);
     }
     if (exists)
         (void)::fchmod(m_fd, st.st_mode & 07777);

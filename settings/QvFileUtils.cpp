@@ -30,8 +30,8 @@ void SetError(std::string* error, const char* what, const std::string& path) {
         *error = std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-// Creates a new file named `path` + ".tmp-XXXXXX" with `mode` (less the umask); its name goes
-// to `name`. mkstemp would do, but it always makes the file 0600.
+} // namespace
+
 int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::minstd_rand random{std::random_device{}()};
@@ -45,8 +45,6 @@ int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
     }
     return -1;
 }
-
-} // namespace
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');

@@ -4,15 +4,14 @@
 // new one, never a part. No Qt.
 #pragma once
 
+#include "settings/QvFiles.h"
+
 #include <cstddef>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
 
 namespace qv {
-
-// "/a/b/c" gives "/a/b", "/c" gives "/", "c" gives ".".
-std::string FolderOf(const std::string& path);
 
 // Makes a folder and any missing parents, each new one with `mode`; true when it exists as a
 // folder afterwards.

@@ -92,8 +92,11 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& exePath)
 
 void TAboutForm::FormCreate() {
     const QString path = m_exePath.isEmpty() ? QString::fromStdString(ExecutablePath()) : m_exePath;
-    NameLabel->setText(GetFileDescriptionText(path));
-    VersionLabel->setText(QStringLiteral("Version ") + GetFileVersionText(path));
+    // One read of the program's version block serves both labels.
+    const TVerInfoRes info(path.toStdString());
+    NameLabel->setText(QString::fromStdString(info.ReadStringValue("FileDescription")));
+    VersionLabel->setText(QStringLiteral("Version ") +
+                          QString::fromStdString(info.FileVersionText()));
     ByLine->setText(QString::fromUtf8(ByLineText));
     CopyrightLabel->setText(QString::fromUtf8(CopyrightText));
 }
