@@ -216,9 +216,9 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 TReportForm::~TReportForm() = default;
 
 void TReportForm::FormCreate() {
-    RestoreDesignedFormPlacement(this, false, true);
     {
         TRegistryIniFile reg(AppRegistryKey());
+        RestoreDesignedFormPlacement(this, reg, false, true);
         // A value of the wrong kind keeps the current property: one stray value must not stop
         // the window from being created at start-up.
         const auto readInt = [&reg](const char* key, std::int32_t def) {

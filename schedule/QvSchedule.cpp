@@ -448,7 +448,9 @@ void TScheduleFormatter::AppendTextRow(TTextBuffer& out, std::string_view text,
     }
     // The ends, padded to one length so that they copy without a call.
     static constexpr char kEnds[2][32] = {",carrying capacity,Solved\n", ",voltage drop,Solved\n"};
-    static constexpr std::size_t kEndSizes[2] = {26, 21};
+    // The texts of LimitName and TRowResult::StatusText, as the other rows write them.
+    static constexpr std::size_t kEndSizes[2] = {std::string_view(kEnds[0]).size(),
+                                                 std::string_view(kEnds[1]).size()};
     const bool drop = *result.LimitedBy == TLimit::VoltageDrop;
     char* p = out.Room(text.size() + 3 * (kShortestMax + 1) + sizeof kEnds[0]);
     std::memcpy(p, text.data(), text.size());

@@ -310,10 +310,10 @@ void TScheduleForm::BuildStatusBar() {
 }
 
 void TScheduleForm::RestoreSettings() {
-    RestoreDesignedFormPlacement(this, false, true);
+    TRegistryIniFile reg(AppRegistryKey());
+    RestoreDesignedFormPlacement(this, reg, false, true);
     std::string stored;
     try {
-        TRegistryIniFile reg(AppRegistryKey());
         stored = reg.ReadText(kSection, "ColumnWidths", "");
     } catch (const ERegistryException&) {
         // A value of the wrong kind keeps the design widths; the next save writes it sound.

@@ -40,6 +40,13 @@ void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize
     if (!window)
         return;
     TRegistryIniFile store(AppRegistryKey());
+    RestoreFormPlacement(window, store, restoreVisible, restoreSize);
+}
+
+void RestoreFormPlacement(QWidget* window, TRegistryIniFile& store, bool restoreVisible,
+                          bool restoreSize) {
+    if (!window)
+        return;
     const std::string section = window->objectName().toStdString();
 
     std::int32_t left = store.ReadInt(section, "Left", window->x());
@@ -77,9 +84,15 @@ void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize
 }
 
 bool RestoreDesignedFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize) {
+    TRegistryIniFile store(AppRegistryKey());
+    return RestoreDesignedFormPlacement(window, store, restoreVisible, restoreSize);
+}
+
+bool RestoreDesignedFormPlacement(QWidget* window, TRegistryIniFile& store, bool restoreVisible,
+                                  bool restoreSize) {
     // Every value is read before the window is touched, so a failed read leaves it as designed.
     try {
-        RestoreFormPlacement(window, restoreVisible, restoreSize);
+        RestoreFormPlacement(window, store, restoreVisible, restoreSize);
         return true;
     } catch (const ERegistryException&) {
         return false;

@@ -15,6 +15,12 @@ void RestoreFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize
 // stored value of the wrong kind keeps the whole design placement (false then). The window's
 // next save writes the placement back sound.
 bool RestoreDesignedFormPlacement(QWidget* window, bool restoreVisible, bool restoreSize);
+// The same two from a store the caller holds, so that a window reading more of its settings
+// reads the store once.
+void RestoreFormPlacement(QWidget* window, TRegistryIniFile& store, bool restoreVisible,
+                          bool restoreSize);
+bool RestoreDesignedFormPlacement(QWidget* window, TRegistryIniFile& store, bool restoreVisible,
+                                  bool restoreSize);
 // Writes "Left", "Top", "Width", "Height", "Visible" and "WinState" (0 normal, 1 minimized,
 // 2 maximized), in one commit of the store.
 void SaveFormPlacement(QWidget* window);

@@ -431,11 +431,11 @@ void TSizesForm::BuildControls() {
 }
 
 void TSizesForm::RestorePlacement() {
-    RestoreDesignedFormPlacement(this, false, true);
+    TRegistryIniFile reg(AppRegistryKey());
+    RestoreDesignedFormPlacement(this, reg, false, true);
     // Every width is read before one is applied, so a value of the wrong kind keeps them all.
     std::vector<int> widths;
     try {
-        TRegistryIniFile reg(AppRegistryKey());
         for (int c = 0; c < SizesColumnCount; ++c)
             widths.push_back(
                 reg.ReadInt(kSection, "ColWidth" + std::to_string(c), SizesGrid->columnWidth(c)));

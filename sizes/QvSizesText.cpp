@@ -184,10 +184,6 @@ std::string NoneFitsVerdict(const TSizesView& view) {
     return out + " It would carry that up to " + v.Run(*big.LongestRun, runDigits) + ".";
 }
 
-std::string CsvNumber(double v) {
-    return ExactText(v);
-}
-
 } // namespace
 
 TSizesCircuit SizesCircuit(const TAmpwiser& engine, double maxVoltDrop) {
@@ -359,13 +355,13 @@ std::string SizesCsv(const TSizesView& view) {
     for (std::size_t i = 0; i < view.Rows.size(); ++i) {
         const TSizeRow& r = view.Rows[i];
         const bool sound = r.Fault.empty();
-        const auto number = [&](double v) { return sound ? CsvNumber(v) : std::string(); };
-        out += CsvNumber(shown.Area.Of(r.Area));
+        const auto number = [&](double v) { return sound ? ExactText(v) : std::string(); };
+        out += ExactText(shown.Area.Of(r.Area));
         out +=
             ',' + number(r.Capacity) + ',' + number(r.DropLimit) + ',' + number(r.Permitted) + ',';
         AppendCsvField(out, sound ? LimitName(r.Governs) : r.Fault);
-        out += ',' + (sound && r.VoltDrop ? CsvNumber(*r.VoltDrop) : "") + ',' +
-               (sound && r.LongestRun ? CsvNumber(shown.Length.Of(*r.LongestRun)) : "") + ',';
+        out += ',' + (sound && r.VoltDrop ? ExactText(*r.VoltDrop) : "") + ',' +
+               (sound && r.LongestRun ? ExactText(shown.Length.Of(*r.LongestRun)) : "") + ',';
         out += static_cast<std::ptrdiff_t>(i) == view.Chosen ? "chosen" : r.Fits ? "yes" : "no";
         out += '\n';
     }
