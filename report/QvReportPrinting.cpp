@@ -1,6 +1,8 @@
 // The report's pages on a printer.
 #include "report/QvReportPrinting.h"
 
+#include "support/QvPrinters.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QFont>
@@ -23,10 +25,7 @@ QString PrintReportDocument(QTextDocument& document, const QFont& font, const QC
     printer.setDocName(title);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        const QString where = printer.outputFormat() == QPrinter::PdfFormat
-                                  ? printer.outputFileName()
-                                  : printer.printerName();
-        return QStringLiteral("Unable to print the report on \"%1\".").arg(where);
+        return QStringLiteral("Unable to print the report on \"%1\".").arg(PrintTarget(printer));
     }
     const QRectF page = ReportPageRect(font, printer);
     // With a paint device set, the layout scales format lengths (the tab stops) from 96 dpi to

@@ -1,6 +1,8 @@
 // Laying out and printing the schedule table (see QvSchedulePrint.h).
 #include "schedule/QvSchedulePrint.h"
 
+#include "support/QvPrinters.h"
+
 #include <QAbstractItemModel>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -60,11 +62,9 @@ void PrintScheduleTable(QPrinter& printer, const QAbstractItemModel& model,
     printer.setDocName(heading.Title);
     QPainter p;
     if (!p.begin(&printer)) {
-        const QString where = printer.outputFormat() == QPrinter::PdfFormat
-                                  ? printer.outputFileName()
-                                  : printer.printerName();
-        throw ESchedulePrintError(
-            QStringLiteral("Unable to print the schedule on \"%1\".").arg(where).toStdString());
+        throw ESchedulePrintError(QStringLiteral("Unable to print the schedule on \"%1\".")
+                                      .arg(PrintTarget(printer))
+                                      .toStdString());
     }
 
     const QFont body(QStringLiteral("Arial"), 8);

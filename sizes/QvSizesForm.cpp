@@ -644,8 +644,7 @@ void TSizesForm::PrintTo(QPagedPaintDevice& device, const QString& jobName) {
     if (!painter.begin(&device)) {
         QString where;
         if (auto* printer = dynamic_cast<QPrinter*>(&device))
-            where = printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName()
-                                                                   : printer->printerName();
+            where = PrintTarget(*printer);
         throw std::runtime_error(
             QStringLiteral("Unable to print the cable sizes on \"%1\".").arg(where).toStdString());
     }

@@ -46,6 +46,11 @@ bool EnsureProcessPrinter(QWidget* parent, const QString& title) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+QString PrintTarget(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
+                                                         : printer.printerName();
+}
+
 void CopyPrinterChoice(const QPrinter& from, QPrinter& to) {
     to.setOutputFormat(from.outputFormat());
     if (from.outputFormat() == QPrinter::NativeFormat)

@@ -19,6 +19,8 @@ bool PrinterUsable(const QPrinter& printer);
 // True when the process printer can print; otherwise the print dialog, titled `title`, offers a
 // choice (with no printer installed, a PDF file), and the answer is whether the user took one.
 bool EnsureProcessPrinter(QWidget* parent, const QString& title);
+// Where a job on `printer` goes, as a failure names it: the PDF file or the printer's name.
+QString PrintTarget(const QPrinter& printer);
 // Carries the choice of a printer setup (printer or file, paper, orientation, colour, duplex)
 // over to a printer of another kind, such as the text editor's own.
 void CopyPrinterChoice(const QPrinter& from, QPrinter& to);
