@@ -288,8 +288,10 @@ std::vector<TSizeRow> TSizeTable::Rows(double current, double conductivity, doub
         row.Fits = Permits(current, row.Capacity, row.DropLimit);
         row.VoltDrop = Ratio(static_cast<long double>(current) * length,
                              static_cast<long double>(conductivity) * row.Area);
-        row.LongestRun =
-            Ratio(static_cast<long double>(conductivity) * row.Area * maxVoltDrop, current);
+        // A size that cannot carry the current overheats at any length, so it has no run.
+        if (current <= row.Capacity)
+            row.LongestRun =
+                Ratio(static_cast<long double>(conductivity) * row.Area * maxVoltDrop, current);
         rows.push_back(row);
     }
     return rows;

@@ -53,7 +53,8 @@ struct TSizeRow {
     TLimit Governs = TLimit::CarryingCapacity;
     bool Fits = false; // the current is within Permitted
     // The drop at the present current, V, and the longest run that still carries it within the
-    // allowed drop, m; none where no finite figure exists (an area or a current of 0).
+    // allowed drop, m; none where no finite figure exists (an area or a current of 0), and no run
+    // for a size whose carrying capacity is below the current.
     std::optional<double> VoltDrop;
     std::optional<double> LongestRun;
     // For a size past the chosen one whose figures the arithmetic cannot form (a negative area):

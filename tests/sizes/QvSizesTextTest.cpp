@@ -206,8 +206,8 @@ TEST(SizesText, CellsOfTheDefaultCircuitByHand) {
         std::size_t row;
         std::vector<std::string> cells;
     } cases[] = {
-        // 2.5 mm²: 23.913 A · 40 m / (56 · 2.5) = 6.832 V; run 56 · 2.5 · 5.5 / 23.913 = 32.2 m.
-        {{}, 5, {"2.5", "21.3", "19.3", "19.3", "voltage drop", "6.83", "32.2"}},
+        // 2.5 mm²: 23.913 A · 40 m / (56 · 2.5) = 6.832 V; it carries only 21.3 A, so no run.
+        {{}, 5, {"2.5", "21.3", "19.3", "19.3", "voltage drop", "6.83", "-"}},
         {{}, 6, {"4", "28.4", "30.8", "28.4", "carrying capacity", "4.27", "51.5"}},
         // In cm² and ft: 0.04 cm², 51.52 m = 169.03 ft.
         {{1, 4, 0}, 6, {"0.04", "28.4", "30.8", "28.4", "carrying capacity", "4.27", "169"}},
@@ -246,8 +246,9 @@ TEST(SizesText, SignificantText) {
 }
 
 // Figures exact in binary, so every byte can be written down: 50 m/(Ω·mm²), 100 m, 4 V, 20 A.
-// 2 mm² allows 4 A (20 V, run 20 m); 8 mm² carries 43.1 A and allows 16 A; 64 mm² carries 151 A
-// and allows 128 A, the first fit; 1000 mm² fits too; -1 is a fault.
+// 2 mm² carries 18.7 A and allows 4 A (20 V; no run, since it cannot carry 20 A); 8 mm²
+// carries 43.1 A and allows 16 A; 64 mm² carries 151 A and allows 128 A, the first fit; 1000 mm²
+// fits too; -1 is a fault.
 TEST(SizesText, TabAndCsvText) {
     const TSizesView v = View({2, 8, 64, 1000, -1}, 20, 100, 4, 50);
     ASSERT_EQ(v.Chosen, 2);
@@ -256,7 +257,7 @@ TEST(SizesText, TabAndCsvText) {
                            "Voltage drop (V),Longest run (m),Fits\n"
                            "2," +
                                exact(2) +
-                               ",4,4,voltage drop,20,20,no\n"
+                               ",4,4,voltage drop,20,,no\n"
                                "8," +
                                exact(8) +
                                ",16,16,voltage drop,5,80,no\n"
@@ -269,7 +270,7 @@ TEST(SizesText, TabAndCsvText) {
                                "-1,,,,Invalid floating point operation,,,no\n");
     EXPECT_EQ(SizesTabText(v), "Size (mm²)\tCarrying capacity (A)\tDrop limit (A)\tPermitted (A)\t"
                                "Governs\tVoltage drop (V)\tLongest run (m)\n"
-                               "2\t18.7\t4\t4\tvoltage drop\t20\t20\n"
+                               "2\t18.7\t4\t4\tvoltage drop\t20\t-\n"
                                "8\t43.1\t16\t16\tvoltage drop\t5\t80\n"
                                "64\t151\t128\t128\tvoltage drop\t0.625\t640\n"
                                "1000\t795\t2000\t795\tcarrying capacity\t0.04\t10000\n"
