@@ -8,11 +8,11 @@
 #include "report/QvReporter.h"
 #include "settings/QvStartup.h"
 #include "settings/QvSysUtils.h"
-#include "support/QvDeferredIcon.h"
-#include "support/QvMessagePool.h"
-#include "support/QvMessagePoolReceiver.h"
-#include "support/QvQuickAbout.h"
-#include "support/QvToolPrograms.h"
+#include "widgets/QvDeferredIcon.h"
+#include "messagepool/QvMessagePool.h"
+#include "messagepool/QvMessagePoolReceiver.h"
+#include "verinfo/QvQuickAbout.h"
+#include "toolsmenu/QvToolPrograms.h"
 
 #include <QLocale>
 #include <QStyleFactory>

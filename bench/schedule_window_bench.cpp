@@ -3,8 +3,8 @@
 // rows per second, the memory the open window holds (heap in use with it open, less before) and
 // the process's peak resident size.
 #include "core/QvAmpwise.h"
-#include "schedule/QvScheduleForm.h"
-#include "schedule/QvScheduleModel.h"
+#include "schedulewindow/QvScheduleForm.h"
+#include "schedulewindow/QvScheduleModel.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 // Speed of the message pool: one message found, sent and acknowledged while a number of peers
 // that connected just before it stay silent on the same receiver.
-#include "support/QvMessagePool.h"
+#include "messagepool/QvMessagePool.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 # ampwise_embed_version: compiles a version block into an executable, read back by the version
-# information reader in support/.
+# information reader in verinfo/.
 
-set(AMPWISE_VERINFO_TEMPLATE ${PROJECT_SOURCE_DIR}/support/QvVerInfoEmbed.cpp.in)
+set(AMPWISE_VERINFO_TEMPLATE ${PROJECT_SOURCE_DIR}/verinfo/QvVerInfoEmbed.cpp.in)
 
 function(_ampwise_c_string out text)
   string(REPLACE "\\" "\\\\" text "${text}")

@@ -1,6 +1,6 @@
 // Fuzzes the CSV reader: any input ends in records or the reader's own error, whatever sizes the
 // input arrives in, and records written back with the field writer read back the same.
-#include "schedule/QvCsv.h"
+#include "text/QvCsv.h"
 #include "tests/testsupport/StepSource.h"
 
 #include <algorithm>

@@ -18,7 +18,7 @@ for target in clean_number double_list format initext regfile csv; do
   sources=("${number_sources[@]}")
   [ "$target" = regfile ] && sources=(settings/QvRegText.cpp settings/QvRegFile.cpp settings/QvSysUtils.cpp settings/QvFileUtils.cpp)
   [ "$target" = initext ] && sources=(settings/QvIniText.cpp settings/QvFileUtils.cpp)
-  [ "$target" = csv ] && sources=(schedule/QvCsv.cpp)
+  [ "$target" = csv ] && sources=(text/QvCsv.cpp)
   clang++ "${flags[@]}" "fuzz/fuzz_${target}.cpp" "${sources[@]}" -o "$out/fuzz_${target}"
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"

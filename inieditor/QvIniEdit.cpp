@@ -4,7 +4,7 @@
 
 #include "inieditor/QvIniLexer_p.h"
 #include "inieditor/QvMacroRecorder_p.h"
-#include "support/QvPrinters.h"
+#include "printers/QvPrinters.h"
 
 #include <Qsci/qsciprinter.h>
 

@@ -6,9 +6,9 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
-#include "support/QvMessageBox.h"
-#include "support/QvOnDemand.h"
-#include "support/QvVerInfo.h"
+#include "widgets/QvMessageBox.h"
+#include "ondemand/QvOnDemand.h"
+#include "verinfo/QvVerInfo.h"
 
 #include <QAction>
 #include <QCloseEvent>

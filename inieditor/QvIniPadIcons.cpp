@@ -1,7 +1,7 @@
 // Scissors, two sheets and a clipboard, drawn on the 24 x 24 grid of a painted icon.
 #include "inieditor/QvIniPadIcons_p.h"
 
-#include "support/QvPaintedIcon.h"
+#include "widgets/QvPaintedIcon.h"
 
 #include <QPainter>
 

@@ -2,7 +2,7 @@
 // time into the program (QvAmpwiseIcons.cpp tells why).
 #pragma once
 
-#include "support/QvPaintedIcon.h"
+#include "widgets/QvPaintedIcon.h"
 
 #include <array>
 #include <span>

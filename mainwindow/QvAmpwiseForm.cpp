@@ -9,16 +9,17 @@
 #include "mainwindow/QvErrorDisplay.h"
 #include "mainwindow/QvSelectFromList.h"
 #include "report/QvReporter.h"
+#include "schedule/QvCircuitText.h"
 #include "schedule/QvSchedule.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvRegistry.h"
 #include "settings/QvSysUtils.h"
 #include "sizes/QvSizesWindow.h"
-#include "support/QvOnDemand.h"
-#include "support/QvShell.h"
-#include "support/QvToolPrograms.h"
-#include "support/QvVerInfo.h"
+#include "ondemand/QvOnDemand.h"
+#include "toolsmenu/QvShell.h"
+#include "toolsmenu/QvToolPrograms.h"
+#include "verinfo/QvVerInfo.h"
 #include "units/QvConv.h"
 #include "units/QvFmtEdit.h"
 
@@ -706,23 +707,22 @@ TCircuitInputs TAmpwiseForm::CircuitInputs() {
 
 void TAmpwiseForm::LoadCircuit(const TCircuitInputs& circuit) {
     // Everything is read before anything changes.
-    auto position = [](const QComboBox* list, const QString& text, const char* what) {
-        const int i = list->findText(text.trimmed(), Qt::MatchFixedString);
-        if (i < 0)
-            throw EScheduleError(std::string(what) + " \"" + text.toStdString() +
-                                 "\" is not in the window's list");
-        return i;
+    auto items = [](const QComboBox* list) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts.push_back(list->itemText(i).toStdString());
+        return texts;
     };
-    auto quantity = [](const QString& text, TUnitsType type, const char* what) {
-        const std::string t = text.toStdString();
-        const double value = ParseQuantity(t, type, what);
-        return std::pair(value, QuantityUnit(t, type));
-    };
-    const int material = position(edMaterial, circuit.Material, "Material");
-    const int loadType = position(edLoadType, circuit.LoadType, "Load Type");
-    const int phase = position(edPhase, circuit.Phase, "Phase");
-    const auto [power, powerUnit] = quantity(circuit.Power, utPower, "Power");
-    const auto [length, lengthUnit] = quantity(circuit.Length, utLengthPrim, "Length");
+    const std::string texts[] = {circuit.Material.toStdString(), circuit.LoadType.toStdString(),
+                                 circuit.Phase.toStdString(), circuit.Power.toStdString(),
+                                 circuit.Length.toStdString()};
+    const TCircuitChoice c = ReadCircuitText({texts[0], texts[1], texts[2], texts[3], texts[4], {}},
+                                             items(edMaterial), items(edLoadType), items(edPhase));
+    const int material = c.Material;
+    const int loadType = c.LoadType;
+    const int phase = c.Phase;
+    const double power = c.Power, length = c.Length;
+    const int powerUnit = c.PowerUnit, lengthUnit = c.LengthUnit;
 
     edLoadType->setCurrentIndex(loadType);
     edPhase->setCurrentIndex(phase);

@@ -3,8 +3,8 @@
 // engine, keeps the inputs between runs and carries the commands that reach the other windows.
 #pragma once
 
-#include "schedule/QvCircuitInputs.h"
-#include "sizes/QvSizesText.h"
+#include "schedulewindow/QvCircuitInputs.h"
+#include "sizestext/QvSizesText.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -1,7 +1,7 @@
 // The default error display.
 #include "mainwindow/QvErrorDisplay.h"
 
-#include "support/QvMessageBox.h"
+#include "widgets/QvMessageBox.h"
 
 #include <QApplication>
 

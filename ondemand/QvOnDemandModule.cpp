@@ -1,10 +1,10 @@
 // The entry of the part of the program loaded on first use: what support/QvOnDemand.h asks of it.
 #include "inieditor/QvIniEdit.h"
 #include "report/QvReportPrinting.h"
-#include "schedule/QvScheduleForm.h"
+#include "schedulewindow/QvScheduleForm.h"
 #include "sizes/QvSizesForm.h"
-#include "support/QvOnDemand.h"
-#include "support/QvPrinters.h"
+#include "ondemand/QvOnDemand.h"
+#include "printers/QvPrinters.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

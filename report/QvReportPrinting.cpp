@@ -1,7 +1,7 @@
 // The report's pages on a printer.
 #include "report/QvReportPrinting.h"
 
-#include "support/QvPrinters.h"
+#include "printers/QvPrinters.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QColor>

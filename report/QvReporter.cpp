@@ -4,9 +4,9 @@
 #include "report/MapiControl.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
-#include "support/QvMessageBox.h"
-#include "support/QvOnDemand.h"
-#include "support/QvTextToolBar.h"
+#include "widgets/QvMessageBox.h"
+#include "ondemand/QvOnDemand.h"
+#include "widgets/QvTextToolBar.h"
 
 #include <QApplication>
 #include <QBoxLayout>

@@ -1,8 +1,8 @@
 // Column matching, reading a circuit's text, sizing it and writing the results (see QvSchedule.h).
 #include "schedule/QvSchedule.h"
 
-#include "schedule/QvCsv.h"
-#include "schedule/QvNumberText.h"
+#include "text/QvCsv.h"
+#include "text/QvNumberText.h"
 #include "settings/QvSysUtils.h"
 #include "settings/QvTextUtils.h"
 #include "units/QvEditRules.h"

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/QvCableSizes.h"
-#include "schedule/QvNumberText.h"
-#include "schedule/QvTextBuffer.h"
+#include "text/QvNumberText.h"
+#include "text/QvTextBuffer.h"
 #include "units/QvConv.h"
 
 #include <array>

@@ -1,8 +1,8 @@
-// The command-line sizer's parts around the schedule: its arguments, where it finds the main
-// window's settings, the output file that appears only when complete, and the streaming run.
+// The command-line sizer's parts around the schedule that the Cable Schedule window shares: the
+// output file that appears only when complete, and the streaming run.
 #pragma once
 
-#include "schedule/QvCsv.h"
+#include "text/QvCsv.h"
 #include "schedule/QvSchedule.h"
 
 #include <functional>
@@ -13,31 +13,6 @@
 #include <vector>
 
 namespace qv {
-
-// A command line the program cannot follow; the message says why.
-class EUsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-struct TScheduleOptions {
-    std::string Input;    // "" or "-": standard input
-    std::string Output;   // "" or "-": standard output
-    std::string DataFile; // "": the one the main window reads
-    std::optional<double> MaxVoltDrop;
-    TOutputFormat Format = TOutputFormat::Csv;
-    bool Help = false;
-    bool Version = false;
-};
-
-// The arguments after the program name. Raises EUsageError.
-TScheduleOptions ParseArguments(const std::vector<std::string>& args);
-// What --help prints.
-std::string UsageText();
-
-// The settings INI file that the main window installed in appPath reads: the file beside it,
-// or its per-user copy when it cannot write there and has made one. Nothing is created.
-std::string MainWindowSettingsPath(const std::string& appPath);
 
 // Standard output, or a file that takes the place of `path` only once Commit has run: until then
 // the output goes to an unnamed (or, where the file system has none, a temporary) file beside

@@ -3,7 +3,7 @@
 // and the tab-separated text that spreadsheets copy and paste. Pure standard C++.
 #pragma once
 
-#include "schedule/QvCsv.h"
+#include "text/QvCsv.h"
 #include "schedule/QvSchedule.h"
 
 #include <array>

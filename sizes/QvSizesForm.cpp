@@ -4,9 +4,9 @@
 
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
-#include "support/QvMessageBox.h"
-#include "support/QvPrinters.h"
-#include "support/QvTextToolBar.h"
+#include "widgets/QvMessageBox.h"
+#include "printers/QvPrinters.h"
+#include "widgets/QvTextToolBar.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

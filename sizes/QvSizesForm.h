@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/QvCableSizes.h"
-#include "sizes/QvSizesText.h"
+#include "sizestext/QvSizesText.h"
 #include "sizes/QvSizesWindow.h"
 
 #include <QString>

@@ -4,8 +4,8 @@
 
 #include "mainwindow/QvErrorDisplay.h"
 #include "settings/QvIniFiles.h"
-#include "support/QvMessagePool.h"
-#include "support/QvVerInfo.h"
+#include "messagepool/QvMessagePool.h"
+#include "verinfo/QvVerInfo.h"
 
 #include <QDir>
 #include <QEvent>

@@ -7,8 +7,8 @@
 #include "inieditor/QvMacroRecorder_p.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
-#include "support/QvPrinters.h"
-#include "support/QvVerInfo.h"
+#include "printers/QvPrinters.h"
+#include "verinfo/QvVerInfo.h"
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // The drawn icons: painted at the device pixel size asked for, not scaled up from 24 x 24.
 #include "mainwindow/QvAmpwiseIcons.h"
 
-#include "support/QvPaintedIcon.h"
+#include "widgets/QvPaintedIcon.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -5,7 +5,7 @@
 
 #include "report/MapiControl.h"
 #include "settings/QvRegistry.h"
-#include "support/QvPrinters.h"
+#include "printers/QvPrinters.h"
 #include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/UiTestFixture.h"
 

@@ -4,7 +4,7 @@
 #include "sizes/QvSizesForm.h"
 
 #include "settings/QvRegistry.h"
-#include "support/QvPrinters.h"
+#include "printers/QvPrinters.h"
 #include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/TempFolder.h"
 #include "tests/testsupport/UiTestFixture.h"

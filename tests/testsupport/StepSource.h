@@ -2,7 +2,7 @@
 // call, as a pipe may: nothing may rely on a whole line arriving at once.
 #pragma once
 
-#include "schedule/QvCsv.h"
+#include "text/QvCsv.h"
 
 #include <algorithm>
 #include <cstddef>

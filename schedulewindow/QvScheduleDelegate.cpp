@@ -1,0 +1,224 @@
+// Cell editors of the schedule table (see QvScheduleDelegate.h).
+#include "schedulewindow/QvScheduleDelegate.h"
+
+#include "schedulewindow/QvScheduleModel.h"
+#include "units/QvFmtEdit.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+
+namespace qv {
+
+namespace {
+
+// The main window holds power and length between 0 and these (kW, m); the schedule's fields
+// take what it takes.
+constexpr double kQuantityRangeHi = 1e6;
+
+std::string ToStd(const QString& s) {
+    const QByteArray utf8 = s.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+// The number of a quantity's text: up to its last digit.
+QString NumberPart(const QString& text) {
+    for (qsizetype i = text.size(); i > 0; --i)
+        if (text[i - 1].isDigit())
+            return text.left(i).trimmed();
+    return text.trimmed();
+}
+
+QComboBox* ChoiceEditor(const QStringList& items, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->addItems(items);
+    return box;
+}
+
+} // namespace
+
+TQuantityEditor::TQuantityEditor(TUnitsType type, QWidget* parent) : QWidget(parent), m_type(type) {
+    Number = new TFmtEdit(this);
+    Number->setObjectName(QStringLiteral("Number"));
+    // Set up as the main window sets up its power and length fields.
+    Number->setFormatStr(QStringLiteral("%0.3f"));
+    Number->setFormatType(ft_Fixed);
+    Number->setSigDigs(5);
+    Number->setUnitsType(type);
+    Number->setUnitsBase(0);
+    Number->setUnitsValue(0);
+    Number->setRangeLo(0);
+    Number->setRangeHi(kQuantityRangeHi);
+    Number->setFrame(false);
+
+    Unit = new QComboBox(this);
+    Unit->setObjectName(QStringLiteral("Unit"));
+    for (int i = 0; i < UnitCount(type); ++i)
+        Unit->addItem(QString::fromStdString(UnitLabel(type, i)));
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    row->addWidget(Number, 1);
+    row->addWidget(Unit);
+    setFocusProxy(Number);
+    setAutoFillBackground(true);
+
+    Number->installEventFilter(this);
+    Unit->installEventFilter(this);
+    connect(Number, &QLineEdit::textEdited, this, [this] { m_touched = true; });
+    connect(Unit, &QComboBox::activated, this, [this](int i) {
+        m_touched = true;
+        // The field converts only a number; text that is none keeps its place for the new unit.
+        const QString kept = Number->text();
+        const bool number = Number->hasNumber();
+        if (!number)
+            Number->setText(QStringLiteral("0"));
+        Number->setUnitsValue(i);
+        if (!number)
+            Number->setText(kept);
+    });
+}
+
+void TQuantityEditor::SetText(const QString& text) {
+    const std::string t = ToStd(text);
+    const int unit = std::max(0, QuantityUnit(t, m_type));
+    Unit->setCurrentIndex(unit);
+    // The field needs a number to take up a unit's factor and format.
+    Number->setText(QStringLiteral("0"));
+    Number->setUnitsValue(unit);
+    try {
+        Number->SetValue(ParseQuantity(t, m_type, ""));
+    } catch (const EScheduleError&) {
+        Number->setText(NumberPart(text));
+    }
+    Number->setModified(false);
+    m_touched = false;
+}
+
+QString TQuantityEditor::Text() {
+    Number->CommitEntry();
+    const QString number = Number->text().trimmed();
+    if (number.isEmpty())
+        return {};
+    return number + QLatin1Char(' ') +
+           QString::fromStdString(UnitLabel(m_type, Unit->currentIndex()));
+}
+
+bool TQuantityEditor::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit Done();
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            emit Cancelled();
+            return true;
+        }
+    } else if (e->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(e)->reason();
+        // The unit list's pop-up and another window taking the focus for a moment end nothing.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            QWidget* w = QApplication::focusWidget();
+            while (w && w != this)
+                w = w->parentWidget();
+            if (!w)
+                emit Done();
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+QWidget* TScheduleDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const {
+    const auto* model = qobject_cast<const TScheduleModel*>(index.model());
+    const TColumn kind = model ? model->ColumnKind(index.column()) : TColumn::Other;
+    QComboBox* choice = nullptr;
+    switch (kind) {
+    case TColumn::Material: {
+        QStringList names;
+        for (const MaterialRec& m : model->Sizer().Data().Materials)
+            names << QString::fromStdString(m.Name);
+        choice = ChoiceEditor(names, parent);
+        break;
+    }
+    case TColumn::LoadType:
+        choice = ChoiceEditor(
+            {QString::fromStdString(LoadTypeNames[0]), QString::fromStdString(LoadTypeNames[1])},
+            parent);
+        break;
+    case TColumn::Phase:
+        choice = ChoiceEditor(
+            {QString::fromStdString(PhaseNames[0]), QString::fromStdString(PhaseNames[1])}, parent);
+        break;
+    case TColumn::Power:
+    case TColumn::Length: {
+        auto* editor = new TQuantityEditor(kind == TColumn::Power ? utPower : utLengthPrim, parent);
+        // Each editor says once that it is done; the view then closes it.
+        connect(editor, &TQuantityEditor::Done, this, [this, editor] {
+            if (editor->property("closing").toBool())
+                return;
+            editor->setProperty("closing", true);
+            emit const_cast<TScheduleDelegate*>(this)->commitData(editor);
+            emit const_cast<TScheduleDelegate*>(this)->closeEditor(editor);
+        });
+        connect(editor, &TQuantityEditor::Cancelled, this, [this, editor] {
+            if (editor->property("closing").toBool())
+                return;
+            editor->setProperty("closing", true);
+            emit const_cast<TScheduleDelegate*>(this)->closeEditor(
+                editor, QAbstractItemDelegate::RevertModelCache);
+        });
+        return editor;
+    }
+    default:
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+    // A choice from the list is the whole edit.
+    connect(choice, &QComboBox::activated, this, [this, choice] {
+        emit const_cast<TScheduleDelegate*>(this)->commitData(choice);
+        emit const_cast<TScheduleDelegate*>(this)->closeEditor(choice);
+    });
+    return choice;
+}
+
+void TScheduleDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    const QString text = index.data(Qt::EditRole).toString();
+    if (auto* quantity = qobject_cast<TQuantityEditor*>(editor)) {
+        quantity->SetText(text);
+    } else if (auto* choice = qobject_cast<QComboBox*>(editor)) {
+        choice->setCurrentIndex(choice->findText(text.trimmed(), Qt::MatchFixedString));
+    } else {
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+}
+
+void TScheduleDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                     const QModelIndex& index) const {
+    const QString text = index.data(Qt::EditRole).toString();
+    if (auto* quantity = qobject_cast<TQuantityEditor*>(editor)) {
+        // Opening and leaving the editor must not rewrite the text the file had.
+        if (quantity->Touched())
+            model->setData(index, quantity->Text());
+    } else if (auto* choice = qobject_cast<QComboBox*>(editor)) {
+        const QString chosen = choice->currentText();
+        if (choice->currentIndex() >= 0 && chosen.compare(text.trimmed(), Qt::CaseInsensitive) != 0)
+            model->setData(index, chosen);
+    } else {
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+}
+
+void TScheduleDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                             const QModelIndex& index) const {
+    QRect r = option.rect;
+    // A narrow column still gets a usable number field beside its unit list.
+    r.setWidth(std::max(r.width(), editor->sizeHint().width()));
+    editor->setGeometry(r);
+    (void)index;
+}
+
+} // namespace qv

@@ -1,0 +1,133 @@
+// TScheduleForm: the Cable Schedule window. It holds a list of circuits, sizes each one as it is
+// entered with the command-line sizer's code, opens and saves the same CSV files, prints the
+// list, and trades circuits with the main window through the two hooks the main window sets.
+#pragma once
+
+#include "schedulewindow/QvCircuitInputs.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QUndoStack;
+
+namespace qv {
+
+class TScheduleModel;
+class TScheduleReader;
+class TScheduleSizer;
+struct TScheduleRow;
+
+class TScheduleForm : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TScheduleForm(QWidget* parent = nullptr);
+    ~TScheduleForm() override;
+
+    // Set by the main window: its present inputs, and loading a circuit into it (which then
+    // calculates). Either may raise; the message is shown.
+    std::function<TCircuitInputs()> MainInputs;
+    std::function<void(const TCircuitInputs&)> LoadIntoMain;
+
+    // Commands. Those that ask for a file name run a dialog; the ones taking a path do not.
+    void FileNew();
+    void FileOpen();
+    bool FileSave();
+    bool FileSaveAs();
+    void FileExportPdf();
+    void FilePrint();
+    void AddRow();
+    void AddFromMainWindow();
+    void DeleteRows();
+    void CopyRows();
+    void PasteRows();
+    // Pastes tab-separated text as new circuits after the current row.
+    void PasteText(const QString& text);
+    // Loads the circuit of a row into the main window.
+    void LoadRow(int row);
+
+    // Starts reading a CSV file, a step at a time from the event loop, with a progress bar and
+    // a Cancel button; LoadFinished tells the outcome. False, after a message, when the file
+    // cannot be opened or has no usable header: the schedule shown stays as it was.
+    bool OpenFile(const QString& path);
+    bool Loading() const;
+    void CancelLoading();
+    // Writes the schedule; false after a message when it could not (the edits are kept).
+    bool SaveFile(const QString& path);
+    // Raises ESchedulePrintError.
+    void PrintOn(QPrinter& printer);
+    void ExportPdf(const QString& path);
+
+    // Asks whether to save unsaved changes: true when they are saved or may go.
+    bool ConfirmSave();
+    // Sizes every row again when the main window's data or allowed voltage drop changed.
+    void RefreshSizer();
+
+    QString FileName() const { return m_fileName; }
+    bool IsModified() const;
+    QString StatusText() const;
+    TScheduleModel* Model() const { return m_model; }
+
+    QTableView* Table = nullptr;
+    QUndoStack* UndoStack = nullptr;
+    QProgressBar* Progress = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+  signals:
+    // A file started with OpenFile is in (true), or was cancelled or failed (false).
+    void LoadFinished(bool ok);
+
+  protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+  private:
+    void BuildActions();
+    void BuildTable();
+    void BuildStatusBar();
+    void RestoreSettings();
+    void SaveSettings();
+    void ApplyWidths();
+    void KeepWidths();
+    void CommitEditing();
+    void UpdateTitle();
+    void UpdateStatus();
+    void UpdateActions();
+    void LoadStep();
+    void EndLoading(bool ok);
+    void ShowError(const QString& text);
+    QString AskFileName(bool save, const QString& title, const QString& filter,
+                        const QString& suffix);
+    std::vector<int> SelectedRows() const;
+    int InsertPosition() const;
+    void InsertRows(std::vector<std::vector<std::string>> records, const QString& what);
+
+    TScheduleModel* m_model = nullptr;
+    QString m_fileName;
+    QLabel* m_status = nullptr;
+    QAction* m_save = nullptr;
+    std::vector<QAction*> m_editActions;
+    std::vector<int> m_widths; // column widths by kind of column (TColumn); 0: the design's
+
+    // The file being read, while it is.
+    struct TLoad;
+    std::unique_ptr<TLoad> m_load;
+    QTimer* m_loadTimer = nullptr;
+};
+
+} // namespace qv

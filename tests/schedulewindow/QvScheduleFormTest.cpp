@@ -1,0 +1,574 @@
+// The Cable Schedule window driven as a user would: edits sized at once, undo and redo, files that
+// read back the same and match ampwise-schedule, spreadsheet paste, the printed schedule, the
+// unsaved-changes question, damaged and large files, a dropped file, and its kept placement.
+#include "schedulewindow/QvScheduleForm.h"
+
+#include "core/QvAmpwise.h"
+#include "schedulewindow/QvScheduleDelegate.h"
+#include "schedulewindow/QvScheduleModel.h"
+#include "settings/QvApplicationPath.h"
+#include "settings/QvRegistry.h"
+#include "printers/QvPrinters.h"
+#include "tests/testsupport/TestElecData.h"
+#include "tests/testsupport/UiTestFixture.h"
+#include "units/QvFmtEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QUndoStack>
+#include <QUrl>
+
+namespace qv {
+namespace {
+
+using test::kElecData;
+const char* const kHeader = "Circuit,Material,Load Type,Phase,Power,Length\n";
+
+// Every row as tab-separated text, results included: what the table holds.
+QString Contents(const TScheduleForm& form) {
+    std::vector<int> all(static_cast<std::size_t>(form.Model()->rowCount()));
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<int>(i);
+    return QString::fromStdString(form.Model()->TabText(all));
+}
+
+// Answers a message box with `button`, keeping its text.
+std::function<void(QWidget*)> Answer(QMessageBox::StandardButton button, QString* text) {
+    return [button, text](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
+    };
+}
+
+class ScheduleForm : public test::UiTestFixture {
+  protected:
+    void SetUp() override {
+        UiTestFixture::SetUp();
+        const QString data = tempDir() + "/Common Files";
+        QDir().mkpath(data);
+        dataFile = data + "/ElecData.ini";
+        Write(dataFile, kElecData);
+        SharedDataPath = data.toStdString() + "/";
+        const TElecData d = ReadElecData(dataFile.toStdString());
+        StandardSizes = d.Sizes;
+        MotorRatings = d.Ratings;
+        Materials = d.Materials;
+        MaxVoltDrop = 5.5;
+        ResetProcessPrinter();
+    }
+
+    static void Write(const QString& path, const QByteArray& text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    static QByteArray Read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+
+    // Opens a file and waits until it is in; false when it failed or was cancelled.
+    static bool Open(TScheduleForm& form, const QString& path) {
+        QSignalSpy finished(&form, &TScheduleForm::LoadFinished);
+        if (!form.OpenFile(path))
+            return false;
+        if (finished.isEmpty() && !finished.wait(60000))
+            return false;
+        return finished.first().first().toBool();
+    }
+
+    QString WriteInput(const QString& name, const QByteArray& text) {
+        const QString path = tempDir() + "/" + name;
+        Write(path, text);
+        return path;
+    }
+
+    // What ampwise-schedule writes for the file, with the same data and allowed drop.
+    QByteArray Program(const QString& input) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("AMPWISE_MACHINE_REG", tempDir() + "/none.reg");
+        p.setProcessEnvironment(env);
+        p.start(AMPWISE_SCHEDULE_PROGRAM, {"--data", dataFile, "--max-volt-drop", "5.5", input});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return p.readAllStandardOutput();
+    }
+
+    QString dataFile;
+};
+
+TEST_F(ScheduleForm, EditingARowSizesItAgain) {
+    struct Case {
+        const char* name;
+        TColumn column;
+        const char* text;
+        const char* status;
+        const char* size;
+        const char* counts;
+    } cases[] = {
+        {"Power", TColumn::Power, "30 kW", "Solved", "70", "1 circuit, 0 not solved, 0 in error"},
+        {"LengthDropGoverns", TColumn::Length, "400 m", "Solved", "35",
+         "1 circuit, 0 not solved, 0 in error"},
+        {"NothingFits", TColumn::Length, "20000", "Not Solved", "",
+         "1 circuit, 1 not solved, 0 in error"},
+        {"UnknownMaterial", TColumn::Material, "Gold",
+         "Error: unknown material \"Gold\"; the data file has Copper, Aluminium", "",
+         "1 circuit, 0 not solved, 1 in error"},
+        {"NoNumber", TColumn::Power, "abc", "Error: Power \"abc\" is not a number", "",
+         "1 circuit, 0 not solved, 1 in error"},
+        {"LoadType", TColumn::LoadType, "Inductive", "Solved", "6",
+         "1 circuit, 0 not solved, 0 in error"},
+    };
+    for (const Case& c : cases) {
+        TScheduleForm form;
+        TScheduleModel& m = *form.Model();
+        form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+        ASSERT_EQ(m.rowCount(), 1);
+        ASSERT_EQ(m.index(0, m.ColumnOfKind(TColumn::Size)).data().toString(), "4");
+        EXPECT_TRUE(m.setData(m.index(0, m.ColumnOfKind(c.column)), c.text)) << c.name;
+        EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), c.status)
+            << c.name;
+        EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Size)).data().toString(), c.size) << c.name;
+        EXPECT_EQ(form.StatusText(), c.counts) << c.name;
+        EXPECT_TRUE(form.IsModified()) << c.name;
+    }
+}
+
+TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
+    TScheduleForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    TScheduleModel& m = *form.Model();
+    form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+    const QModelIndex power = m.index(0, m.ColumnOfKind(TColumn::Power));
+    form.Table->setCurrentIndex(power);
+    form.Table->edit(power);
+    auto* editor = form.Table->findChild<TQuantityEditor*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Number->text(), "5.500");
+    editor->Number->selectAll();
+    // The field refuses what it refuses in the main window: the comma goes, 75 stays.
+    QTest::keyClicks(editor->Number, "7,5");
+    editor->Unit->setCurrentIndex(1);
+    emit editor->Unit->activated(1);
+    EXPECT_EQ(editor->Number->text(), "75000");
+    QTest::keyClick(editor->Number, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(power.data().toString(), "75000 W");
+    EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), "Solved");
+
+    // Opening and leaving the editor without a change keeps the file's own text.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed editor
+    m.setData(power, "5.5");
+    form.UndoStack->setClean();
+    form.Table->edit(power);
+    editor = form.Table->findChild<TQuantityEditor*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Number->text(), "5.500");
+    QTest::keyClick(editor->Number, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(power.data().toString(), "5.5");
+    EXPECT_FALSE(form.IsModified());
+}
+
+TEST_F(ScheduleForm, UndoAndRedoEveryEdit) {
+    TScheduleForm form;
+    TScheduleModel& m = *form.Model();
+    std::vector<QString> states{Contents(form)};
+    const std::vector<std::function<void()>> edits = {
+        [&] {
+            form.PasteText("A\tCopper\tResistive\tSingle\t5.5\t40\nB\tCopper\tResistive\t"
+                           "Three\t20\t60\n");
+        },
+        [&] { m.setData(m.index(1, m.ColumnOfKind(TColumn::Power)), "40"); },
+        [&] { form.AddRow(); },
+        [&] {
+            // Rows apart from each other come back each in its own place.
+            form.Table->clearSelection();
+            form.Table->selectionModel()->select(m.index(0, 0), QItemSelectionModel::Select |
+                                                                    QItemSelectionModel::Rows);
+            form.Table->selectionModel()->select(m.index(2, 0), QItemSelectionModel::Select |
+                                                                    QItemSelectionModel::Rows);
+            form.DeleteRows();
+            ASSERT_EQ(m.rowCount(), 1);
+        },
+        [&] { m.setData(m.index(0, m.ColumnOfKind(TColumn::Circuit)), "Renamed"); },
+    };
+    for (const auto& edit : edits) {
+        edit();
+        states.push_back(Contents(form));
+        ASSERT_NE(states.back(), states[states.size() - 2]);
+    }
+    EXPECT_TRUE(form.IsModified());
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+        form.UndoStack->undo();
+        EXPECT_EQ(Contents(form), states[i - 1]) << "undo to state " << i - 1;
+    }
+    EXPECT_FALSE(form.IsModified());
+    EXPECT_EQ(form.StatusText(), "0 circuits, 0 not solved, 0 in error");
+    for (std::size_t i = 1; i < states.size(); ++i) {
+        form.UndoStack->redo();
+        EXPECT_EQ(Contents(form), states[i]) << "redo to state " << i;
+    }
+}
+
+TEST_F(ScheduleForm, SavedFileReadsBackAndMatchesTheProgram) {
+    const QString input =
+        WriteInput("in.csv", "\xEF\xBB\xBF"
+                             "Panel,Circuit,Material,Load Type,Phase,Power,Length,Max Volt "
+                             "Drop\r\n"
+                             "DB-1,\"Pump, north\",Copper,Inductive,Three,7.5 kW,120 ft,\r\n"
+                             "\r\n"
+                             "DB-1,\"Say \"\"hi\"\"\",copper,resistive,single,5.5,400,11\r\n"
+                             "DB-2,Bad,Tin,Resistive,Single,1,1,\r\n"
+                             "DB-2,Far,Aluminium,Resistive,Three,84,2000,\r\n");
+    TScheduleForm form;
+    ASSERT_TRUE(Open(form, input));
+    EXPECT_EQ(form.Model()->rowCount(), 4);
+    const QString saved = tempDir() + "/saved.csv";
+    ASSERT_TRUE(form.SaveFile(saved));
+    const QByteArray program = Program(input);
+    ASSERT_FALSE(program.isEmpty());
+    EXPECT_EQ(Read(saved), program);
+    EXPECT_EQ(form.windowTitle(), "Cable Schedule - saved.csv[*]");
+
+    // Edited, saved, and read again: the program finds every result as written, and the window
+    // writes the same file again.
+    TScheduleModel& m = *form.Model();
+    m.setData(m.index(0, m.ColumnOfKind(TColumn::Power)), "11 kW");
+    form.AddRow();
+    ASSERT_TRUE(form.SaveFile(saved));
+    EXPECT_FALSE(form.IsModified());
+    EXPECT_EQ(Program(saved), Read(saved));
+    TScheduleForm again;
+    ASSERT_TRUE(Open(again, saved));
+    EXPECT_EQ(Contents(again), Contents(form));
+    const QString resaved = tempDir() + "/resaved.csv";
+    ASSERT_TRUE(again.SaveFile(resaved));
+    EXPECT_EQ(Read(resaved), Read(saved));
+}
+
+TEST_F(ScheduleForm, PastedSpreadsheetRowsBecomeCircuits) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* circuits; // the Circuit column afterwards, one a line
+        const char* statuses;
+    } cases[] = {
+        {"ShownOrder",
+         "P1\tCopper\tInductive\tThree\t7.5 kW\t120 ft\nP2\tCopper\tResistive\t"
+         "Single\t5.5\t40\t23.9\t4\n",
+         "Keep|P1|P2", "Solved|Solved|Solved"},
+        {"ByHeaderNames",
+         "Length\tPower\tmaterial\tPHASE\tLoad Type\tCircuit\r\n"
+         "40\t5.5\tCopper\tSingle\tResistive\tH1\r\n",
+         "Keep|H1", "Solved|Solved"},
+        {"QuotedCell", "\"Line\none\"\tCopper\tResistive\tSingle\t5.5\t40\n", "Keep|Line\none",
+         "Solved|Solved"},
+        {"BadRowsStillCircuits", "X\tTin\tResistive\tSingle\t1\t1\n", "Keep|X",
+         "Solved|Error: unknown material \"Tin\"; the data file has Copper, Aluminium"},
+        {"Nothing", "\n\t\n", "Keep", "Solved"},
+    };
+    for (const Case& c : cases) {
+        TScheduleForm form;
+        TScheduleModel& m = *form.Model();
+        form.PasteText("Keep\tCopper\tResistive\tSingle\t5.5\t40\n");
+        form.Table->setCurrentIndex(m.index(0, 0));
+        form.PasteText(c.text);
+        QStringList circuits, statuses;
+        for (int r = 0; r < m.rowCount(); ++r) {
+            circuits << m.index(r, m.ColumnOfKind(TColumn::Circuit)).data().toString();
+            statuses << m.index(r, m.ColumnOfKind(TColumn::Status)).data().toString();
+        }
+        EXPECT_EQ(circuits.join('|'), c.circuits) << c.name;
+        EXPECT_EQ(statuses.join('|'), c.statuses) << c.name;
+    }
+
+    // Copied rows paste back as the same circuits.
+    TScheduleForm form;
+    form.PasteText("A\tCopper\tInductive\tThree\t7.5 kW\t120 ft\nB\tAluminium\tResistive\tSingle"
+                   "\t3\t90\n");
+    form.Table->selectAll();
+    form.CopyRows();
+    const QString copied = QGuiApplication::clipboard()->text();
+    TScheduleForm other;
+    other.PasteRows();
+    EXPECT_EQ(Contents(other), Contents(form));
+    EXPECT_EQ(copied, Contents(form));
+}
+
+TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    // Long texts make the table wider than the page, so the widest columns wrap their text.
+    QByteArray csv = QByteArray(kHeader) + "Chilled water pump number one,Tin,Resistive,Single,5,"
+                                           "40\nChilled water pump number two,Copper,Inductive,"
+                                           "Three,22 kW,60 m\n";
+    const int rows = 150;
+    for (int i = 1; i <= rows; ++i)
+        csv += QString("Feeder-%1,Copper,Resistive,Single,%2,40\n")
+                   .arg(i, 3, 10, QChar('0'))
+                   .arg(i % 90)
+                   .toUtf8();
+    TScheduleForm form;
+    ASSERT_TRUE(Open(form, WriteInput("long.csv", csv)));
+    const QString pdf = tempDir() + "/schedule.pdf";
+    form.ExportPdf(pdf);
+
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split('\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains("Cable Schedule - long.csv"));
+    EXPECT_TRUE(pages[0].contains("Data file: " + dataFile));
+    EXPECT_TRUE(pages[0].contains("MaxVoltDrop: 5.5 V"));
+    EXPECT_TRUE(pages[0].contains("Date: " + QDate::currentDate().toString(Qt::ISODate)));
+    int found = 0;
+    for (int i = 0; i < pages.size(); ++i) {
+        const QString& page = pages[i];
+        for (const char* title : {"Circuit", "Material", "Load Type", "Current (A)", "Status"})
+            EXPECT_TRUE(page.contains(title)) << title << " on page " << i + 1;
+        EXPECT_TRUE(page.contains(QString("Page %1 of %2").arg(i + 1).arg(pages.size())));
+        found += static_cast<int>(page.count("Feeder-"));
+    }
+    EXPECT_EQ(found, rows);
+    // Wrapped text is there whole, none of its lines cut off; in drawing order a cell's lines
+    // follow each other.
+    QProcess raw;
+    raw.start("pdftotext", {"-raw", pdf, "-"});
+    ASSERT_TRUE(raw.waitForFinished(60000));
+    const QString drawn = QString::fromUtf8(raw.readAllStandardOutput()).simplified();
+    for (const char* text : {"Chilled water pump number one", "Chilled water pump number two",
+                             "Error: unknown material \"Tin\"; the data file has Copper, "
+                             "Aluminium"})
+        EXPECT_TRUE(drawn.contains(text)) << text;
+    EXPECT_EQ(drawn.count("carrying capacity"), drawn.count("carrying"));
+    for (int i = 1; i <= rows; ++i)
+        EXPECT_TRUE(pages.join("").contains(QString("Feeder-%1").arg(i, 3, 10, QChar('0')))) << i;
+}
+
+TEST_F(ScheduleForm, UnsavedChangesAreAskedAboutOnClose) {
+    struct Case {
+        const char* name;
+        QMessageBox::StandardButton answer;
+        bool saveFails;
+        bool closes;
+        bool modifiedAfter;
+        const char* onDisk; // the file's Circuit of row 1 afterwards
+    } cases[] = {
+        {"Save", QMessageBox::Save, false, true, false, "Edited"},
+        {"Discard", QMessageBox::Discard, false, true, false, "First"},
+        {"Cancel", QMessageBox::Cancel, false, false, true, "First"},
+        {"SaveFails", QMessageBox::Save, true, false, true, "First"},
+    };
+    for (const Case& c : cases) {
+        const QString folder = tempDir() + "/" + c.name;
+        QDir().mkpath(folder);
+        const QString path = folder + "/close.csv";
+        Write(path, QByteArray(kHeader) + "First,Copper,Resistive,Single,5,40\n");
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, path));
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        TScheduleModel& m = *form.Model();
+        m.setData(m.index(0, m.ColumnOfKind(TColumn::Circuit)), "Edited");
+        if (c.saveFails) {
+            // Below a regular file nothing can be created, whoever runs the test.
+            QDir(folder).removeRecursively();
+            Write(folder, "x");
+        }
+        QString question, error;
+        onNextModal([&](QWidget* w) {
+            if (c.saveFails)
+                onNextModal(Answer(QMessageBox::Ok, &error));
+            Answer(c.answer, &question)(w);
+        });
+        EXPECT_EQ(form.close(), c.closes) << c.name;
+        EXPECT_EQ(question, "The cable schedule \"close.csv\" has unsaved changes.\nSave them?")
+            << c.name;
+        EXPECT_EQ(form.isVisible(), !c.closes) << c.name;
+        EXPECT_EQ(form.IsModified(), c.modifiedAfter) << c.name;
+        const QString circuit = m.index(0, m.ColumnOfKind(TColumn::Circuit)).data().toString();
+        if (c.saveFails) {
+            EXPECT_TRUE(error.startsWith("Unable to save the cable schedule\n" + path + "\n"))
+                << error.toStdString();
+            EXPECT_EQ(circuit, "Edited");
+        } else {
+            EXPECT_TRUE(Read(path).contains(QByteArray("\n") + c.onDisk + ",")) << c.name;
+            // Changes let go are gone when the window comes back.
+            EXPECT_EQ(circuit, c.answer == QMessageBox::Discard ? "First" : "Edited") << c.name;
+        }
+    }
+}
+
+TEST_F(ScheduleForm, DamagedFileGivesAMessageAndLeavesTheScheduleAsItWas) {
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(static_cast<char>((i * 7919) % 256));
+    struct Case {
+        const char* name;
+        QByteArray text; // empty name: no file at all
+        const char* reason;
+    } cases[] = {
+        {"Empty", "", "the input is empty: it needs a header row naming the columns"},
+        {"Binary", garbage, "line 1: the header lacks the column(s)"},
+        {"MissingColumns", "Circuit,Material,Power\nA,Copper,5\n",
+         "line 1: the header lacks the column(s) Load Type, Phase, Length"},
+        {"UnterminatedQuote",
+         QByteArray(kHeader) + "A,Copper,Resistive,Single,5,40\n\"B,Copper,Resistive,Single,5,40\n",
+         "line 3:"},
+    };
+    const QString good =
+        WriteInput("good.csv", QByteArray(kHeader) + "Good,Copper,Resistive,Single,5,40\n");
+    for (const Case& c : cases) {
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, good));
+        const QString before = Contents(form);
+        const QString bad = WriteInput(QString("%1.csv").arg(c.name), c.text);
+        QString message;
+        onNextModal(Answer(QMessageBox::Ok, &message));
+        EXPECT_FALSE(Open(form, bad)) << c.name;
+        EXPECT_TRUE(
+            message.startsWith("Unable to open the cable schedule\n" + bad + "\n" + c.reason))
+            << c.name << ": " << message.toStdString();
+        EXPECT_EQ(Contents(form), before) << c.name;
+        EXPECT_EQ(form.FileName(), good) << c.name;
+        EXPECT_EQ(form.windowTitle(), "Cable Schedule - good.csv[*]") << c.name;
+        EXPECT_FALSE(form.Loading()) << c.name;
+    }
+    // Not a file at all.
+    TScheduleForm form;
+    QString message;
+    onNextModal(Answer(QMessageBox::Ok, &message));
+    EXPECT_FALSE(Open(form, tempDir()));
+    EXPECT_EQ(message, "Unable to open the cable schedule\n" + tempDir() + "\nIt is a folder.");
+    EXPECT_EQ(form.Model()->rowCount(), 0);
+    EXPECT_EQ(form.windowTitle(), "Cable Schedule[*]");
+}
+
+TEST_F(ScheduleForm, LargeFileOpensInStepsWithProgressAndCancel) {
+    QByteArray csv = kHeader;
+    const int rows = 30000;
+    for (int i = 0; i < rows; ++i)
+        csv += QByteArray("C") + QByteArray::number(i) + ",Copper,Inductive,Three," +
+               QByteArray::number(1 + i % 100) + " kW," + QByteArray::number(10 + i % 300) + " m\n";
+    const QString big = WriteInput("big.csv", csv);
+    TScheduleForm form;
+    form.show();
+    ASSERT_TRUE(Open(form, WriteInput("small.csv", QByteArray(kHeader) +
+                                                       "Small,Copper,Resistive,Single,5,40\n")));
+
+    // Between two steps of reading the window handles other events: here, after the first
+    // step, a Cancel as the user would click it.
+    QSignalSpy finished(&form, &TScheduleForm::LoadFinished);
+    ASSERT_TRUE(form.OpenFile(big));
+    bool handledWhileLoading = false;
+    bool progressShown = false;
+    int progress = -1;
+    QMetaObject::Connection step =
+        QObject::connect(form.Progress, &QProgressBar::valueChanged, &form, [&](int value) {
+            if (value == 0)
+                return;
+            QObject::disconnect(step);
+            QTimer::singleShot(0, &form, [&] {
+                handledWhileLoading = form.Loading();
+                progressShown = form.Progress->isVisible() && form.CancelButton->isVisible();
+                progress = form.Progress->value();
+                form.CancelButton->click();
+            });
+        });
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_TRUE(handledWhileLoading);
+    EXPECT_TRUE(progressShown);
+    EXPECT_GT(progress, 0);
+    EXPECT_LT(progress, 1000);
+    EXPECT_FALSE(finished.first().first().toBool());
+    EXPECT_EQ(form.Model()->rowCount(), 1);
+    EXPECT_TRUE(form.FileName().endsWith("small.csv"));
+    EXPECT_FALSE(form.Progress->isVisible());
+
+    ASSERT_TRUE(Open(form, big));
+    EXPECT_EQ(form.Model()->rowCount(), rows);
+    EXPECT_EQ(form.FileName(), big);
+    EXPECT_FALSE(form.Progress->isVisible());
+    EXPECT_TRUE(form.Table->isEnabled());
+}
+
+TEST_F(ScheduleForm, DroppedCsvOpens) {
+    const QString path =
+        WriteInput("dropped.csv", QByteArray(kHeader) + "D1,Copper,Resistive,Single,5,40\n");
+    TScheduleForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = form.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QSignalSpy finished(&form, &TScheduleForm::LoadFinished);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &drop);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(form.FileName(), path);
+    EXPECT_EQ(form.Model()->rowCount(), 1);
+}
+
+TEST_F(ScheduleForm, PlacementAndColumnWidthsKeptUnderItsOwnKey) {
+    int powerColumn = -1;
+    {
+        TScheduleForm form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        form.move(40, 50);
+        form.resize(700, 300);
+        powerColumn = form.Model()->ColumnOfKind(TColumn::Power);
+        form.Table->horizontalHeader()->resizeSection(powerColumn, 211);
+        form.close();
+    }
+    EXPECT_EQ(TRegistryIniFile(AppRegistryKey()).ReadInt("ScheduleForm", "Width", 0), 700);
+    {
+        TScheduleForm form;
+        EXPECT_EQ(form.size(), QSize(700, 300));
+        EXPECT_EQ(form.Table->horizontalHeader()->sectionSize(powerColumn), 211);
+    }
+    // Values of the wrong kind keep the design, and the next close writes them sound.
+    {
+        TRegistryIniFile reg(AppRegistryKey());
+        reg.WriteInt("ScheduleForm", "ColumnWidths", 5);
+        reg.WriteReal("ScheduleForm", "Width", 700);
+    }
+    {
+        TScheduleForm form;
+        EXPECT_EQ(form.size(), QSize(960, 480));
+        EXPECT_NE(form.Table->horizontalHeader()->sectionSize(powerColumn), 211);
+        form.show();
+        form.close();
+    }
+    TRegistryIniFile reg(AppRegistryKey());
+    EXPECT_EQ(reg.ReadInt("ScheduleForm", "Width", 0), 960);
+    EXPECT_FALSE(reg.ReadText("ScheduleForm", "ColumnWidths", "").empty());
+}
+
+} // namespace
+} // namespace qv

@@ -1,0 +1,122 @@
+// The CSV reader and writer: quoting, line breaks, the byte-order mark, records cut at every
+// buffer boundary, line numbers, and the errors for input that is no CSV.
+#include "text/QvCsv.h"
+#include "tests/testsupport/StepSource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace qv {
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+
+// Reads all records, the source handing over at most `step` bytes a call.
+Records ReadAll(const std::string& text, std::size_t step, std::size_t maxRecord = 1 << 20,
+                std::vector<std::size_t>* lines = nullptr) {
+    TCsvReader reader(test::StepSource(text, step), maxRecord);
+    Records out;
+    std::vector<std::string_view> fields;
+    while (reader.Next(fields)) {
+        out.emplace_back(fields.begin(), fields.end());
+        if (lines)
+            lines->push_back(reader.RecordLine());
+    }
+    return out;
+}
+
+TEST(CsvReader, Records) {
+    struct Case {
+        const char* name;
+        std::string text;
+        Records expected;
+    } cases[] = {
+        {"PlainLf", "a,b\n1,2\n", {{"a", "b"}, {"1", "2"}}},
+        {"CrLfAndNoFinalBreak", "a,b\r\n1,2", {{"a", "b"}, {"1", "2"}}},
+        {"LoneCr", "a\rb\r", {{"a"}, {"b"}}},
+        {"EmptyFields", ",,\n", {{"", "", ""}}},
+        {"EmptyLineIsOneEmptyField", "a\n\nb\n", {{"a"}, {""}, {"b"}}},
+        {"QuotedCommaAndBreaks", "\"x,y\",\"l1\r\nl2\"\n", {{"x,y", "l1\r\nl2"}}},
+        {"DoubledQuotes", "\"say \"\"hi\"\"\",\"\"\"\"\n", {{"say \"hi\"", "\""}}},
+        {"EmptyQuoted", "\"\",b\n", {{"", "b"}}},
+        {"QuoteInsideUnquotedIsText", "ab\"c,d\n", {{"ab\"c", "d"}}},
+        {"TextAfterClosingQuoteJoins", "\"ab\"c,d\n", {{"abc", "d"}}},
+        {"ByteOrderMarkSkipped", "\xEF\xBB\xBFName\n", {{"Name"}}},
+        {"ByteOrderMarkOnlyAtStart", "a\n\xEF\xBB\xBF\n", {{"a"}, {"\xEF\xBB\xBF"}}},
+        {"Utf8AndNulKept",
+         std::string("\xC2\xB2,a\0b\n", 7),
+         {{"\xC2\xB2", std::string("a\0b", 3)}}},
+        {"Empty", "", {}},
+    };
+    for (const Case& c : cases)
+        for (std::size_t step :
+             {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1 << 16}})
+            EXPECT_EQ(ReadAll(c.text, step), c.expected) << c.name << " step " << step;
+}
+
+TEST(CsvReader, LineNumbersCountBreaksInsideQuotes) {
+    std::vector<std::size_t> lines;
+    ReadAll("h\n\"a\nb\"\nc\r\nd", 4, 1 << 20, &lines);
+    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 4, 5}));
+}
+
+TEST(CsvReader, InputThatIsNoCsv) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t maxRecord;
+        const char* message;
+    } cases[] = {
+        {"UnclosedQuote", "a\nb\n\"open,\nmore\n", 1 << 20, "line 3: a quoted field is not closed"},
+        {"RecordTooLong", "ok\n" + std::string(3 << 20, 'x') + "\n", 2 << 20,
+         "line 2: a record longer than 2 MiB"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ReadAll(c.text, 1 << 16, c.maxRecord);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const ECsvError& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.name;
+        }
+    }
+}
+
+TEST(CsvReader, LongFieldAcrossManyReads) {
+    const std::string big(10 << 20, 'z');
+    const Records r = ReadAll("a,b\n1,\"" + big + "\"\n", 65536, 64 << 20);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1][1], big);
+}
+
+TEST(CsvReader, PlainRecordTextOnlyWithoutQuotes) {
+    TCsvReader reader(TextSource("a,b\r\n\"a\",b\nx\"y,z\n"));
+    std::vector<std::string_view> f;
+    const char* expected[] = {"a,b", "", ""};
+    for (const char* e : expected) {
+        ASSERT_TRUE(reader.Next(f));
+        EXPECT_EQ(reader.PlainRecordText(), e);
+    }
+}
+
+TEST(CsvWriter, FieldsReadBackTheSame) {
+    struct Case {
+        std::string field, written;
+    } cases[] = {
+        {"plain", "plain"},       {"", ""},
+        {"a,b", "\"a,b\""},       {"say \"x\"", "\"say \"\"x\"\"\""},
+        {"l1\nl2", "\"l1\nl2\""}, {"cr\r", "\"cr\r\""},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        AppendCsvField(out, c.field);
+        EXPECT_EQ(out, c.written) << c.field;
+        const Records back = ReadAll(out + ",end\n", 1);
+        ASSERT_EQ(back.size(), 1u) << c.field;
+        EXPECT_EQ(back[0][0], c.field);
+    }
+}
+
+} // namespace
+} // namespace qv
