@@ -51,6 +51,7 @@ TIniEdit::TIniEdit(QWidget* parent)
     : QsciScintilla(parent), m_lexer(new TIniLexer(this)),
       m_macros(new TMacroRecorder(this, this)) {
     setObjectName(QStringLiteral("SynEdit1"));
+    setAccessibleName(QStringLiteral("Settings file text"));
     setUtf8(true);
     QFont font(QStringLiteral("Courier New"), 10);
     font.setStyleHint(QFont::Monospace);

@@ -20,6 +20,7 @@
 #include "toolsmenu/QvShell.h"
 #include "toolsmenu/QvToolPrograms.h"
 #include "verinfo/QvVerInfo.h"
+#include "widgets/QvAccessibility.h"
 #include "units/QvConv.h"
 #include "units/QvFmtEdit.h"
 
@@ -90,6 +91,7 @@ QToolButton* ToolButton(const char* name, const QString& text, const QString& hi
     button->setObjectName(name);
     button->setText(text);
     button->setToolTip(hint);
+    button->setAccessibleName(hint.isEmpty() ? text : hint);
     button->setIcon(AmpwiseIcon(icon));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -201,6 +203,18 @@ void TAmpwiseForm::BuildInputs(QWidget* client) {
     MotorButton->setIcon(AmpwiseIcon(TAmpwiseIcon::Motor));
     MotorButton->setIconSize(QSize(20, 20));
     MotorButton->setToolTip("Select motor power from list");
+
+    // Names for assistive technology; none is shown. A list is named by the caption whose buddy
+    // it is (on Linux a list's own name is its value); the captions carry no '&', so being a
+    // buddy gives them no mnemonic.
+    Label1->setBuddy(edMaterial);
+    Label2->setBuddy(edLoadType);
+    Label4->setBuddy(edPhase);
+    Label3->setBuddy(edPower);
+    Label5->setBuddy(edLength);
+    edPower->setAccessibleCaption(Label3->text());
+    edLength->setAccessibleCaption(Label5->text());
+    MotorButton->setAccessibleName(MotorButton->toolTip());
 }
 
 void TAmpwiseForm::BuildResults(QWidget* client) {
@@ -214,6 +228,10 @@ void TAmpwiseForm::BuildResults(QWidget* client) {
     // Results: the user reads and copies them, typing into them would mean nothing.
     edAmps->setReadOnly(true);
     edXArea->setReadOnly(true);
+    Label6->setBuddy(edXArea);
+    Label7->setBuddy(edAmps);
+    edXArea->setAccessibleCaption(Label6->text());
+    edAmps->setAccessibleName(Label7->text() + ", A");
 
     Bevel1 = new QFrame(client);
     Bevel1->setObjectName("Bevel1");
@@ -279,6 +297,7 @@ void TAmpwiseForm::BuildToolBar() {
     ToolBar1->addSeparator();
     HelpButton = ToolButton("HelpButton", "Help", "Help", TAmpwiseIcon::Help, ToolBar1);
     AboutButton = ToolButton("AboutButton", "About", QString(), TAmpwiseIcon::About, ToolBar1);
+    NameToolBarExtension(ToolBar1);
 }
 
 void TAmpwiseForm::BuildStatusBar() {
@@ -482,6 +501,7 @@ void TAmpwiseForm::WriteMaxVoltDrop() {
 
 void TAmpwiseForm::SetSolved(bool solved) {
     m_statusText->setText(solved ? "Solved..." : "Not Solved...");
+    AnnounceStatus(statusBar(), m_statusText->text());
     // Outside a calculation this means an input changed; a calculation clears it again.
     m_inputsChanged = true;
     if (m_sizesWindow)

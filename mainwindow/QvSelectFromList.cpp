@@ -42,6 +42,7 @@ TSelectFromList::TSelectFromList(QWidget* parent) : QDialog(parent) {
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName("ListBox1");
+    ListBox1->setAccessibleName("Motor ratings");
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setSizeGripEnabled(false);

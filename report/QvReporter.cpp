@@ -184,6 +184,7 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setAccessibleName(QStringLiteral("Report text"));
     RichEdit1->setFrameShape(QFrame::NoFrame);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

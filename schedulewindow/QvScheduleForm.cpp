@@ -172,6 +172,7 @@ void TScheduleForm::BuildTable() {
     auto* table = new TScheduleTable(this);
     Table = table;
     Table->setObjectName(QStringLiteral("Table"));
+    Table->setAccessibleName(QStringLiteral("Circuits"));
     Table->setModel(m_model);
     Table->setItemDelegate(new TScheduleDelegate(Table));
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -371,6 +371,7 @@ void TSizesForm::BuildControls() {
     m_model = new TSizesModel(m_view, this);
     SizesGrid = new QTableView(split);
     SizesGrid->setObjectName(QStringLiteral("SizesGrid"));
+    SizesGrid->setAccessibleName(QStringLiteral("Cable sizes"));
     SizesGrid->setModel(m_model);
     SizesGrid->setSelectionMode(QAbstractItemView::NoSelection);
     SizesGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);

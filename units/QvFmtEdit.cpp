@@ -11,6 +11,7 @@
 
 #include "units/QvEditRules.h"
 #include "units/QvUnitsForm.h"
+#include "units/QvUnitsLabelAccessible_p.h"
 
 namespace qv {
 
@@ -111,7 +112,20 @@ void QvCustomEdit::ApplyUnits() {
     m_formatDecimals = DecimalsOfFormat(ToStd(m_formatStr));
     if (m_unitsLabel)
         m_unitsLabel->setText(QString::fromStdString(label));
+    RenameForAssistiveTech();
     SetValue(value);
+}
+
+void QvCustomEdit::setAccessibleCaption(const QString& caption) {
+    m_accessibleCaption = caption;
+    RenameForAssistiveTech();
+}
+
+void QvCustomEdit::RenameForAssistiveTech() {
+    if (m_accessibleCaption.isEmpty())
+        return;
+    const QString unit = m_unitsLabel ? m_unitsLabel->text() : QString();
+    setAccessibleName(unit.isEmpty() ? m_accessibleCaption : m_accessibleCaption + ", " + unit);
 }
 
 void QvCustomEdit::FinishEntry() {
@@ -324,9 +338,13 @@ void QvCustomEdit::focusOutEvent(QFocusEvent* e) {
 
 // --- TFmtEditLabel -----------------------------------------------------------------------------
 
-TFmtEditLabel::TFmtEditLabel(QWidget* parent) : QLabel(parent) {}
+TFmtEditLabel::TFmtEditLabel(QWidget* parent) : QLabel(parent) {
+    InstallUnitsLabelAccessible();
+}
 
-TFmtEditLabel::TFmtEditLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+TFmtEditLabel::TFmtEditLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    InstallUnitsLabelAccessible();
+}
 
 TFmtEditLabel::~TFmtEditLabel() {
     while (!m_linkedEdits.isEmpty()) {

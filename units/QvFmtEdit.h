@@ -65,6 +65,10 @@ class QvCustomEdit : public QLineEdit {
     void ApplyUnits();
     // Ends a pending entry as if the user had left the field: commit, OnExit, Modified cleared.
     void FinishEntry();
+    // The field's name for assistive technology: the caption and, after a comma, the unit its
+    // units label shows ("Power, kW"), renewed whenever the unit changes.
+    void setAccessibleCaption(const QString& caption);
+    QString accessibleCaption() const { return m_accessibleCaption; }
 
     // What the event handlers call; public so that the rules can be driven directly.
     // Key-down: OnKeyDown first (a key it sets to 0 is dropped), then the Backspace rule.
@@ -107,8 +111,10 @@ class QvCustomEdit : public QLineEdit {
     void LeaveField();
     // Replaces the text only where it differs, so an unchanged text keeps caret and undo.
     void ReplaceText(const QString& text);
+    void RenameForAssistiveTech();
 
     QString m_enteredText;
+    QString m_accessibleCaption;
     double m_rangeLo = 0;
     double m_rangeHi = 0;
     TUnitsType m_unitsType = utNone;

@@ -49,6 +49,7 @@ TUnitsForm::TUnitsForm(QWidget* parent)
 
     ListBox1 = new TUnitsListBox(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setAccessibleName(QStringLiteral("Units"));
     ListBox1->setFrameShape(QFrame::NoFrame);
     ListBox1->setItemDelegate(new TFixedRowDelegate(ListBox1));
     ListBox1->setUniformItemSizes(true);

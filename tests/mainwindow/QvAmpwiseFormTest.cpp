@@ -8,6 +8,7 @@
 #include "inieditor/QvIniPad.h"
 #include "mainwindow/QvErrorDisplay.h"
 #include "mainwindow/QvSelectFromList.h"
+#include "widgets/QvMessageBox.h"
 #include "report/QvReporter.h"
 #include "schedulewindow/QvScheduleForm.h"
 #include "schedulewindow/QvScheduleModel.h"
@@ -18,12 +19,16 @@
 #include "printers/QvPrinters.h"
 #include "verinfo/QvQuickAbout.h"
 #include "toolsmenu/QvToolPrograms.h"
+#include "tests/testsupport/AccessibleWalk.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvConv.h"
 #include "units/QvFmtEdit.h"
+#include "units/QvUnitsForm.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QStatusBar>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -1010,6 +1015,94 @@ TEST_F(AmpwiseFormTest, ClosingAsksAboutTheUnsavedSchedule) {
         EXPECT_EQ(closed, answer == QMessageBox::Discard);
         EXPECT_EQ(form->isVisible(), answer != QMessageBox::Discard);
     }
+}
+
+// A screen reader walking each window hears a name for every control it can reach, and no two
+// controls that do different things under one name.
+TEST_F(AmpwiseFormTest, EveryControlOfEveryWindowHasItsOwnName) {
+    auto form = Start();
+    TIniPadForm pad;
+    pad.SynEdit1()->setText("[Settings]\nMaxVoltDrop=5.5\n");
+    TAboutForm about(nullptr, exePath);
+    TSelectFromList picker;
+    TUnitsForm units;
+    units.ClientEdit = form->edPower;
+    units.FillList();
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(), "Save changes?",
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    pad.FindDialog1();
+    pad.ReplaceDialog1();
+    form->SizesButtonClick();
+    form->ScheduleButtonClick();
+    const struct {
+        const char* window;
+        QWidget* widget;
+    } windows[] = {
+        {"main window", form.get()},
+        {"report", report.get()},
+        {"settings editor", &pad},
+        {"find", pad.findChild<QDialog*>("FindDialog1")},
+        {"replace", pad.findChild<QDialog*>("ReplaceDialog1")},
+        {"about", &about},
+        {"motor picker", &picker},
+        {"unit list", &units},
+        {"message box", &box},
+        {"cable sizes", dynamic_cast<QWidget*>(form->SizesWindow())},
+        {"cable schedule", form->ScheduleWindow()},
+    };
+    for (const auto& w : windows) {
+        ASSERT_NE(w.widget, nullptr) << w.window;
+        w.widget->show();
+        QApplication::processEvents();
+        EXPECT_EQ(test::AccessibilityProblems(w.widget), QStringList()) << w.window;
+        w.widget->hide();
+    }
+}
+
+// The fields are named for their quantity and the unit they show, and the name follows a unit
+// picked from the list; the units label reads as a button that opens that list.
+TEST_F(AmpwiseFormTest, FieldsAreNamedForTheirQuantityAndUnit) {
+    auto form = Start();
+    const struct {
+        QWidget* control;
+        const char* name;
+    } cases[] = {
+        {form->edMaterial, "Material"},
+        {form->edLoadType, "Load Type"},
+        {form->edPhase, "Phase"},
+        {form->edPower, "Power, kW"},
+        {form->edLength, "Cable Length, m"},
+        {form->edAmps, "Line Current, A"},
+        {form->edXArea, "Cable X Area, mm\u00B2"},
+        {form->MotorButton, "Select motor power from list"},
+        {form->FmtEditLabel1, "Power unit"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(test::AccessibleName(c.control), QString::fromUtf8(c.name))
+            << c.control->objectName().toStdString();
+    QAccessibleInterface* units = QAccessible::queryAccessibleInterface(form->FmtEditLabel1);
+    EXPECT_EQ(units->role(), QAccessible::ButtonMenu);
+    EXPECT_EQ(units->text(QAccessible::Value), "kW");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->edPower)->text(QAccessible::Value),
+              form->edPower->text());
+
+    form->edLength->setUnitsValue(UnitIndex(utLengthPrim, "ft"));
+    EXPECT_EQ(test::AccessibleName(form->edLength), "Cable Length, ft");
+}
+
+// What the status line says reaches assistive technology as the status bar's name, which raises
+// the name-change event a screen reader listens for (offscreen, Qt raises none to observe).
+TEST_F(AmpwiseFormTest, StatusChangesAreAnnounced) {
+    auto form = Start();
+    const auto heard = [&] { return test::AccessibleName(form->statusBar()); };
+    EXPECT_EQ(heard(), "Solved...");
+    Type(form->edPower, "1000");
+    EXPECT_EQ(heard(), "Not Solved...");
+    form->CalcButtonClick();
+    EXPECT_EQ(heard(), form->StatusText());
+    Type(form->edPower, "5.5");
+    form->CalcButtonClick();
+    EXPECT_EQ(heard(), "Solved...");
 }
 
 } // namespace
