@@ -1,6 +1,8 @@
 // INI syntax colouring: the tokenizer and the QScintilla lexer around it.
 #include "inieditor/QvIniLexer_p.h"
 
+#include "widgets/QvAccessibility.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
@@ -76,15 +78,17 @@ QString TIniLexer::description(int style) const {
 }
 
 QColor TIniLexer::defaultColor(int style) const {
+    // The colours read well on a light page; on a dark one each becomes the nearest colour of its
+    // hue that still does. The section header brings its own page.
     switch (style) {
     case isComment:
-        return QColor(0, 128, 0);
+        return ReadableOn(QColor(0, 128, 0), defaultPaper(style));
     case isSection:
         return QColor(255, 255, 255);
     case isKey:
-        return QColor(128, 0, 0);
+        return ReadableOn(QColor(128, 0, 0), defaultPaper(style));
     case isString:
-        return QColor(0, 115, 170);
+        return ReadableOn(QColor(0, 115, 170), defaultPaper(style));
     default:
         return QApplication::palette().color(QPalette::WindowText);
     }

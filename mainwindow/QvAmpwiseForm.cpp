@@ -24,6 +24,7 @@
 #include "units/QvConv.h"
 #include "units/QvFmtEdit.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -343,6 +344,12 @@ void TAmpwiseForm::BuildCommands() {
     connect(HelpButton, &QToolButton::clicked, this, Guarded([this] { HelpButtonClick(); }));
     connect(AboutButton, &QToolButton::clicked, this, Guarded([this] { AboutButtonClick(); }));
     connect(MotorButton, &QToolButton::clicked, this, Guarded([this] { MotorButtonClick(); }));
+    // The caption and the button that open the motor picker take no focus; a key reaches it.
+    auto* pickMotor = new QAction(this);
+    pickMotor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    addAction(pickMotor);
+    connect(pickMotor, &QAction::triggered, this, Guarded([this] { MotorButtonClick(); }));
+    MotorButton->setAccessibleDescription(QStringLiteral("Ctrl+M"));
 
     // `activated` is the user's choice only, as a list's change event is; setting a position
     // from code runs nothing.

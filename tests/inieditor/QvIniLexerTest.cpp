@@ -2,6 +2,8 @@
 // up with for real text.
 #include "inieditor/QvIniEdit.h"
 #include "inieditor/QvIniLexer_p.h"
+#include "tests/testsupport/Palettes.h"
+#include "widgets/QvAccessibility.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -74,6 +76,25 @@ TEST(IniLexer, ColoursFontsAndPapersAsTheEditorShowsThem) {
         EXPECT_FALSE(f.bold()) << style;
         EXPECT_EQ(f.italic(), style == isComment) << style;
     }
+}
+
+// Every coloured style stays readable (4.5:1) on its page under a light and a dark palette; on
+// the light one the colours are exactly those above. The section header keeps its own page.
+TEST(IniLexer, ColoursStayReadableInLightAndDarkPalettes) {
+    const QPalette saved = QApplication::palette();
+    for (const auto& [name, palette] :
+         {std::pair{"light", test::LightPalette()}, std::pair{"dark", test::DarkPalette()}}) {
+        QApplication::setPalette(palette);
+        TIniEdit edit;
+        TIniLexer* lexer = edit.IniLexer();
+        for (int style : {isDefault, isComment, isKey, isString})
+            EXPECT_GE(ContrastRatio(lexer->color(style), lexer->paper(style)), 4.5)
+                << name << " style " << style;
+        if (std::string(name) == "light") {
+            EXPECT_EQ(lexer->color(isComment), QColor(0, 128, 0));
+        }
+    }
+    QApplication::setPalette(saved);
 }
 
 TEST(IniLexer, EditorStylesLoadedText) {

@@ -729,6 +729,21 @@ TEST_F(AmpwiseFormTest, MotorPicker) {
     }
 }
 
+TEST_F(AmpwiseFormTest, MotorPickerFromTheKeyboard) {
+    auto form = Start();
+    int opened = 0;
+    TAmpwiseForm::ExecPicker = [&](QDialog&) {
+        ++opened;
+        return int(QDialog::Rejected);
+    };
+    for (QWidget* from :
+         {static_cast<QWidget*>(form->edPower), static_cast<QWidget*>(form->edMaterial)}) {
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_M, Qt::ControlModifier);
+    }
+    EXPECT_EQ(opened, 2);
+}
+
 TEST_F(AmpwiseFormTest, PickedRatingIsTakenInTheShownUnit) {
     auto form = Start();
     form->edPower->setUnitsValue(UnitIndex(utPower, "W"));
