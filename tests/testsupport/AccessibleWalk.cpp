@@ -1,6 +1,7 @@
 #include "tests/testsupport/AccessibleWalk.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QAccessible>
 #include <QAction>
 #include <QHash>
@@ -92,6 +93,45 @@ struct TWalk {
     }
 };
 
+// The letter after a lone '&' ("&Save" gives s), or none.
+QString Mnemonic(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&')
+            continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return text.mid(i + 1, 1).toLower();
+    }
+    return {};
+}
+
+// Two visible buttons, or labels that lead to a control, with the same underlined letter: the
+// letter would only move between them.
+QStringList SharedLetters(QWidget* window) {
+    QStringList problems;
+    QHash<QString, QString> owner;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window))
+            continue;
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+            text = label->text();
+        const QString letter = Mnemonic(text);
+        if (letter.isEmpty())
+            continue;
+        if (owner.contains(letter))
+            problems << "letter " + letter + " of \"" + text + "\" is also \"" + owner[letter] +
+                            "\"";
+        else
+            owner.insert(letter, text);
+    }
+    return problems;
+}
+
 } // namespace
 
 QStringList AccessibilityProblems(QWidget* window) {
@@ -101,7 +141,7 @@ QStringList AccessibilityProblems(QWidget* window) {
         return {"no accessible interface for the window"};
     for (int i = 0; i < root->childCount(); ++i)
         walk.Visit(root->child(i), 1);
-    return walk.problems;
+    return walk.problems + SharedLetters(window);
 }
 
 QString AccessibleName(QWidget* widget) {
