@@ -6,6 +6,8 @@ function(ampwise_target_defaults target)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  # For the check that nothing holds a second copy of the common library's code (common/).
+  set_property(GLOBAL APPEND PROPERTY AMPWISE_LINKING_TARGETS ${target})
 endfunction()
 
 if(AMPWISE_SANITIZE)
@@ -70,13 +72,16 @@ function(ampwise_qt_library target)
   ampwise_target_defaults(${target})
 endfunction()
 
-# ampwise_add_test(<name> SOURCES a.cpp ... LIBS lib ... [QT] [TOOL] [TIMEOUT seconds])
+# ampwise_add_test(<name> SOURCES a.cpp ... LIBS lib ... [QT] [PART] [TOOL] [TIMEOUT seconds])
 # QT: links Qt6::Test and runs under the offscreen platform with a private config folder.
+# PART: the test loads the part of the program loaded on first use as the program does, from
+# beside its executable (a link to the built plugin), and links the plugin so that its code can
+# look inside the part's windows.
 # TOOL: a program that makes something to look at rather than checking anything: built and run on
 # demand by the target run_<name>, never counted as a test.
 # TIMEOUT: about ten times the test's normal run, so a hang fails fast; 30 s unless given.
 function(ampwise_add_test name)
-  cmake_parse_arguments(T "QT;TOOL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;PART;TOOL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 30)
   endif()
@@ -88,6 +93,9 @@ function(ampwise_add_test name)
     target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets ampwise_testsupport)
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  if(T_PART)
+    ampwise_place_ondemand(${name})
   endif()
   set(env "LC_ALL=C.UTF-8")
   if(T_QT)
@@ -101,4 +109,16 @@ function(ampwise_add_test name)
   endif()
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# Places the part of the program loaded on first use beside `program`, as an install places it
+# beside Ampwise, and links it: a symbolic link, so that the part loaded by file name and the one
+# the program links are the same file and so one copy in the process.
+function(ampwise_place_ondemand program)
+  target_link_libraries(${program} PRIVATE ampwise_ondemand)
+  target_compile_definitions(${program} PRIVATE AMPWISE_ONDEMAND_FILE="$<TARGET_FILE:ampwise_ondemand>")
+  add_custom_command(TARGET ${program} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:ampwise_ondemand>
+            $<TARGET_FILE_DIR:${program}>/$<TARGET_FILE_NAME:ampwise_ondemand>
+    VERBATIM)
 endfunction()

@@ -59,7 +59,7 @@ class TAmpwiseForm : public QMainWindow {
     void AboutButtonClick();
     void MotorButtonClick();
     // The Cable Schedule window, made on first use (it lives in the part of the program loaded
-    // then, see support/QvOnDemand.h), and the circuits it trades with this window:
+    // then, see ondemand/QvOnDemand.h), and the circuits it trades with this window:
     // the present inputs (a value still being typed finished first), and a circuit loaded and
     // calculated here. LoadCircuit raises, changing nothing, when a text names nothing here.
     void ScheduleButtonClick();

@@ -1,14 +1,16 @@
 // The part of the program loaded on first use: printing, the INI editor's text area, the Cable
 // Sizes window (with its chart) and the Cable Schedule window. The print system's library, the
 // editing component and the chart library cost milliseconds of every start if the program links
-// them, and a start needs none of them. The part is a library of its own
-// (libampwise_ondemand.so, beside the program); its code runs on the program's own settings,
-// data and paths, which the program lends it (see ondemand/CMakeLists.txt).
+// them, and a start needs none of them. The part is a Qt plugin (libampwise_ondemand.so, beside
+// the program) whose interface carries the program's version; it and the program both link
+// libampwise_common.so, so they run on the same settings, data and paths.
 #pragma once
 
 #include <QString>
+#include <QtPlugin>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class QColor;
@@ -51,13 +53,19 @@ class TOnDemand {
     MakeScheduleWindow(std::function<TCircuitInputs()> mainInputs,
                        std::function<void(const TCircuitInputs&)> loadIntoMain) = 0;
 
-  protected:
-    ~TOnDemand() = default;
+    virtual ~TOnDemand() = default;
 };
 
-// The part, loaded on the first call: from this process when it was linked in (tests), else
-// from the library beside the program. A part that can't be loaded raises an error naming the
-// file and why, and is tried again on the next call.
+// The part beside the program, loaded on the first call. A part that can't be loaded raises an
+// error "Cannot load <file>: <reason>" and is tried again on the next call.
 TOnDemand& OnDemand();
 
+// Loads the part from `file` after checking that the file can be mapped without faults (see
+// QvPartFile.h) and that it is the part of this very version. Raises the error OnDemand raises.
+TOnDemand& LoadPart(const std::string& file);
+
 } // namespace qv
+
+// The interface's name carries the program's version (AMPWISE_ONDEMAND_IID, set by the build),
+// so a part left from another version is refused before any of its code runs.
+Q_DECLARE_INTERFACE(qv::TOnDemand, AMPWISE_ONDEMAND_IID)

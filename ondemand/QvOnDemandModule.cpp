@@ -1,4 +1,5 @@
-// The entry of the part of the program loaded on first use: what support/QvOnDemand.h asks of it.
+// The part of the program loaded on first use, as a Qt plugin: what ondemand/QvOnDemand.h asks of
+// it.
 #include "inieditor/QvIniEdit.h"
 #include "report/QvReportPrinting.h"
 #include "schedulewindow/QvScheduleForm.h"
@@ -13,7 +14,11 @@ namespace qv {
 
 namespace {
 
-class TOnDemandModule final : public TOnDemand {
+class TOnDemandModule final : public QObject, public TOnDemand {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID AMPWISE_ONDEMAND_IID)
+    Q_INTERFACES(qv::TOnDemand)
+
   public:
     QPrinter& ProcessPrinter() override { return qv::ProcessPrinter(); }
 
@@ -53,8 +58,4 @@ class TOnDemandModule final : public TOnDemand {
 
 } // namespace qv
 
-// Looked up by name when the library is loaded.
-extern "C" qv::TOnDemand* AmpwiseOnDemand() {
-    static qv::TOnDemandModule module;
-    return &module;
-}
+#include "QvOnDemandModule.moc"

@@ -1,5 +1,5 @@
 // Printing a report: where it goes on a page and the pages themselves. Part of the program loaded
-// on first use (see support/QvOnDemand.h).
+// on first use (see ondemand/QvOnDemand.h).
 #pragma once
 
 #include <QRectF>

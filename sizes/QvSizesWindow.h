@@ -1,5 +1,5 @@
 // What the main window asks of the Cable Sizes window, which lives in the part of the program
-// loaded on first use (see support/QvOnDemand.h).
+// loaded on first use (see ondemand/QvOnDemand.h).
 #pragma once
 
 class QWidget;

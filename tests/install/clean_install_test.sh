@@ -37,6 +37,7 @@ root="$work/root"
 mkdir -p "$root"
 dpkg-deb -x "$deb" "$root"
 for f in opt/Brannoworks/Ampwise/Ampwise \
+         opt/Brannoworks/Ampwise/libampwise_common.so \
          opt/Brannoworks/Ampwise/libampwise_ondemand.so \
          opt/Brannoworks/Ampwise/ampwise-schedule \
          usr/share/man/man1/ampwise-schedule.1.gz \
@@ -52,6 +53,13 @@ for f in opt/Brannoworks/Ampwise/Ampwise \
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -x "$root/opt/Brannoworks/Ampwise/Ampwise" ] || fail "program not executable"
+# The program finds its common library beside it wherever it is unpacked, and lends the part
+# nothing of its own: the part binds to the common library only.
+for f in Ampwise libampwise_ondemand.so; do
+  readelf -d "$root/opt/Brannoworks/Ampwise/$f" | grep -q 'R.*PATH.*\[\$ORIGIN\]' || fail "$f: no \$ORIGIN search path"
+done
+exported=$(nm -D --defined-only "$root/opt/Brannoworks/Ampwise/Ampwise" | c++filt | grep 'qv::' || true)
+[ -z "$exported" ] || fail "the program exports its own names: $exported"
 shipped_ini="$root/opt/Brannoworks/Ampwise/Ampwise.ini"
 grep -qx 'MaxVoltDrop=5.5' "$shipped_ini" || fail "shipped settings file: $(cat "$shipped_ini")"
 shipped_sum=$(sha256sum <"$shipped_ini")
@@ -137,7 +145,7 @@ close_window() {
   fail "$3 did not close"
 }
 
-# The Cable Sizes and Cable Schedule windows, which live in the library the program loads on first
+# The Cable Sizes and Cable Schedule windows, which live in the plugin the program loads on first
 # use: each works on the program's own standard sizes, materials and calculation.
 sizes=$(open_from_menu z '^Cable Sizes$') || fail "no Cable Sizes window: $(cat "$work/ampwise.log")"
 key alt+c
@@ -176,7 +184,7 @@ grep -qi '^"Power"=hex:00,00,00,00,00,00,16,40' "$store" || fail "store lacks Po
 grep -qi '^"Material"=dword:00000000' "$store" || fail "store lacks Material: $(cat "$store")"
 grep -q '^MaxVoltDrop=5.5' "$ini" || fail "settings INI lacks MaxVoltDrop: $(cat "$ini")"
 [ "$(sha256sum <"$shipped_ini")" = "$shipped_sum" ] || fail "wrote into the install folder"
-[ "$(LC_ALL=C ls "$root/opt/Brannoworks/Ampwise")" = "$(printf 'Ampwise\nAmpwise.ini\nHelp\nampwise-schedule\nlibampwise_ondemand.so')" ] \
+[ "$(LC_ALL=C ls "$root/opt/Brannoworks/Ampwise")" = "$(printf 'Ampwise\nAmpwise.ini\nHelp\nampwise-schedule\nlibampwise_common.so\nlibampwise_ondemand.so')" ] \
   || fail "install folder changed: $(ls "$root/opt/Brannoworks/Ampwise")"
 
 # 6. The command-line sizer through its launcher, with the installed data and the allowed drop of

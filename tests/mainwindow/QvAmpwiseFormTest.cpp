@@ -88,6 +88,9 @@ class AmpwiseFormTest : public test::UiTestFixture {
         exePath = appDir + "/Ampwise";
         std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe"),
                                         exePath.toStdString());
+        // Beside it, the part it loads on first use, as installed.
+        std::filesystem::create_symlink(AMPWISE_ONDEMAND_FILE,
+                                        appDir.toStdString() + "/libampwise_ondemand.so");
         SetExecutablePath(exePath.toStdString());
         AppPath = appDir.toStdString() + "/";
         SharedDataPath = dataDir.toStdString() + "/";
