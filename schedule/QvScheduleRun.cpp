@@ -205,45 +205,67 @@ void TOutputFile::Commit() {
     }
 }
 
+void TScheduleTally::Append(const TScheduleTally& later, std::size_t lineOffset) {
+    if (NotSolved == 0 && later.NotSolved)
+        FirstNotSolvedLine = later.FirstNotSolvedLine + lineOffset;
+    if (Errors == 0 && later.Errors)
+        FirstErrorLine = later.FirstErrorLine + lineOffset;
+    Circuits += later.Circuits;
+    NotSolved += later.NotSolved;
+    Errors += later.Errors;
+}
+
+std::string TScheduleTally::Summary() const {
+    auto part = [](std::size_t n, const char* what, std::size_t line) {
+        return std::to_string(n) + " " + what + " (" + (n == 1 ? "on" : "the first on") + " line " +
+               std::to_string(line) + ")";
+    };
+    std::string s = std::to_string(Circuits) + (Circuits == 1 ? " circuit: " : " circuits: ");
+    if (AllSolved())
+        return s + "all solved";
+    if (NotSolved)
+        s += part(NotSolved, "not solved", FirstNotSolvedLine);
+    if (Errors)
+        s += std::string(NotSolved ? ", " : "") + part(Errors, "in error", FirstErrorLine);
+    return s;
+}
+
 namespace {
 
 // Sizes and writes every record the reader gives, appending to out; with a writer, hands out over
-// in pieces. False when some circuit is not solved.
-bool SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TScheduleLayout& layout,
+// in pieces.
+void SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TScheduleLayout& layout,
                  const TScheduleFormatter& formatter, TTextBuffer& out,
-                 const std::function<void(std::string_view)>* write) {
+                 const std::function<void(std::string_view)>* write, TScheduleTally& tally) {
     std::vector<std::string_view> record;
-    bool allSolved = true;
     while (reader.Next(record)) {
         if (IsBlankRecord(record))
             continue;
         const TRowResult r = sizer.SizeRecord(record, layout);
-        allSolved = allSolved && r.Status == TRowStatus::Solved;
+        tally.Add(r.Status, reader.RecordLine());
         formatter.AppendRow(out, record, r, reader.PlainRecordText());
         if (write && out.Size() >= kFlushBytes) {
             (*write)(out.View());
             out.Clear();
         }
     }
-    return allSolved;
 }
 
 // Sizes and writes the records of text held in memory (followed by TCsvReader::kReadPast readable
 // bytes), a batch at a time: all of a batch are sized, then all written, so that the processor
 // works on several rows at once rather than waiting on each row's arithmetic in turn. Returns
-// false when some circuit is not solved, and the line breaks read.
-std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TScheduleSizer& sizer,
-                                                const TScheduleLayout& layout,
-                                                const TScheduleFormatter& formatter,
-                                                TTextBuffer& out) {
+// the line breaks read; the tally counts lines from the text's start.
+std::size_t SizeRecordsInPlace(std::string_view text, const TScheduleSizer& sizer,
+                               const TScheduleLayout& layout, const TScheduleFormatter& formatter,
+                               TTextBuffer& out, TScheduleTally& tally) {
     constexpr std::size_t kBatch = 32;
     TCsvReader reader = TCsvReader::InPlace(text);
     std::vector<std::string_view> record;
     std::array<std::string_view, kBatch> plain;
     std::array<TCircuitText, kBatch> circuits;
     std::array<TRowResult, kBatch> results;
+    std::array<std::size_t, kBatch> lines;
     std::size_t n = 0;
-    bool allSolved = true;
     // A batched record has every field of the header (CircuitOf, without its checks).
     auto field = [&](TColumn c) {
         const int i = layout.Position(c);
@@ -253,7 +275,7 @@ std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TSc
         for (std::size_t k = 0; k < n; ++k)
             sizer.Size(circuits[k], results[k]);
         for (std::size_t k = 0; k < n; ++k) {
-            allSolved = allSolved && results[k].Status == TRowStatus::Solved;
+            tally.Add(results[k].Status, lines[k]);
             formatter.AppendTextRow(out, plain[k], results[k]);
         }
         n = 0;
@@ -265,26 +287,28 @@ std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TSc
         if (!formatter.WritesTextAsRead(record.size(), reader.PlainRecordText())) {
             flush();
             const TRowResult r = sizer.SizeRecord(record, layout);
-            allSolved = allSolved && r.Status == TRowStatus::Solved;
+            tally.Add(r.Status, reader.RecordLine());
             formatter.AppendRow(out, record, r, reader.PlainRecordText());
             continue;
         }
         plain[n] = reader.PlainRecordText();
-        circuits[n] = {field(TColumn::Material), field(TColumn::LoadType),
-                       field(TColumn::Phase),    field(TColumn::Power),
-                       field(TColumn::Length),   field(TColumn::MaxVoltDrop)};
+        lines[n] = reader.RecordLine();
+        circuits[n] = {field(TColumn::Material),      field(TColumn::LoadType),
+                       field(TColumn::Phase),         field(TColumn::Power),
+                       field(TColumn::Length),        field(TColumn::MaxVoltDrop),
+                       layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length)};
         if (++n == kBatch)
             flush();
     }
     flush();
-    return {allSolved, reader.NextLine() - 1};
+    return reader.NextLine() - 1;
 }
 
 // A piece of the input cut between records, and what sizing it gave.
 struct TChunk {
     TTextBuffer In;
     TTextBuffer Out;
-    bool AllSolved = true;
+    TScheduleTally Tally;
     std::size_t Lines = 0; // line breaks in In
     std::exception_ptr Error;
     bool Done = false;
@@ -305,8 +329,8 @@ class TChunkWorkers {
                     try {
                         // A chunk is whole records without quotes, which read without error
                         // however long (the chunk's own length is bounded where it is cut).
-                        std::tie(c->AllSolved, c->Lines) =
-                            SizeRecordsInPlace(c->In.View(), sizer, layout, own, c->Out);
+                        c->Lines =
+                            SizeRecordsInPlace(c->In.View(), sizer, layout, own, c->Out, c->Tally);
                     } catch (...) {
                         c->Error = std::current_exception();
                     }
@@ -373,17 +397,17 @@ bool ReadOnto(TCsvReader& reader, TTextBuffer& text, std::size_t want) {
 // that the threads size in turn, and the caller's thread writes each chunk's output in input
 // order. A chunk holding a double quote cannot be cut without reading it as the reader does, so
 // from there on the rows are sized here, in order, by the reader.
-bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
+void SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
                           const TScheduleLayout& layout, const TScheduleFormatter& formatter,
                           const std::function<void(std::string_view)>& write,
-                          const TScheduleRunOptions& options, unsigned threads) {
+                          const TScheduleRunOptions& options, unsigned threads,
+                          TScheduleTally& tally) {
     const std::size_t slots = 2 * std::size_t{threads};
     const std::size_t chunkBytes = std::max<std::size_t>(options.ChunkBytes, 1);
     const std::size_t maxRecordBytes = reader.MaxRecordBytes();
     std::vector<TChunk> chunks(slots);
     TChunkWorkers workers(threads, chunks, sizer, layout, formatter);
 
-    bool allSolved = true;
     std::size_t line = reader.NextLine();
     std::size_t queued = 0, written = 0;
     auto writeNext = [&] {
@@ -392,8 +416,9 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
         if (c.Error)
             std::rethrow_exception(c.Error);
         write(c.Out.View());
-        allSolved = allSolved && c.AllSolved;
+        tally.Append(c.Tally, line - 1);
         line += c.Lines;
+        c.Tally = {};
         c.In.Clear();
         c.Out.Clear();
         c.Done = false;
@@ -450,9 +475,9 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
                 },
                 maxRecordBytes, line);
             TTextBuffer out;
-            allSolved = SizeRecords(tail, sizer, layout, formatter, out, &write) && allSolved;
+            SizeRecords(tail, sizer, layout, formatter, out, &write, tally);
             write(out.View());
-            return allSolved;
+            return;
         }
         rest.assign(c.In.View().substr(cut));
         c.In.Advance(c.In.View().data() + cut);
@@ -464,7 +489,6 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
     }
     while (written < queued)
         writeNext();
-    return allSolved;
 }
 
 } // namespace
@@ -486,7 +510,7 @@ TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>&
 
 int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
                 const std::function<void(std::string_view)>& write,
-                const TScheduleRunOptions& options) {
+                const TScheduleRunOptions& options, TScheduleTally* tally) {
     std::vector<std::string> header;
     const TScheduleLayout layout = ReadScheduleHeader(reader, header);
     const TScheduleFormatter formatter(format, header, layout);
@@ -498,15 +522,17 @@ int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat f
     unsigned threads = options.Threads;
     if (threads == 0)
         threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    bool allSolved = true;
+    TScheduleTally counted;
     if (threads > 1) {
         write(out.View());
-        allSolved = SizeRecordsOnThreads(reader, sizer, layout, formatter, write, options, threads);
+        SizeRecordsOnThreads(reader, sizer, layout, formatter, write, options, threads, counted);
     } else {
-        allSolved = SizeRecords(reader, sizer, layout, formatter, out, &write);
+        SizeRecords(reader, sizer, layout, formatter, out, &write, counted);
         write(out.View());
     }
-    return allSolved ? 0 : 1;
+    if (tally)
+        *tally = counted;
+    return counted.AllSolved() ? 0 : 1;
 }
 
 } // namespace qv

@@ -70,6 +70,30 @@ struct TScheduleRunOptions {
     std::size_t ChunkBytes = 512 * 1024;
 };
 
+// What a run sized: how many circuits, how many not solved or in error, and the line on which
+// the first of each starts (0 for none).
+struct TScheduleTally {
+    std::size_t Circuits = 0;
+    std::size_t NotSolved = 0;
+    std::size_t Errors = 0;
+    std::size_t FirstNotSolvedLine = 0;
+    std::size_t FirstErrorLine = 0;
+
+    void Add(TRowStatus status, std::size_t line) {
+        ++Circuits;
+        if (status == TRowStatus::NotSolved && NotSolved++ == 0)
+            FirstNotSolvedLine = line;
+        else if (status == TRowStatus::Error && Errors++ == 0)
+            FirstErrorLine = line;
+    }
+    // Adds the tally of rows read after these, whose lines were counted from lineOffset + 1.
+    void Append(const TScheduleTally& later, std::size_t lineOffset);
+    bool AllSolved() const { return NotSolved == 0 && Errors == 0; }
+    // One line for the user: "40 circuits: 2 not solved (the first on line 7), 1 in error (on
+    // line 12)".
+    std::string Summary() const;
+};
+
 // An empty line, which a schedule skips.
 inline bool IsBlankRecord(const std::vector<std::string_view>& record) {
     return record.size() == 1 && record[0].empty();
@@ -82,8 +106,9 @@ TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>&
 // always from the calling thread. Blank lines are skipped. Returns 0 when every circuit is solved,
 // else 1. Raises ECsvError for input it cannot use (no CSV, empty, a header without the needed
 // columns) and what `write` raises.
+// What it sized goes to `tally` when given.
 int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
                 const std::function<void(std::string_view)>& write,
-                const TScheduleRunOptions& options = {});
+                const TScheduleRunOptions& options = {}, TScheduleTally* tally = nullptr);
 
 } // namespace qv

@@ -30,9 +30,10 @@ std::string Outcome(const std::string& input, TOutputFormat format,
     TCsvReader reader(test::StepSource(input, piece), maxRecordBytes);
     std::string out;
     try {
+        TScheduleTally tally;
         const int status = RunSchedule(
-            reader, sizer, format, [&](std::string_view s) { out += s; }, options);
-        return out + "\nstatus " + std::to_string(status);
+            reader, sizer, format, [&](std::string_view s) { out += s; }, options, &tally);
+        return out + "\nstatus " + std::to_string(status) + ", " + tally.Summary();
     } catch (const ECsvError& e) {
         return std::string("error ") + e.what();
     }
@@ -104,6 +105,43 @@ TEST(ScheduleRun, ThreadsGiveTheOneThreadRunByteForByte) {
             }
         }
     }
+}
+
+// The lines a run's summary names are the file's lines, however the rows are shared out, with
+// line breaks inside quoted fields and every kind of line end.
+TEST(ScheduleRun, SummaryNamesTheFilesLines) {
+    const std::string header = "Circuit,Material,Load Type,Phase,Power,Length";
+    const std::string solved = "C,Copper,Resistive,Single,5.5,40";
+    const std::string notSolved = "C,Copper,Resistive,Three,84,5000";
+    const std::string error = "C,Tin,Resistive,Single,1,1";
+    std::string many;
+    for (int i = 0; i < 500; ++i)
+        many += solved + "\r\n";
+    struct Case {
+        const char* name;
+        std::string input;
+        const char* summary;
+    } cases[] = {
+        {"CrLfWithQuotedBreaks",
+         header + "\r\n" + many + "\"C\r\n1\",Copper,Resistive,Single,5.5,40\r\n" + many +
+             notSolved + "\r\n\r\n" + error + "\r\n" + notSolved + "\r\n",
+         "1004 circuits: 2 not solved (the first on line 1004), 1 in error (on line 1006)"},
+        {"CrLfQuotedHeader",
+         "\"Cir\r\ncuit\"," + header.substr(8) + "\r\n" + many + error + "\r\n" + many + error,
+         "1002 circuits: 2 in error (the first on line 503)"},
+        {"LoneCarriageReturns", header + "\r" + solved + "\r\r" + notSolved + "\r" + error + "\r",
+         "3 circuits: 1 not solved (on line 4), 1 in error (on line 5)"},
+        {"LineFeeds", header + "\n" + many + error + "\n",
+         "501 circuits: 1 in error (on line 502)"},
+    };
+    for (const Case& c : cases)
+        for (unsigned threads : {1u, 3u})
+            for (std::size_t chunk : {std::size_t{100}, TScheduleRunOptions{}.ChunkBytes}) {
+                const std::string out = Outcome(c.input, TOutputFormat::Csv, {threads, chunk}, 7,
+                                                TCsvReader::kDefaultMaxRecordBytes);
+                EXPECT_EQ(out.substr(out.rfind('\n') + 1), std::string("status 1, ") + c.summary)
+                    << c.name << ", " << threads << " threads, chunks of " << chunk;
+            }
 }
 
 } // namespace
