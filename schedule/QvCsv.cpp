@@ -23,6 +23,15 @@ std::string LineText(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
 }
 
+// The line breaks in a quoted field's text: LF, and CR not followed by LF (the field's end is not
+// a line feed).
+std::size_t LineBreaks(const char* from, const char* to) {
+    std::size_t n = 0;
+    for (const char* p = from; p != to; ++p)
+        n += *p == '\n' || (*p == '\r' && (p + 1 == to || p[1] != '\n'));
+    return n;
+}
+
 } // namespace
 
 TCsvReader::TCsvReader(TSource source, std::size_t maxRecordBytes)
@@ -242,7 +251,7 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
                     return TScan::NeedMore;
                 }
                 m_unquoted.append(b + i, quote);
-                newlines += static_cast<std::size_t>(std::count(b + i, quote, '\n'));
+                newlines += LineBreaks(b + i, quote);
                 i = static_cast<std::size_t>(quote - b) + 1;
                 if (i == end && !m_eof)
                     return TScan::NeedMore; // a doubled quote may follow

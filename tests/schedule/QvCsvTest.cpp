@@ -57,9 +57,21 @@ TEST(CsvReader, Records) {
 }
 
 TEST(CsvReader, LineNumbersCountBreaksInsideQuotes) {
-    std::vector<std::size_t> lines;
-    ReadAll("h\n\"a\nb\"\nc\r\nd", 4, 1 << 20, &lines);
-    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 4, 5}));
+    struct Case {
+        const char* text;
+        std::vector<std::size_t> lines;
+    } cases[] = {
+        {"h\n\"a\nb\"\nc\r\nd", {1, 2, 4, 5}},
+        // As spreadsheets write them: CR LF everywhere, inside quoted fields too.
+        {"\"h\r\n1\",h2\r\n\"a\r\n\r\nb\",\"c\r\n\"\r\nd\r\n\r\ne", {1, 3, 7, 8, 9}},
+        {"h\r\"a\rb\"\rc\r\r\"x\r\ny\"", {1, 2, 4, 5, 6}},
+    };
+    for (const Case& c : cases)
+        for (std::size_t step : {std::size_t{1}, std::size_t{4}, std::size_t{1 << 16}}) {
+            std::vector<std::size_t> lines;
+            ReadAll(c.text, step, 1 << 20, &lines);
+            EXPECT_EQ(lines, c.lines) << c.text << " step " << step;
+        }
 }
 
 TEST(CsvReader, InputThatIsNoCsv) {
@@ -70,6 +82,8 @@ TEST(CsvReader, InputThatIsNoCsv) {
         const char* message;
     } cases[] = {
         {"UnclosedQuote", "a\nb\n\"open,\nmore\n", 1 << 20, "line 3: a quoted field is not closed"},
+        {"UnclosedQuoteAfterCrLfInQuotes", "\"a\r\nb\",c\r\n\"d\r\n\r\ne\"\r\n\"open\r\nmore\r\n",
+         1 << 20, "line 6: a quoted field is not closed"},
         {"RecordTooLong", "ok\n" + std::string(3 << 20, 'x') + "\n", 2 << 20,
          "line 2: a record longer than 2 MiB"},
     };
