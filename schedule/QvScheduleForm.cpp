@@ -799,9 +799,13 @@ void TScheduleForm::LoadRow(int row) {
                    ? FromStd(fields[static_cast<std::size_t>(i)])
                    : QString();
     };
+    // A number under "Length [ft]" is in feet wherever it goes.
+    auto quantity = [&](TColumn c, TUnitsType type) {
+        return FromStd(CellWithUnit(ToStd(field(c)), type, m_model->Layout().UnitOf(c)));
+    };
     try {
         LoadIntoMain({field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),
-                      field(TColumn::Power), field(TColumn::Length)});
+                      quantity(TColumn::Power, utPower), quantity(TColumn::Length, utLengthPrim)});
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
     }
