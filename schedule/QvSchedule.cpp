@@ -86,7 +86,7 @@ std::string_view TrimCell(std::string_view s) {
 
 // The length of the number at the start of t as a file writes it: an optional "-", digits with
 // at most one decimal point, and an optional exponent; 0 when t starts with none.
-std::size_t NumberLength(std::string_view t) {
+std::size_t NumberLength(std::string_view t, bool decimalComma) {
     std::size_t i = 0;
     const std::size_t n = t.size();
     if (i < n && t[i] == '-')
@@ -94,7 +94,7 @@ std::size_t NumberLength(std::string_view t) {
     std::size_t digits = 0;
     for (; i < n && IsDigit(t[i]); ++i)
         ++digits;
-    if (i < n && t[i] == '.')
+    if (i < n && (t[i] == '.' || (decimalComma && t[i] == ',')))
         for (++i; i < n && IsDigit(t[i]); ++i)
             ++digits;
     if (digits == 0)
@@ -118,8 +118,9 @@ std::size_t NumberLength(std::string_view t) {
 
 // A trimmed cell's number and the unit text after it. What follows the number must read as a
 // unit: more digits or another sign or point make the cell no number.
-std::pair<std::string_view, std::string_view> SplitQuantity(std::string_view t, const char* what) {
-    const std::size_t n = NumberLength(t);
+std::pair<std::string_view, std::string_view> SplitQuantity(std::string_view t, const char* what,
+                                                            bool decimalComma) {
+    const std::size_t n = NumberLength(t, decimalComma);
     if (n == 0)
         NotANumber(what, t);
     const std::string_view unit = TrimCell(t.substr(n));
@@ -134,6 +135,12 @@ double ReadNumber(std::string_view number, std::string_view t, const char* what)
     double x = 0;
     if (ReadPlainDecimal(number, x) || TryStrToFloat(number, x))
         return x;
+    if (const std::size_t comma = number.find(','); comma != std::string_view::npos) {
+        std::string pointed(number);
+        pointed[comma] = '.';
+        if (TryStrToFloat(pointed, x))
+            return x;
+    }
     throw EScheduleError(std::string(what) + " " + Shown(t) + " is out of range");
 }
 
@@ -198,10 +205,10 @@ std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& nam
                          names[1]);
 }
 
-double ParseVolts(std::string_view text) {
+double ParseVolts(std::string_view text, bool decimalComma) {
     const char* what = "Max Volt Drop";
     const std::string_view t = TrimCell(text);
-    const auto [number, unit] = SplitQuantity(t, what);
+    const auto [number, unit] = SplitQuantity(t, what, decimalComma);
     if (!unit.empty() && !SameNameAscii(unit, "V"))
         throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
                              Shown(unit) + " (known: V)");
@@ -308,10 +315,10 @@ TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TSched
                    ? record[static_cast<std::size_t>(i)]
                    : std::string_view();
     };
-    return {field(TColumn::Material),      field(TColumn::LoadType),
-            field(TColumn::Phase),         field(TColumn::Power),
-            field(TColumn::Length),        field(TColumn::MaxVoltDrop),
-            layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length)};
+    return {
+        field(TColumn::Material),      field(TColumn::LoadType),       field(TColumn::Phase),
+        field(TColumn::Power),         field(TColumn::Length),         field(TColumn::MaxVoltDrop),
+        layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length), layout.DecimalComma()};
 }
 
 std::string TRowResult::StatusText() const {
@@ -342,14 +349,15 @@ std::string CellWithUnit(std::string_view text, TUnitsType type, int unit) {
     return std::string(t) + " " + UnitRecord(type, unit).Label;
 }
 
-double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit) {
+double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit,
+                     bool decimalComma) {
     double x = 0;
     if (unit == 0 && ReadPlainDecimal(text, x)) // a number in the base unit, as most are written
         return x;
     const std::string_view t = TrimCell(text);
     if (t.empty())
         throw EScheduleError(std::string(what) + " is empty");
-    const auto [number, unitText] = SplitQuantity(t, what);
+    const auto [number, unitText] = SplitQuantity(t, what, decimalComma);
     const int index = unitText.empty() ? unit : UnitIndex(type, unitText);
     if (index < 0)
         throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
@@ -419,13 +427,16 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
         const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
         const std::uint8_t phase = Choice(circuit.Phase, PhaseNames, "Phase");
         // "-0" is 0: a sign on nothing must not show in the figures.
-        const double power =
-            ParseQuantity(circuit.Power, utPower, "Power", circuit.PowerUnit) + 0.0;
-        const double length =
-            ParseQuantity(circuit.Length, utLengthPrim, "Length", circuit.LengthUnit) + 0.0;
-        const double maxVoltDrop = TrimCell(circuit.MaxVoltDrop).empty()
-                                       ? m_maxVoltDrop
-                                       : ParseVolts(circuit.MaxVoltDrop) + 0.0;
+        const double power = ParseQuantity(circuit.Power, utPower, "Power", circuit.PowerUnit,
+                                           circuit.DecimalComma) +
+                             0.0;
+        const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length",
+                                            circuit.LengthUnit, circuit.DecimalComma) +
+                              0.0;
+        const double maxVoltDrop =
+            TrimCell(circuit.MaxVoltDrop).empty()
+                ? m_maxVoltDrop
+                : ParseVolts(circuit.MaxVoltDrop, circuit.DecimalComma) + 0.0;
 
         if (power < 0)
             throw EScheduleError("Power must not be negative");
@@ -503,8 +514,10 @@ TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& recor
 }
 
 TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<std::string>& header,
-                                       TScheduleLayout layout)
+                                       TScheduleLayout layout, char separator)
     : m_format(format), m_layout(std::move(layout)) {
+    m_sep = separator ? separator : m_layout.Separator;
+    m_decimalComma = m_sep == ';';
     m_keepsAll = m_layout.Kept.size() == m_layout.Width;
     std::vector<std::string> names;
     for (std::size_t i : m_layout.Kept)
@@ -517,7 +530,7 @@ TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<s
             AppendJsonString(s, name);
             s.push_back(':');
         } else {
-            AppendCsvField(s, name);
+            AppendCsvField(s, name, m_sep);
         }
         m_names.push_back(std::move(s));
     }
@@ -526,9 +539,11 @@ TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<s
 void TScheduleFormatter::AppendHeader(std::string& out) const {
     if (m_format == TOutputFormat::Jsonl)
         return;
+    if (m_layout.ByteOrderMark)
+        out += "\xEF\xBB\xBF";
     for (std::size_t i = 0; i < m_names.size(); ++i) {
         if (i)
-            out.push_back(',');
+            out.push_back(m_sep);
         out += m_names[i];
     }
     out.push_back('\n');
@@ -546,7 +561,7 @@ void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::stri
 
 bool TScheduleFormatter::WritesTextAsRead(std::size_t fields, std::string_view plainText) const {
     return m_format == TOutputFormat::Csv && m_keepsAll && !plainText.empty() &&
-           fields == m_layout.Width;
+           fields == m_layout.Width && m_sep == m_layout.Separator;
 }
 
 void TScheduleFormatter::AppendRowFrom(std::string& out,
@@ -557,24 +572,28 @@ void TScheduleFormatter::AppendRowFrom(std::string& out,
         if (json)
             out += n == 0 ? "{" : ",";
         else if (n)
-            out.push_back(',');
+            out.push_back(m_sep);
         if (json)
             out += m_names[n];
         ++n;
     };
     auto number = [&](const std::optional<double>& v) {
         name();
-        if (v)
+        if (v) {
+            const std::size_t from = out.size();
             AppendNumber(out, *v);
-        else if (json)
+            if (m_decimalComma && !json)
+                std::replace(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), '.', ',');
+        } else if (json) {
             out += "null";
+        }
     };
     auto text = [&](std::string_view s) {
         name();
         if (json)
             AppendJsonString(out, s);
         else
-            AppendCsvField(out, s);
+            AppendCsvField(out, s, m_sep);
     };
 
     for (std::size_t k = n; k < m_layout.Kept.size(); ++k) {
@@ -592,6 +611,24 @@ void TScheduleFormatter::AppendRowFrom(std::string& out,
             out += "null";
     }
     text(result.StatusText());
+    // Fields past the header's, which only an error row has, are kept after the results (where
+    // they stand past the header's columns, as in the input).
+    if (record.size() > m_layout.Width) {
+        if (json)
+            out += ",\"Fields past the header\":[";
+        for (std::size_t i = m_layout.Width; i < record.size(); ++i) {
+            if (json) {
+                if (i > m_layout.Width)
+                    out.push_back(',');
+                AppendJsonString(out, record[i]);
+            } else {
+                out.push_back(m_sep);
+                AppendCsvField(out, record[i], m_sep);
+            }
+        }
+        if (json)
+            out.push_back(']');
+    }
     out += json ? "}\n" : "\n";
 }
 
@@ -608,8 +645,9 @@ void TScheduleFormatter::AppendRow(TTextBuffer& out, const std::vector<std::stri
 
 void TScheduleFormatter::AppendTextRow(TTextBuffer& out, std::string_view text,
                                        const TRowResult& result) const {
+    // The ends below are written with commas and decimal points.
     if (result.Status != TRowStatus::Solved || !result.Current || !result.Size ||
-        !result.VoltDrop || !result.LimitedBy) {
+        !result.VoltDrop || !result.LimitedBy || m_sep != ',') {
         m_scratch.assign(text);
         AppendRowFrom(m_scratch, {}, result, m_layout.Kept.size());
         out.Append(m_scratch);

@@ -64,6 +64,12 @@ struct TScheduleLayout {
     // Positions of the input fields copied to the output, in order: all but result columns.
     std::vector<std::size_t> Kept;
     std::size_t Width = 0; // fields in the header
+    // How the file is written, which its output keeps: the field separator (with ";", numbers
+    // have a decimal comma, as spreadsheets write them where the comma is the decimal mark) and
+    // whether it starts with a byte-order mark.
+    char Separator = ',';
+    bool ByteOrderMark = false;
+    bool DecimalComma() const { return Separator == ';'; }
     int Position(TColumn column) const { return Input[static_cast<std::size_t>(column)]; }
     int UnitOf(TColumn column) const {
         const auto i = static_cast<std::size_t>(column);
@@ -86,6 +92,7 @@ struct TCircuitText {
     // The catalogue positions of the units of Power and Length cells that carry none.
     int PowerUnit = 0;
     int LengthUnit = 0;
+    bool DecimalComma = false; // "," is read as the decimal point
 };
 // The circuit's fields of a record laid out as the header says; missing fields read as empty.
 TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TScheduleLayout& layout);
@@ -109,7 +116,8 @@ struct TRowResult {
 // the catalogue (any letter case); in unit `unit` without one. Text the main window's cleaning
 // would read as some other number ("40-50", "7.5.1", "1 2") is refused, as a typing slip in a
 // file must never be sized. Raises EScheduleError naming `what`.
-double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit = 0);
+double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit = 0,
+                     bool decimalComma = false);
 // The position in the catalogue of the unit written after a quantity's number: `unit` when none
 // is written (or there is no number), -1 when the unit is not one of the type's.
 int QuantityUnit(std::string_view text, TUnitsType type, int unit = 0);
@@ -154,8 +162,10 @@ enum class TOutputFormat : std::uint8_t { Csv, Jsonl };
 // give one object per circuit keyed by the same names, numbers as JSON numbers and null for none.
 class TScheduleFormatter {
   public:
+    // CSV is written with `separator` (0: the input's, from the layout) and, with ";", a decimal
+    // comma in the numbers it adds.
     TScheduleFormatter(TOutputFormat format, const std::vector<std::string>& header,
-                       TScheduleLayout layout);
+                       TScheduleLayout layout, char separator = 0);
 
     void AppendHeader(std::string& out) const;
     // plainText, when given, is the record's text as read, which writing its fields would give
@@ -180,6 +190,8 @@ class TScheduleFormatter {
 
     TOutputFormat m_format;
     TScheduleLayout m_layout;
+    char m_sep = ',';
+    bool m_decimalComma = false;
     bool m_keepsAll = false;          // every input field is kept, in place
     std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
     struct TRecurring {

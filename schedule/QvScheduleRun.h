@@ -26,6 +26,8 @@ struct TScheduleOptions {
     std::string DataFile; // "": the one the main window reads
     std::optional<double> MaxVoltDrop;
     TOutputFormat Format = TOutputFormat::Csv;
+    char Delimiter = 0;       // the input's field separator; 0: found from its header line
+    char OutputDelimiter = 0; // 0: the input's
     bool Help = false;
     bool Version = false;
 };
@@ -68,6 +70,10 @@ struct TScheduleRunOptions {
     // The input is handed to the threads in pieces of about this size, cut between records.
     // Memory grows with it and the threads, not with the input.
     std::size_t ChunkBytes = 512 * 1024;
+    // The input's field separator (0: found from its header line, see ReadScheduleHeader), and
+    // the output's (0: the input's).
+    char Separator = 0;
+    char OutputSeparator = 0;
 };
 
 // What a run sized: how many circuits, how many not solved or in error, and the line on which
@@ -94,13 +100,22 @@ struct TScheduleTally {
     std::string Summary() const;
 };
 
-// An empty line, which a schedule skips.
+// A line with nothing but separators and blanks (",,,,," below a spreadsheet's table), which a
+// schedule skips as it skips an empty line.
 inline bool IsBlankRecord(const std::vector<std::string_view>& record) {
-    return record.size() == 1 && record[0].empty();
+    for (std::string_view field : record)
+        for (char c : field)
+            if (c != ' ' && c != '\t')
+                return false;
+    return true;
 }
-// Reads the header row, skipping blank lines before it, and matches its columns. Raises ECsvError
-// for input without a header or with a header lacking the needed columns (naming its line).
-TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header);
+// Reads the header row, skipping blank lines before it, and matches its columns. The fields are
+// split at `separator`, or at the one of ",", ";" and tab that splits the header into the most
+// fields when it is 0; the layout keeps it and whether the input had a byte-order mark. Raises
+// ECsvError for input without a header or with a header lacking the needed columns (naming its
+// line).
+TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header,
+                                   char separator = 0);
 
 // Sizes every record after the header and hands the output to `write` in pieces, in input order,
 // always from the calling thread. Blank lines are skipped. Returns 0 when every circuit is solved,

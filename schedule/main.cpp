@@ -87,8 +87,11 @@ int main(int argc, char** argv) {
         TCsvReader reader(FdSource(in));
         TOutputFile out(options.Output);
         TScheduleTally tally;
+        TScheduleRunOptions run;
+        run.Separator = options.Delimiter;
+        run.OutputSeparator = options.OutputDelimiter;
         const int status = RunSchedule(
-            reader, sizer, options.Format, [&out](std::string_view s) { out.Write(s); }, {},
+            reader, sizer, options.Format, [&out](std::string_view s) { out.Write(s); }, run,
             &tally);
         out.Commit();
         if (fromFile)

@@ -107,6 +107,103 @@ TEST(ScheduleRun, ThreadsGiveTheOneThreadRunByteForByte) {
     }
 }
 
+// What spreadsheets write: ";" with decimal commas, tabs, UTF-16, byte-order marks, empty rows
+// below the table and fields past the header's, read and written back in kind on any thread.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+TEST(ScheduleRun, WhatSpreadsheetsWrite) {
+    const std::string ends = "23.91304347826087,4,4.270186335403727,carrying capacity,Solved\n";
+    const std::string header = "Circuit,Material,Load Type,Phase,Power,Length,Current (A),"
+                               "Size (mm²),Voltage Drop (V),Limited By,Status\n";
+    auto semi = [](std::string t) {
+        for (char& c : t)
+            c = c == ',' ? ';' : c == '.' ? ',' : c;
+        return t;
+    };
+    auto tabs = [](std::string t) {
+        std::replace(t.begin(), t.end(), ',', '\t');
+        return t;
+    };
+    const char16_t* u16 = u"Circuit\tMaterial\tLoad Type\tPhase\tPower\tLength\r\n"
+                          u"P\u00FCmpe \U0001F50C\tCopper\tResistive\tSingle\t5.5\t40\r\n";
+    const std::string u16Out = "\xEF\xBB\xBF" + tabs(header) + "P\xC3\xBCmpe \xF0\x9F\x94\x8C\t" +
+                               tabs("Copper,Resistive,Single,5.5,40," + ends);
+    struct Case {
+        const char* name;
+        std::string input;
+        std::string output;
+        char separator = 0, outputSeparator = 0;
+        TOutputFormat format = TOutputFormat::Csv;
+    } cases[] = {
+        {"SemicolonsAndDecimalCommas",
+         "Circuit;Material;Load Type;Phase;Power;Length\r\nA;Copper;Resistive;Single;5,5;40\r\n",
+         semi(header) + "A;Copper;Resistive;Single;5,5;40;" + semi(ends)},
+        {"SemicolonsWrittenWithCommas",
+         "Circuit;Material;Load Type;Phase;Power;Length\nA;Copper;Resistive;Single;5,5;40\n",
+         header + "A,Copper,Resistive,Single,\"5,5\",40," + ends, 0, ','},
+        {"SemicolonsNamed",
+         "Note,x;Material;Load Type;Phase;Power;Length\na,b;Cu;Resistive;Single;1;1\n",
+         "Note,x;Material;Load Type;Phase;Power;Length;Current (A);Size (mm²);Voltage Drop (V);"
+         "Limited By;Status\na,b;Cu;Resistive;Single;1;1;;;;;\"Error: unknown material \"\"Cu\"\"; "
+         "the data file has Copper, Aluminium\"\n",
+         ';'},
+        {"TabsWithByteOrderMark",
+         "\xEF\xBB\xBF\n" + tabs("Circuit,Material,Load Type,Phase,Power,Length\nA,Copper,"
+                                 "Resistive,Single,5.5,40\n"),
+         "\xEF\xBB\xBF" + tabs(header + "A,Copper,Resistive,Single,5.5,40," + ends)},
+        {"Utf16LittleEndian", Utf16(u16, false), u16Out},
+        {"Utf16BigEndian", Utf16(u16, true), u16Out},
+        {"Utf16BrokenUnits",
+         Utf16(u"Circuit\tMaterial\tLoad Type\tPhase\tPower\tLength\n"
+               u"\xD800x\tCopper\tResistive\tSingle\t5.5\t40\n",
+               false) +
+             "\n",
+         "\xEF\xBB\xBF" + tabs(header) + "\xEF\xBF\xBDx\t" +
+             tabs("Copper,Resistive,Single,5.5,40," + ends) + "\xEF\xBF\xBD" +
+             tabs(",,,,,,,,,,Error: Material is empty\n")},
+        {"EmptyRowsBelowTheTable",
+         "Circuit,Material,Load Type,Phase,Power,Length\nA,Copper,Resistive,Single,5.5,40\n,,,,,\n"
+         " , ,\t,,,\r\n\"\",,,,,\n",
+         header + "A,Copper,Resistive,Single,5.5,40," + ends},
+        {"FieldsPastTheHeader",
+         "Circuit,Material,Load "
+         "Type,Phase,Power,Length\nA,Copper,Resistive,Single,5.5,40,x,\"y,z\"\n",
+         header + "A,Copper,Resistive,Single,5.5,40,,,,,Error: the row has 8 fields; the header "
+                  "has 6,x,\"y,z\"\n"},
+        {"FieldsPastTheHeaderInJson",
+         "Circuit,Material,Load Type,Phase,Power,Length\nA,Copper,Resistive,Single,5.5,40,x\n",
+         "{\"Circuit\":\"A\",\"Material\":\"Copper\",\"Load "
+         "Type\":\"Resistive\",\"Phase\":\"Single\","
+         "\"Power\":\"5.5\",\"Length\":\"40\",\"Current (A)\":null,\"Size (mm²)\":null,\"Voltage "
+         "Drop "
+         "(V)\":null,\"Limited By\":null,\"Status\":\"Error: the row has 7 fields; the header has "
+         "6\",\"Fields past the header\":[\"x\"]}\n",
+         0, 0, TOutputFormat::Jsonl},
+        {"NoBreakSpaceBeforeTheUnit",
+         "Circuit,Material,Load "
+         "Type,Phase,Power,Length\nA,Copper,Resistive,Single,5.5\xC2\xA0kW,40\n",
+         header + "A,Copper,Resistive,Single,5.5\xC2\xA0kW,40," + ends},
+    };
+    for (const Case& c : cases)
+        for (unsigned threads : {1u, 3u})
+            for (std::size_t chunk : {std::size_t{7}, TScheduleRunOptions{}.ChunkBytes}) {
+                TScheduleRunOptions options{threads, chunk};
+                options.Separator = c.separator;
+                options.OutputSeparator = c.outputSeparator;
+                const std::string out =
+                    Outcome(c.input, c.format, options, 5, TCsvReader::kDefaultMaxRecordBytes);
+                EXPECT_EQ(out.substr(0, out.rfind("\nstatus")), c.output)
+                    << c.name << ", " << threads << " threads, chunks of " << chunk;
+            }
+}
+
 // The lines a run's summary names are the file's lines, however the rows are shared out, with
 // line breaks inside quoted fields and every kind of line end.
 TEST(ScheduleRun, SummaryNamesTheFilesLines) {
