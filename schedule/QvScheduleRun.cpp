@@ -399,6 +399,20 @@ class TChunkWorkers {
     std::vector<std::thread> m_threads;
 };
 
+// Where the last line break of text from `from` on ends, or npos: a CR at the text's very end
+// is no line's end yet, as its LF may follow.
+std::size_t LastLineEnd(std::string_view text, std::size_t from) {
+    std::size_t at = text.find_last_of("\r\n");
+    while (at != std::string_view::npos && at >= from) {
+        if (text[at] == '\n' || at + 1 < text.size())
+            return at + 1;
+        if (at == 0)
+            break;
+        at = text.find_last_of("\r\n", at - 1);
+    }
+    return std::string_view::npos;
+}
+
 // Reads raw input onto the end of text, up to `want` bytes; false at the end of the input.
 bool ReadOnto(TCsvReader& reader, TTextBuffer& text, std::size_t want) {
     char* at = text.Room(want);
@@ -407,7 +421,7 @@ bool ReadOnto(TCsvReader& reader, TTextBuffer& text, std::size_t want) {
     return n > 0;
 }
 
-// The rows after the header on several threads: the input is cut after a line feed into chunks
+// The rows after the header on several threads: the input is cut after a line break into chunks
 // that the threads size in turn, and the caller's thread writes each chunk's output in input
 // order. A chunk holding a double quote cannot be cut without reading it as the reader does, so
 // from there on the rows are sized here, in order, by the reader.
@@ -446,10 +460,10 @@ void SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
             writeNext();
         TChunk& c = chunks[queued % slots];
         c.In.Append(rest);
-        // Read until the chunk holds a whole record, at least, and ends after a line feed; an
+        // Read until the chunk holds a whole record, at least, and ends after a line break; an
         // unbroken run of text reads on to the longest record the reader takes.
         bool quoted = rest.find('"') != std::string::npos;
-        std::size_t lf = rest.rfind('\n');
+        std::size_t lineEnd = LastLineEnd(rest, 0);
         std::size_t cut = std::string::npos;
         while (!quoted) {
             const std::size_t from = c.In.Size();
@@ -457,16 +471,18 @@ void SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
                 more = ReadOnto(reader, c.In, from < chunkBytes ? chunkBytes - from : from);
             const std::string_view read = c.In.View().substr(from);
             quoted = read.find('"') != std::string_view::npos;
-            if (const std::size_t at = read.rfind('\n'); at != std::string_view::npos)
-                lf = from + at;
+            // A CR that ended the last read is whole now.
+            if (const std::size_t at = LastLineEnd(c.In.View(), from ? from - 1 : 0);
+                at != std::string_view::npos)
+                lineEnd = at;
             if (!more) {
                 cut = c.In.Size();
                 break;
             }
             if (c.In.Size() < chunkBytes)
                 continue;
-            if (lf != std::string::npos) {
-                cut = lf + 1;
+            if (lineEnd != std::string::npos) {
+                cut = lineEnd;
                 break;
             }
             if (c.In.Size() > maxRecordBytes)

@@ -204,6 +204,37 @@ TEST(ScheduleRun, WhatSpreadsheetsWrite) {
             }
 }
 
+// Rows are sized and written while the input is still being read, whatever its line ends: the
+// run holds a few chunks, not the file.
+TEST(ScheduleRun, StreamsWhateverTheLineEnds) {
+    static const TScheduleSizer sizer(TestData(), 5.5);
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+        std::string input = std::string("Circuit,Material,Load Type,Phase,Power,Length") + end;
+        for (int i = 0; i < 20000; ++i)
+            input += "C,Copper,Resistive,Single,5.5,40" + std::string(end);
+        std::size_t handed = 0;
+        std::size_t handedAtFirstRow = 0;
+        TCsvReader reader(
+            [&, source = test::StepSource(input, 4096)](char* buf, std::size_t cap) mutable {
+                const std::size_t n = source(buf, cap);
+                handed += n;
+                return n;
+            });
+        std::size_t rows = 0;
+        RunSchedule(reader, sizer, TOutputFormat::Csv,
+                    [&](std::string_view s) {
+                        const auto lines =
+                            static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n'));
+                        if (rows <= 1 && rows + lines > 1)
+                            handedAtFirstRow = handed;
+                        rows += lines;
+                    },
+                    {2, 16384});
+        EXPECT_EQ(rows, 20001u) << "line end " << int(end[0]);
+        EXPECT_LT(handedAtFirstRow, input.size() / 4) << "line end " << int(end[0]);
+    }
+}
+
 // The lines a run's summary names are the file's lines, however the rows are shared out, with
 // line breaks inside quoted fields and every kind of line end.
 TEST(ScheduleRun, SummaryNamesTheFilesLines) {
