@@ -133,6 +133,18 @@ TEST_F(ScheduleProgram, ExitCodesAndMessages) {
         {"HeaderOnly", {}, kHeader, 0, "Limited By,Status\n", ""},
         {"UnknownOption", {"--fast"}, ok, 2, "", "unknown option '--fast'"},
         {"BadFormat", {"--format", "xml"}, ok, 2, "", "--format is csv or jsonl"},
+        {"BadDelimiter",
+         {"--delimiter", "|"},
+         ok,
+         2,
+         "",
+         "--delimiter is ',', ';' or tab, not '|'"},
+        {"Delimiters",
+         {"--delimiter", ";", "--output-delimiter=tab"},
+         "Circuit;Material;Load Type;Phase;Power;Length\nC1;Copper;Resistive;Single;5,5;40\n",
+         0,
+         "\tCopper\tResistive\tSingle\t5,5\t40\t23.91304347826087\t4\t",
+         ""},
         {"TwoInputs", {"a.csv", "b.csv"}, ok, 2, "", "one input file at most"},
         {"MissingInput", {"nowhere.csv"}, ok, 2, "", "cannot read nowhere.csv"},
         {"MissingData", {"--data", "nowhere.ini"}, ok, 2, "", "cannot read the electrical data"},
@@ -178,6 +190,15 @@ TEST_F(ScheduleProgram, ExitCodesAndMessages) {
 TEST_F(ScheduleProgram, HelpAndVersion) {
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: ampwise-schedule", 0), 0u);
+    // Every line fits a terminal of 80 columns (UTF-8 continuation bytes take none).
+    std::size_t column = 0;
+    for (char ch : out_) {
+        if (ch == '\n') {
+            column = 0;
+        } else if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) {
+            EXPECT_LE(++column, 80u) << out_;
+        }
+    }
     EXPECT_EQ(Run({"--version"}), 0);
     EXPECT_EQ(out_, std::string("ampwise-schedule (Ampwise) ") + AMPWISE_VERSION + "\n");
 }
