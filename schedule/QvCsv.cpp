@@ -7,7 +7,10 @@
 #include <cstring>
 #include <memory>
 #include <unistd.h>
-#if defined(__SSE2__)
+// AMPWISE_CSV_SCALAR builds the portable path on any processor, so that it is tested where the
+// vector path is the one shipped.
+#if defined(__SSE2__) && !defined(AMPWISE_CSV_SCALAR)
+#define AMPWISE_CSV_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -277,7 +280,7 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
         }
         out[count++] = std::string_view(b + from, to - from);
     };
-#if defined(__SSE2__)
+#if defined(AMPWISE_CSV_SSE2)
     // Every comma, line break and quote of sixteen bytes at a time, as bits.
     const __m128i comma = _mm_set1_epi8(m_sep);
     const __m128i lf = _mm_set1_epi8('\n');
