@@ -402,15 +402,12 @@ class TChunkWorkers {
 // Where the last line break of text from `from` on ends, or npos: a CR at the text's very end
 // is no line's end yet, as its LF may follow.
 std::size_t LastLineEnd(std::string_view text, std::size_t from) {
-    std::size_t at = text.find_last_of("\r\n");
-    while (at != std::string_view::npos && at >= from) {
-        if (text[at] == '\n' || at + 1 < text.size())
-            return at + 1;
-        if (at == 0)
-            break;
-        at = text.find_last_of("\r\n", at - 1);
-    }
-    return std::string_view::npos;
+    // Only the text from `from` on is looked at, as it grows by small reads.
+    const std::string_view tail = text.substr(from);
+    std::size_t at = tail.find_last_of("\r\n");
+    if (at != std::string_view::npos && tail[at] == '\r' && at + 1 == tail.size())
+        at = at == 0 ? std::string_view::npos : tail.find_last_of("\r\n", at - 1);
+    return at == std::string_view::npos ? at : from + at + 1;
 }
 
 // Reads raw input onto the end of text, up to `want` bytes; false at the end of the input.
