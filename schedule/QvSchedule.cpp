@@ -341,12 +341,17 @@ int QuantityUnit(std::string_view text, TUnitsType type, int unit) {
     return written.empty() ? unit : UnitIndex(type, written);
 }
 
-std::string CellWithUnit(std::string_view text, TUnitsType type, int unit) {
+std::string CellWithUnit(std::string_view text, TUnitsType type, int unit, bool decimalComma) {
     const std::string_view t = TrimCell(text);
-    if (unit == 0 || t.find_first_of("0123456789") == std::string_view::npos ||
-        !TrimCell(t.substr(t.find_last_of("0123456789") + 1)).empty())
+    const std::size_t n = NumberLength(t, decimalComma);
+    if (n == 0) // no number, for whoever reads it to refuse
         return std::string(text);
-    return std::string(t) + " " + UnitRecord(type, unit).Label;
+    std::string cell(t);
+    if (const std::size_t comma = cell.find(','); comma < n)
+        cell[comma] = '.';
+    if (unit != 0 && TrimCell(t.substr(n)).empty())
+        cell += std::string(" ") + UnitRecord(type, unit).Label;
+    return cell;
 }
 
 double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit,

@@ -121,9 +121,10 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what, i
 // The position in the catalogue of the unit written after a quantity's number: `unit` when none
 // is written (or there is no number), -1 when the unit is not one of the type's.
 int QuantityUnit(std::string_view text, TUnitsType type, int unit = 0);
-// The cell with the label of `unit` after its number when it carries no unit of its own, so that
-// it reads the same without its header; otherwise as it is.
-std::string CellWithUnit(std::string_view text, TUnitsType type, int unit);
+// The cell as it reads without its file: with the label of `unit` after its number when it
+// carries no unit of its own, and a decimal comma (decimalComma) as a point.
+std::string CellWithUnit(std::string_view text, TUnitsType type, int unit,
+                         bool decimalComma = false);
 
 // Sizes circuits against one electrical data set.
 class TScheduleSizer {

@@ -19,8 +19,10 @@ class TQuantityEditor : public QWidget {
     Q_OBJECT
 
   public:
-    // unit: the catalogue position of the unit the column's header names, for cells without one.
-    TQuantityEditor(TUnitsType type, QWidget* parent = nullptr, int unit = 0);
+    // unit: the catalogue position of the unit the column's header names, for cells without one;
+    // decimalComma: the file's numbers have a decimal comma.
+    TQuantityEditor(TUnitsType type, QWidget* parent = nullptr, int unit = 0,
+                    bool decimalComma = false);
 
     // Shows the cell's text: its number in the unit it names (the column's when none).
     void SetText(const QString& text);
@@ -44,6 +46,7 @@ class TQuantityEditor : public QWidget {
   private:
     TUnitsType m_type;
     int m_unit = 0;
+    bool m_decimalComma = false;
     bool m_touched = false;
 };
 

@@ -801,7 +801,9 @@ void TScheduleForm::LoadRow(int row) {
     };
     // A number under "Length [ft]" is in feet wherever it goes.
     auto quantity = [&](TColumn c, TUnitsType type) {
-        return FromStd(CellWithUnit(ToStd(field(c)), type, m_model->Layout().UnitOf(c)));
+        const TScheduleLayout& layout = m_model->Layout();
+        return FromStd(
+            CellWithUnit(ToStd(field(c)), type, layout.UnitOf(c), layout.DecimalComma()));
     };
     try {
         LoadIntoMain({field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),

@@ -267,14 +267,15 @@ TEST_F(ScheduleForm, SavedFileReadsBackAndMatchesTheProgram) {
     EXPECT_EQ(Read(resaved), Read(saved));
 }
 
-// A file whose header gives units: its bare numbers are in those units in the window's editor,
-// in what goes to the main window and in what is saved; a slip in a number is an error row.
+// A file whose header gives units, with ";" and decimal commas: its bare numbers are in those
+// units in the window's editor, in what goes to the main window and in what is saved; a slip in
+// a number is an error row.
 TEST_F(ScheduleForm, UnitsInTheHeaderGoWithTheirCells) {
-    const QString input = WriteInput("units.csv", "Circuit,Material,Load Type,Phase,Power [W],"
+    const QString input = WriteInput("units.csv", "Circuit;Material;Load Type;Phase;Power [W];"
                                                   "Length (ft)\n"
-                                                  "P,Copper,Inductive,Three,7500,120\n"
-                                                  "Q,Copper,Inductive,Three,7500,120 m\n"
-                                                  "R,Copper,Inductive,Three,7.5.1,120\n");
+                                                  "P;Copper;Inductive;Three;7500;120,5\n"
+                                                  "Q;Copper;Inductive;Three;7,5 kW;120 m\n"
+                                                  "R;Copper;Inductive;Three;7.5.1;120\n");
     TScheduleForm form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -287,7 +288,8 @@ TEST_F(ScheduleForm, UnitsInTheHeaderGoWithTheirCells) {
     form.LoadRow(1);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0].Power, "7500 W");
-    EXPECT_EQ(loaded[0].Length, "120 ft");
+    EXPECT_EQ(loaded[0].Length, "120.5 ft");
+    EXPECT_EQ(loaded[1].Power, "7.5 kW");
     EXPECT_EQ(loaded[1].Length, "120 m");
     EXPECT_EQ(m.index(2, m.ColumnOfKind(TColumn::Status)).data().toString(),
               "Error: Power \"7.5.1\" is not a number");
@@ -298,7 +300,7 @@ TEST_F(ScheduleForm, UnitsInTheHeaderGoWithTheirCells) {
     auto* editor = form.Table->findChild<TQuantityEditor*>();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->Unit->currentText(), "ft");
-    EXPECT_EQ(editor->Number->text(), "120.000");
+    EXPECT_EQ(editor->Number->text(), "120.500");
 
     const QString saved = tempDir() + "/units-saved.csv";
     ASSERT_TRUE(form.SaveFile(saved));
