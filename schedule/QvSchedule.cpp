@@ -7,6 +7,7 @@
 #include "settings/QvTextUtils.h"
 #include "units/QvEditRules.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstring>
@@ -65,28 +66,128 @@ std::string Shown(std::string_view text) {
     return s + "\"";
 }
 
-// Number text that the main window's cleaning leaves as it is: an optional leading "-", digits
-// and at most one ".".
-bool IsPlainNumber(std::string_view s) {
-    if (!s.empty() && s.front() == '-')
-        s.remove_prefix(1);
-    bool point = false;
-    bool digit = false;
-    for (char c : s) {
-        if (c == '.' && !point)
-            point = true;
-        else if (c >= '0' && c <= '9')
-            digit = true;
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Blanks around a cell's parts: those of TrimBlanks, and the no-break space that spreadsheets put
+// between a number and its unit.
+std::string_view TrimCell(std::string_view s) {
+    for (;;) {
+        const std::string_view t = TrimBlanks(s);
+        if (t.substr(0, 2) == "\xC2\xA0")
+            s = t.substr(2);
+        else if (t.size() >= 2 && t.substr(t.size() - 2) == "\xC2\xA0")
+            s = t.substr(0, t.size() - 2);
         else
-            return false;
+            return t;
     }
-    return digit;
+}
+
+// The length of the number at the start of t as a file writes it: an optional "-", digits with
+// at most one decimal point, and an optional exponent; 0 when t starts with none.
+std::size_t NumberLength(std::string_view t, bool decimalComma) {
+    std::size_t i = 0;
+    const std::size_t n = t.size();
+    if (i < n && t[i] == '-')
+        ++i;
+    std::size_t digits = 0;
+    for (; i < n && IsDigit(t[i]); ++i)
+        ++digits;
+    if (i < n && (t[i] == '.' || (decimalComma && t[i] == ',')))
+        for (++i; i < n && IsDigit(t[i]); ++i)
+            ++digits;
+    if (digits == 0)
+        return 0;
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < n && (t[j] == '+' || t[j] == '-'))
+            ++j;
+        if (j < n && IsDigit(t[j])) {
+            while (j < n && IsDigit(t[j]))
+                ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+[[noreturn]] void NotANumber(const char* what, std::string_view t) {
+    throw EScheduleError(std::string(what) + " " + Shown(t) + " is not a number");
+}
+
+// A trimmed cell's number and the unit text after it. What follows the number must read as a
+// unit: more digits or another sign or point make the cell no number.
+std::pair<std::string_view, std::string_view> SplitQuantity(std::string_view t, const char* what,
+                                                            bool decimalComma) {
+    const std::size_t n = NumberLength(t, decimalComma);
+    if (n == 0)
+        NotANumber(what, t);
+    const std::string_view unit = TrimCell(t.substr(n));
+    if (!unit.empty() && (unit.find_first_of("0123456789") != std::string_view::npos ||
+                          std::string_view(".,-+/").find(unit.front()) != std::string_view::npos))
+        NotANumber(what, t);
+    return {t.substr(0, n), unit};
+}
+
+// The number of SplitQuantity as a double; one too large for a double is out of range.
+double ReadNumber(std::string_view number, std::string_view t, const char* what) {
+    double x = 0;
+    if (ReadPlainDecimal(number, x) || TryStrToFloat(number, x))
+        return x;
+    if (const std::size_t comma = number.find(','); comma != std::string_view::npos) {
+        std::string pointed(number);
+        pointed[comma] = '.';
+        if (TryStrToFloat(pointed, x))
+            return x;
+    }
+    throw EScheduleError(std::string(what) + " " + Shown(t) + " is out of range");
+}
+
+// The position of a unit label or plain name in the catalogue of a type, any letter case; -1.
+int UnitIndex(TUnitsType type, std::string_view unit) {
+    for (int i = 0; i < UnitCount(type); ++i) {
+        const TUnitRec& u = UnitRecord(type, i);
+        if (SameNameAscii(unit, u.Label) || SameNameAscii(unit, u.PlainName))
+            return i;
+    }
+    return -1;
+}
+
+std::string KnownUnits(TUnitsType type) {
+    std::string known;
+    for (int i = 0; i < UnitCount(type); ++i)
+        known += std::string(i == 0 ? "" : ", ") + UnitRecord(type, i).Label;
+    return known;
 }
 
 std::string NumberText(double value) {
     std::string s;
     AppendNumber(s, value);
     return s;
+}
+
+// A figure to `digits` significant digits without trailing zeros, whole numbers written out in
+// full ("598", "190.9"); exponent form only far from the figures a circuit has.
+std::string SignificantText(double value, int digits) {
+    char buf[64];
+    const double magnitude = std::fabs(value);
+    std::to_chars_result r{};
+    if (magnitude >= 1e-4 && magnitude < 1e15) {
+        const int first = static_cast<int>(std::floor(std::log10(magnitude)));
+        r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
+                          std::max(0, digits - 1 - first));
+        std::string_view t(buf, static_cast<std::size_t>(r.ptr - buf));
+        if (t.find('.') != std::string_view::npos) {
+            while (t.back() == '0')
+                t.remove_suffix(1);
+            if (t.back() == '.')
+                t.remove_suffix(1);
+        }
+        return std::string(t);
+    }
+    r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+    return std::string(buf, r.ptr);
 }
 
 std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& names,
@@ -104,16 +205,14 @@ std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& nam
                          names[1]);
 }
 
-double ParseVolts(std::string_view text) {
-    std::string_view t = TrimBlanks(text);
-    if (!t.empty() && (t.back() == 'V' || t.back() == 'v'))
-        t = TrimBlanks(t.substr(0, t.size() - 1));
-    const std::optional<double> v = t.find_first_of("0123456789") == std::string_view::npos
-                                        ? std::nullopt
-                                        : TextToBaseValue(std::string(t), 1, 0);
-    if (!v)
-        throw EScheduleError("Max Volt Drop " + Shown(TrimBlanks(text)) + " is not a number");
-    return *v;
+double ParseVolts(std::string_view text, bool decimalComma) {
+    const char* what = "Max Volt Drop";
+    const std::string_view t = TrimCell(text);
+    const auto [number, unit] = SplitQuantity(t, what, decimalComma);
+    if (!unit.empty() && !SameNameAscii(unit, "V"))
+        throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
+                             Shown(unit) + " (known: V)");
+    return ReadNumber(number, t, what);
 }
 
 const char* LoadDescription(std::uint8_t loadType, std::uint8_t phase) {
@@ -129,14 +228,43 @@ const char* ColumnName(TColumn column) {
     return i < kColumns.size() ? kColumns[i].Name : "";
 }
 
-TColumn ColumnOf(std::string_view headerName) {
+namespace {
+
+// A header name's column, and the unit text it gives after a quantity's name.
+TColumn ColumnAndUnit(std::string_view headerName, std::string_view& unit) {
+    unit = {};
     const std::string key = ColumnKey(headerName);
     for (std::size_t i = 0; i < kColumns.size(); ++i)
         if (key == kColumns[i].Key)
             return static_cast<TColumn>(i);
     if (key == "size(mm2)")
         return TColumn::Size;
+    const std::string_view t = TrimBlanks(headerName);
+    if (t.empty() || (t.back() != ')' && t.back() != ']'))
+        return TColumn::Other;
+    const std::size_t open = t.rfind(t.back() == ')' ? '(' : '[');
+    if (open == std::string_view::npos || open == 0)
+        return TColumn::Other;
+    const std::string base = ColumnKey(t.substr(0, open));
+    for (TColumn c : {TColumn::Power, TColumn::Length, TColumn::MaxVoltDrop})
+        if (base == kColumns[static_cast<std::size_t>(c)].Key) {
+            unit = TrimBlanks(t.substr(open + 1, t.size() - open - 2));
+            return c;
+        }
     return TColumn::Other;
+}
+
+} // namespace
+
+TColumn ColumnOf(std::string_view headerName) {
+    std::string_view unit;
+    return ColumnAndUnit(headerName, unit);
+}
+
+std::string_view HeaderUnitText(std::string_view headerName) {
+    std::string_view unit;
+    ColumnAndUnit(headerName, unit);
+    return unit;
 }
 
 TScheduleLayout MatchHeader(const std::vector<std::string>& header) {
@@ -144,7 +272,8 @@ TScheduleLayout MatchHeader(const std::vector<std::string>& header) {
     layout.Input.fill(-1);
     layout.Width = header.size();
     for (std::size_t i = 0; i < header.size(); ++i) {
-        const TColumn c = ColumnOf(header[i]);
+        std::string_view unitText;
+        const TColumn c = ColumnAndUnit(header[i], unitText);
         const auto k = static_cast<std::size_t>(c);
         if (c == TColumn::Other || k < kInputColumnCount)
             layout.Kept.push_back(i);
@@ -155,6 +284,19 @@ TScheduleLayout MatchHeader(const std::vector<std::string>& header) {
                                  " twice (fields " + std::to_string(layout.Input[k] + 1) + " and " +
                                  std::to_string(i + 1) + ")");
         layout.Input[k] = static_cast<int>(i);
+        if (unitText.data() == nullptr)
+            continue;
+        // A header's unit must be one its quantity has: a column of volts under "Power (V)" is
+        // a mistake to stop at, not a column to read in kW.
+        const TUnitsType type = c == TColumn::Power ? utPower : utLengthPrim;
+        const int unit = c == TColumn::MaxVoltDrop ? (SameNameAscii(unitText, "V") ? 0 : -1)
+                                                   : UnitIndex(type, unitText);
+        if (unit < 0)
+            throw EScheduleError(
+                "the header gives the column " + Shown(TrimBlanks(header[i])) + " the unit " +
+                Shown(unitText) + ", which is not a unit of " + ColumnName(c) + " (known: " +
+                (c == TColumn::MaxVoltDrop ? std::string("V") : KnownUnits(type)) + ")");
+        layout.Unit[k] = unit;
     }
     std::string missing;
     for (TColumn c : kNeeded)
@@ -173,8 +315,10 @@ TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TSched
                    ? record[static_cast<std::size_t>(i)]
                    : std::string_view();
     };
-    return {field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),
-            field(TColumn::Power),    field(TColumn::Length),   field(TColumn::MaxVoltDrop)};
+    return {
+        field(TColumn::Material),      field(TColumn::LoadType),       field(TColumn::Phase),
+        field(TColumn::Power),         field(TColumn::Length),         field(TColumn::MaxVoltDrop),
+        layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length), layout.DecimalComma()};
 }
 
 std::string TRowResult::StatusText() const {
@@ -182,60 +326,62 @@ std::string TRowResult::StatusText() const {
     case TRowStatus::Solved:
         return "Solved";
     case TRowStatus::NotSolved:
-        return "Not Solved";
+        return Reason.empty() ? "Not Solved" : "Not Solved: " + Reason;
     case TRowStatus::Error:
         break;
     }
     return "Error: " + Error;
 }
 
-int QuantityUnit(std::string_view text, TUnitsType type) {
-    const std::string_view t = TrimBlanks(text);
+int QuantityUnit(std::string_view text, TUnitsType type, int unit) {
+    const std::string_view t = TrimCell(text);
     const std::size_t last = t.find_last_of("0123456789");
-    const std::string_view unit =
-        last == std::string_view::npos ? std::string_view() : TrimBlanks(t.substr(last + 1));
-    if (unit.empty())
-        return 0;
-    for (int i = 0; i < UnitCount(type); ++i) {
-        const TUnitRec& u = UnitRecord(type, i);
-        if (SameNameAscii(unit, u.Label) || SameNameAscii(unit, u.PlainName))
-            return i;
-    }
-    return -1;
+    const std::string_view written =
+        last == std::string_view::npos ? std::string_view() : TrimCell(t.substr(last + 1));
+    return written.empty() ? unit : UnitIndex(type, written);
 }
 
-double ParseQuantity(std::string_view text, TUnitsType type, const char* what) {
+std::string CellWithUnit(std::string_view text, TUnitsType type, int unit, bool decimalComma) {
+    const std::string_view t = TrimCell(text);
+    const std::size_t n = NumberLength(t, decimalComma);
+    if (n == 0) // no number, for whoever reads it to refuse
+        return std::string(text);
+    std::string cell(t);
+    if (const std::size_t comma = cell.find(','); comma < n)
+        cell[comma] = '.';
+    if (unit != 0 && TrimCell(t.substr(n)).empty())
+        cell += std::string(" ") + UnitRecord(type, unit).Label;
+    return cell;
+}
+
+double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit,
+                     bool decimalComma) {
     double x = 0;
-    if (ReadPlainDecimal(text, x)) // a number in the base unit, as most are written
+    if (unit == 0 && ReadPlainDecimal(text, x)) // a number in the base unit, as most are written
         return x;
-    const std::string_view t = TrimBlanks(text);
+    const std::string_view t = TrimCell(text);
     if (t.empty())
         throw EScheduleError(std::string(what) + " is empty");
-    // The unit is whatever follows the number's last digit.
-    const std::size_t last = t.find_last_of("0123456789");
-    if (last == std::string_view::npos)
-        throw EScheduleError(std::string(what) + " " + Shown(t) + " is not a number");
-    const int index = QuantityUnit(t, type);
-    if (index < 0) {
-        std::string known;
-        for (int i = 0; i < UnitCount(type); ++i)
-            known += std::string(i == 0 ? "" : ", ") + UnitRecord(type, i).Label;
+    const auto [number, unitText] = SplitQuantity(t, what, decimalComma);
+    const int index = unitText.empty() ? unit : UnitIndex(type, unitText);
+    if (index < 0)
         throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
-                             Shown(TrimBlanks(t.substr(last + 1))) + " (known: " + known + ")");
-    }
-    const std::string_view number = TrimBlanks(t.substr(0, last + 1));
-    // The common case, spared the cleaning's copies: clean text in the base unit, which converts
-    // to itself.
-    if (index == 0 &&
-        (ReadPlainDecimal(number, x) || (IsPlainNumber(number) && TryStrToFloat(number, x))))
+                             Shown(unitText) + " (known: " + KnownUnits(type) + ")");
+    x = ReadNumber(number, t, what);
+    if (index == 0)
         return x;
     std::string label, format;
     double factor = 1, offset = 0;
     GetUnitInfo(type, index, 0, label, factor, offset, format);
-    const std::optional<double> v = TextToBaseValue(std::string(number), factor, offset);
-    if (!v)
-        throw EScheduleError(std::string(what) + " " + Shown(t) + " is not a number");
-    return *v;
+    double v = 0;
+    try {
+        v = ConvertFromUnit(x, factor, offset);
+    } catch (const std::exception&) {
+        v = HUGE_VAL;
+    }
+    if (!std::isfinite(v))
+        throw EScheduleError(std::string(what) + " " + Shown(t) + " is out of range");
+    return v;
 }
 
 TScheduleSizer::TScheduleSizer(TElecData data, double maxVoltDrop)
@@ -280,15 +426,22 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
     r.VoltDrop.reset();
     r.LimitedBy.reset();
     r.Error.clear();
+    r.Reason.clear();
     try {
         const MaterialRec& material = Material(circuit.Material);
         const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
         const std::uint8_t phase = Choice(circuit.Phase, PhaseNames, "Phase");
-        const double power = ParseQuantity(circuit.Power, utPower, "Power");
-        const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length");
-        const double maxVoltDrop = TrimBlanks(circuit.MaxVoltDrop).empty()
-                                       ? m_maxVoltDrop
-                                       : ParseVolts(circuit.MaxVoltDrop);
+        // "-0" is 0: a sign on nothing must not show in the figures.
+        const double power = ParseQuantity(circuit.Power, utPower, "Power", circuit.PowerUnit,
+                                           circuit.DecimalComma) +
+                             0.0;
+        const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length",
+                                            circuit.LengthUnit, circuit.DecimalComma) +
+                              0.0;
+        const double maxVoltDrop =
+            TrimCell(circuit.MaxVoltDrop).empty()
+                ? m_maxVoltDrop
+                : ParseVolts(circuit.MaxVoltDrop, circuit.DecimalComma) + 0.0;
 
         if (power < 0)
             throw EScheduleError("Power must not be negative");
@@ -309,9 +462,12 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
             r.Status = TRowStatus::Solved;
             r.Size = s.Area;
             r.VoltDrop = s.VoltDrop;
-            r.LimitedBy = s.LimitedBy;
+            // No current: neither limit has anything to limit.
+            if (power > 0)
+                r.LimitedBy = s.LimitedBy;
         } else {
             r.Status = TRowStatus::NotSolved;
+            r.Reason = NotSolvedReason(material.Conductivity, length, maxVoltDrop, s.Current);
         }
     } catch (const std::runtime_error& e) {
         r = TRowResult{};
@@ -320,6 +476,35 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
         r = TRowResult{};
         r.Error = e.what();
     }
+}
+
+std::string TScheduleSizer::NotSolvedReason(double conductivity, double length, double maxVoltDrop,
+                                            double current) const {
+    if (m_table.Count() == 0)
+        return "the data file lists no sizes";
+    double area = m_table.Area(0);
+    for (std::size_t i = 1; i < m_table.Count(); ++i)
+        area = std::max(area, m_table.Area(i));
+    double capacity = 0, dropLimit = 0;
+    try {
+        capacity = CarryingCapacity(area);
+        dropLimit = DropLimit(conductivity, area, maxVoltDrop, length);
+    } catch (const std::exception&) {
+        return {};
+    }
+    const double permitted = std::min(capacity, dropLimit);
+    if (!(current > permitted))
+        return {}; // the largest size carries it, but is no conductor
+    // The need, and the limit that stops it, with the digits it takes to tell them apart.
+    int digits = 4;
+    while (digits < 17 && SignificantText(current, digits) == SignificantText(permitted, digits))
+        ++digits;
+    const bool capacityStops = capacity <= dropLimit;
+    const std::string wire = NumberText(area) + " mm²";
+    return wire + " carries " + SignificantText(capacity, capacityStops ? digits : 3) +
+           " A and over " + NumberText(length) + " m allows " +
+           SignificantText(dropLimit, capacityStops ? 3 : digits) + " A within " +
+           NumberText(maxVoltDrop) + " V; " + SignificantText(current, digits) + " A is needed";
 }
 
 TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& record,
@@ -334,8 +519,10 @@ TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& recor
 }
 
 TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<std::string>& header,
-                                       TScheduleLayout layout)
+                                       TScheduleLayout layout, char separator)
     : m_format(format), m_layout(std::move(layout)) {
+    m_sep = separator ? separator : m_layout.Separator;
+    m_decimalComma = m_sep == ';';
     m_keepsAll = m_layout.Kept.size() == m_layout.Width;
     std::vector<std::string> names;
     for (std::size_t i : m_layout.Kept)
@@ -348,7 +535,7 @@ TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<s
             AppendJsonString(s, name);
             s.push_back(':');
         } else {
-            AppendCsvField(s, name);
+            AppendCsvField(s, name, m_sep);
         }
         m_names.push_back(std::move(s));
     }
@@ -357,9 +544,11 @@ TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<s
 void TScheduleFormatter::AppendHeader(std::string& out) const {
     if (m_format == TOutputFormat::Jsonl)
         return;
+    if (m_layout.ByteOrderMark)
+        out += "\xEF\xBB\xBF";
     for (std::size_t i = 0; i < m_names.size(); ++i) {
         if (i)
-            out.push_back(',');
+            out.push_back(m_sep);
         out += m_names[i];
     }
     out.push_back('\n');
@@ -377,7 +566,7 @@ void TScheduleFormatter::AppendRow(std::string& out, const std::vector<std::stri
 
 bool TScheduleFormatter::WritesTextAsRead(std::size_t fields, std::string_view plainText) const {
     return m_format == TOutputFormat::Csv && m_keepsAll && !plainText.empty() &&
-           fields == m_layout.Width;
+           fields == m_layout.Width && m_sep == m_layout.Separator;
 }
 
 void TScheduleFormatter::AppendRowFrom(std::string& out,
@@ -388,24 +577,28 @@ void TScheduleFormatter::AppendRowFrom(std::string& out,
         if (json)
             out += n == 0 ? "{" : ",";
         else if (n)
-            out.push_back(',');
+            out.push_back(m_sep);
         if (json)
             out += m_names[n];
         ++n;
     };
     auto number = [&](const std::optional<double>& v) {
         name();
-        if (v)
+        if (v) {
+            const std::size_t from = out.size();
             AppendNumber(out, *v);
-        else if (json)
+            if (m_decimalComma && !json)
+                std::replace(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), '.', ',');
+        } else if (json) {
             out += "null";
+        }
     };
     auto text = [&](std::string_view s) {
         name();
         if (json)
             AppendJsonString(out, s);
         else
-            AppendCsvField(out, s);
+            AppendCsvField(out, s, m_sep);
     };
 
     for (std::size_t k = n; k < m_layout.Kept.size(); ++k) {
@@ -423,6 +616,24 @@ void TScheduleFormatter::AppendRowFrom(std::string& out,
             out += "null";
     }
     text(result.StatusText());
+    // Fields past the header's, which only an error row has, are kept after the results (where
+    // they stand past the header's columns, as in the input).
+    if (record.size() > m_layout.Width) {
+        if (json)
+            out += ",\"Fields past the header\":[";
+        for (std::size_t i = m_layout.Width; i < record.size(); ++i) {
+            if (json) {
+                if (i > m_layout.Width)
+                    out.push_back(',');
+                AppendJsonString(out, record[i]);
+            } else {
+                out.push_back(m_sep);
+                AppendCsvField(out, record[i], m_sep);
+            }
+        }
+        if (json)
+            out.push_back(']');
+    }
     out += json ? "}\n" : "\n";
 }
 
@@ -439,8 +650,9 @@ void TScheduleFormatter::AppendRow(TTextBuffer& out, const std::vector<std::stri
 
 void TScheduleFormatter::AppendTextRow(TTextBuffer& out, std::string_view text,
                                        const TRowResult& result) const {
+    // The ends below are written with commas and decimal points.
     if (result.Status != TRowStatus::Solved || !result.Current || !result.Size ||
-        !result.VoltDrop || !result.LimitedBy) {
+        !result.VoltDrop || !result.LimitedBy || m_sep != ',') {
         m_scratch.assign(text);
         AppendRowFrom(m_scratch, {}, result, m_layout.Kept.size());
         out.Append(m_scratch);

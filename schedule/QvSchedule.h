@@ -47,20 +47,38 @@ inline constexpr std::size_t kResultColumnCount = 5;
 
 // The name a column is written with ("Load Type", "Current (A)").
 const char* ColumnName(TColumn column);
-// A header name compared without regard to ASCII case, blanks, "_" and "-".
+// A header name compared without regard to ASCII case, blanks, "_" and "-". Power, Length and
+// Max Volt Drop may be followed by a unit in parentheses or brackets ("Length [ft]").
 TColumn ColumnOf(std::string_view headerName);
+// The unit text a header name gives after Power, Length or Max Volt Drop ("ft" of "Length [ft]"),
+// blanks trimmed; empty when it gives none.
+std::string_view HeaderUnitText(std::string_view headerName);
 
 // Where a header put the columns.
 struct TScheduleLayout {
     // Position of each input column (TColumn::Circuit to MaxVoltDrop); -1 when absent.
     std::array<int, kInputColumnCount> Input{};
+    // For Power and Length, the catalogue position of the unit the header names, in which the
+    // column's cells that carry no unit of their own are read; 0, the base unit, by default.
+    std::array<int, kInputColumnCount> Unit{};
     // Positions of the input fields copied to the output, in order: all but result columns.
     std::vector<std::size_t> Kept;
     std::size_t Width = 0; // fields in the header
+    // How the file is written, which its output keeps: the field separator (with ";", numbers
+    // have a decimal comma, as spreadsheets write them where the comma is the decimal mark) and
+    // whether it starts with a byte-order mark.
+    char Separator = ',';
+    bool ByteOrderMark = false;
+    bool DecimalComma() const { return Separator == ';'; }
     int Position(TColumn column) const { return Input[static_cast<std::size_t>(column)]; }
+    int UnitOf(TColumn column) const {
+        const auto i = static_cast<std::size_t>(column);
+        return i < kInputColumnCount ? Unit[i] : 0;
+    }
 };
 
-// Raises EScheduleError naming every needed column that is missing, or one that appears twice.
+// Raises EScheduleError naming every needed column that is missing, one that appears twice, or a
+// unit in a header that is not one of its quantity's.
 TScheduleLayout MatchHeader(const std::vector<std::string>& header);
 
 // One circuit's inputs as written. An empty MaxVoltDrop takes the schedule's default.
@@ -71,6 +89,10 @@ struct TCircuitText {
     std::string_view Power;  // number and an optional power unit; kW without one
     std::string_view Length; // number and an optional length unit; m without one
     std::string_view MaxVoltDrop;
+    // The catalogue positions of the units of Power and Length cells that carry none.
+    int PowerUnit = 0;
+    int LengthUnit = 0;
+    bool DecimalComma = false; // "," is read as the decimal point
 };
 // The circuit's fields of a record laid out as the header says; missing fields read as empty.
 TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TScheduleLayout& layout);
@@ -84,17 +106,25 @@ struct TRowResult {
     std::optional<double> VoltDrop;  // V, when solved
     std::optional<TLimit> LimitedBy; // for the chosen size
     std::string Error;               // why, when Status is Error
-    // "Solved", "Not Solved" or "Error: " and the message.
+    std::string Reason;              // why no size fits, when Status is NotSolved
+    // "Solved", "Not Solved" (and ": " and why, when known) or "Error: " and the message.
     std::string StatusText() const;
 };
 
-// A value in the base unit of a unit type: a number as the main window's fields read it
-// (cleaned, "." decimals), optionally followed by blanks and a unit label of the catalogue (any
-// letter case); the base unit without one. Raises EScheduleError naming `what`.
-double ParseQuantity(std::string_view text, TUnitsType type, const char* what);
-// The position in the catalogue of the unit written after a quantity's number: 0, the base unit,
-// when none is written (or there is no number), -1 when the unit is not one of the type's.
-int QuantityUnit(std::string_view text, TUnitsType type);
+// A value in the base unit of a unit type from a cell as a file holds it: a plain decimal number
+// ("-", digits, one ".", an exponent), blanks around it, optionally followed by a unit label of
+// the catalogue (any letter case); in unit `unit` without one. Text the main window's cleaning
+// would read as some other number ("40-50", "7.5.1", "1 2") is refused, as a typing slip in a
+// file must never be sized. Raises EScheduleError naming `what`.
+double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit = 0,
+                     bool decimalComma = false);
+// The position in the catalogue of the unit written after a quantity's number: `unit` when none
+// is written (or there is no number), -1 when the unit is not one of the type's.
+int QuantityUnit(std::string_view text, TUnitsType type, int unit = 0);
+// The cell as it reads without its file: with the label of `unit` after its number when it
+// carries no unit of its own, and a decimal comma (decimalComma) as a point.
+std::string CellWithUnit(std::string_view text, TUnitsType type, int unit,
+                         bool decimalComma = false);
 
 // Sizes circuits against one electrical data set.
 class TScheduleSizer {
@@ -115,6 +145,9 @@ class TScheduleSizer {
 
   private:
     const MaterialRec& Material(std::string_view name) const;
+    // What stops the largest size, for a row no size carries; empty when that cannot be said.
+    std::string NotSolvedReason(double conductivity, double length, double maxVoltDrop,
+                                double current) const;
 
     TElecData m_data;
     TSizeTable m_table;
@@ -130,8 +163,10 @@ enum class TOutputFormat : std::uint8_t { Csv, Jsonl };
 // give one object per circuit keyed by the same names, numbers as JSON numbers and null for none.
 class TScheduleFormatter {
   public:
+    // CSV is written with `separator` (0: the input's, from the layout) and, with ";", a decimal
+    // comma in the numbers it adds.
     TScheduleFormatter(TOutputFormat format, const std::vector<std::string>& header,
-                       TScheduleLayout layout);
+                       TScheduleLayout layout, char separator = 0);
 
     void AppendHeader(std::string& out) const;
     // plainText, when given, is the record's text as read, which writing its fields would give
@@ -156,6 +191,8 @@ class TScheduleFormatter {
 
     TOutputFormat m_format;
     TScheduleLayout m_layout;
+    char m_sep = ',';
+    bool m_decimalComma = false;
     bool m_keepsAll = false;          // every input field is kept, in place
     std::vector<std::string> m_names; // CSV: the header fields; JSON: the quoted keys and ":"
     struct TRecurring {

@@ -104,45 +104,68 @@ void TOutputFile::Commit() {
     }
 }
 
+void TScheduleTally::Append(const TScheduleTally& later, std::size_t lineOffset) {
+    if (NotSolved == 0 && later.NotSolved)
+        FirstNotSolvedLine = later.FirstNotSolvedLine + lineOffset;
+    if (Errors == 0 && later.Errors)
+        FirstErrorLine = later.FirstErrorLine + lineOffset;
+    Circuits += later.Circuits;
+    NotSolved += later.NotSolved;
+    Errors += later.Errors;
+}
+
+std::string TScheduleTally::Summary() const {
+    auto part = [](std::size_t n, const char* what, std::size_t line) {
+        return std::to_string(n) + " " + what + " (" + (n == 1 ? "on" : "the first on") + " line " +
+               std::to_string(line) + ")";
+    };
+    std::string s = std::to_string(Circuits) + (Circuits == 1 ? " circuit: " : " circuits: ");
+    if (AllSolved())
+        return s + "all solved";
+    if (NotSolved)
+        s += part(NotSolved, "not solved", FirstNotSolvedLine);
+    if (Errors)
+        s += std::string(NotSolved ? ", " : "") + part(Errors, "in error", FirstErrorLine);
+    return s;
+}
+
 namespace {
 
 // Sizes and writes every record the reader gives, appending to out; with a writer, hands out over
-// in pieces. False when some circuit is not solved.
-bool SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TScheduleLayout& layout,
+// in pieces.
+void SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TScheduleLayout& layout,
                  const TScheduleFormatter& formatter, TTextBuffer& out,
-                 const std::function<void(std::string_view)>* write) {
+                 const std::function<void(std::string_view)>* write, TScheduleTally& tally) {
     std::vector<std::string_view> record;
-    bool allSolved = true;
     while (reader.Next(record)) {
         if (IsBlankRecord(record))
             continue;
         const TRowResult r = sizer.SizeRecord(record, layout);
-        allSolved = allSolved && r.Status == TRowStatus::Solved;
+        tally.Add(r.Status, reader.RecordLine());
         formatter.AppendRow(out, record, r, reader.PlainRecordText());
         if (write && out.Size() >= kFlushBytes) {
             (*write)(out.View());
             out.Clear();
         }
     }
-    return allSolved;
 }
 
 // Sizes and writes the records of text held in memory (followed by TCsvReader::kReadPast readable
 // bytes), a batch at a time: all of a batch are sized, then all written, so that the processor
 // works on several rows at once rather than waiting on each row's arithmetic in turn. Returns
-// false when some circuit is not solved, and the line breaks read.
-std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TScheduleSizer& sizer,
-                                                const TScheduleLayout& layout,
-                                                const TScheduleFormatter& formatter,
-                                                TTextBuffer& out) {
+// the line breaks read; the tally counts lines from the text's start.
+std::size_t SizeRecordsInPlace(std::string_view text, const TScheduleSizer& sizer,
+                               const TScheduleLayout& layout, const TScheduleFormatter& formatter,
+                               TTextBuffer& out, TScheduleTally& tally) {
     constexpr std::size_t kBatch = 32;
     TCsvReader reader = TCsvReader::InPlace(text);
+    reader.SetSeparator(layout.Separator);
     std::vector<std::string_view> record;
     std::array<std::string_view, kBatch> plain;
     std::array<TCircuitText, kBatch> circuits;
     std::array<TRowResult, kBatch> results;
+    std::array<std::size_t, kBatch> lines;
     std::size_t n = 0;
-    bool allSolved = true;
     // A batched record has every field of the header (CircuitOf, without its checks).
     auto field = [&](TColumn c) {
         const int i = layout.Position(c);
@@ -152,7 +175,7 @@ std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TSc
         for (std::size_t k = 0; k < n; ++k)
             sizer.Size(circuits[k], results[k]);
         for (std::size_t k = 0; k < n; ++k) {
-            allSolved = allSolved && results[k].Status == TRowStatus::Solved;
+            tally.Add(results[k].Status, lines[k]);
             formatter.AppendTextRow(out, plain[k], results[k]);
         }
         n = 0;
@@ -164,26 +187,29 @@ std::pair<bool, std::size_t> SizeRecordsInPlace(std::string_view text, const TSc
         if (!formatter.WritesTextAsRead(record.size(), reader.PlainRecordText())) {
             flush();
             const TRowResult r = sizer.SizeRecord(record, layout);
-            allSolved = allSolved && r.Status == TRowStatus::Solved;
+            tally.Add(r.Status, reader.RecordLine());
             formatter.AppendRow(out, record, r, reader.PlainRecordText());
             continue;
         }
         plain[n] = reader.PlainRecordText();
-        circuits[n] = {field(TColumn::Material), field(TColumn::LoadType),
-                       field(TColumn::Phase),    field(TColumn::Power),
-                       field(TColumn::Length),   field(TColumn::MaxVoltDrop)};
+        lines[n] = reader.RecordLine();
+        circuits[n] = {field(TColumn::Material),      field(TColumn::LoadType),
+                       field(TColumn::Phase),         field(TColumn::Power),
+                       field(TColumn::Length),        field(TColumn::MaxVoltDrop),
+                       layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length),
+                       layout.DecimalComma()};
         if (++n == kBatch)
             flush();
     }
     flush();
-    return {allSolved, reader.NextLine() - 1};
+    return reader.NextLine() - 1;
 }
 
 // A piece of the input cut between records, and what sizing it gave.
 struct TChunk {
     TTextBuffer In;
     TTextBuffer Out;
-    bool AllSolved = true;
+    TScheduleTally Tally;
     std::size_t Lines = 0; // line breaks in In
     std::exception_ptr Error;
     bool Done = false;
@@ -204,8 +230,8 @@ class TChunkWorkers {
                     try {
                         // A chunk is whole records without quotes, which read without error
                         // however long (the chunk's own length is bounded where it is cut).
-                        std::tie(c->AllSolved, c->Lines) =
-                            SizeRecordsInPlace(c->In.View(), sizer, layout, own, c->Out);
+                        c->Lines =
+                            SizeRecordsInPlace(c->In.View(), sizer, layout, own, c->Out, c->Tally);
                     } catch (...) {
                         c->Error = std::current_exception();
                     }
@@ -260,6 +286,17 @@ class TChunkWorkers {
     std::vector<std::thread> m_threads;
 };
 
+// Where the last line break of text from `from` on ends, or npos: a CR at the text's very end
+// is no line's end yet, as its LF may follow.
+std::size_t LastLineEnd(std::string_view text, std::size_t from) {
+    // Only the text from `from` on is looked at, as it grows by small reads.
+    const std::string_view tail = text.substr(from);
+    std::size_t at = tail.find_last_of("\r\n");
+    if (at != std::string_view::npos && tail[at] == '\r' && at + 1 == tail.size())
+        at = at == 0 ? std::string_view::npos : tail.find_last_of("\r\n", at - 1);
+    return at == std::string_view::npos ? at : from + at + 1;
+}
+
 // Reads raw input onto the end of text, up to `want` bytes; false at the end of the input.
 bool ReadOnto(TCsvReader& reader, TTextBuffer& text, std::size_t want) {
     char* at = text.Room(want);
@@ -268,21 +305,21 @@ bool ReadOnto(TCsvReader& reader, TTextBuffer& text, std::size_t want) {
     return n > 0;
 }
 
-// The rows after the header on several threads: the input is cut after a line feed into chunks
+// The rows after the header on several threads: the input is cut after a line break into chunks
 // that the threads size in turn, and the caller's thread writes each chunk's output in input
 // order. A chunk holding a double quote cannot be cut without reading it as the reader does, so
 // from there on the rows are sized here, in order, by the reader.
-bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
+void SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
                           const TScheduleLayout& layout, const TScheduleFormatter& formatter,
                           const std::function<void(std::string_view)>& write,
-                          const TScheduleRunOptions& options, unsigned threads) {
+                          const TScheduleRunOptions& options, unsigned threads,
+                          TScheduleTally& tally) {
     const std::size_t slots = 2 * std::size_t{threads};
     const std::size_t chunkBytes = std::max<std::size_t>(options.ChunkBytes, 1);
     const std::size_t maxRecordBytes = reader.MaxRecordBytes();
     std::vector<TChunk> chunks(slots);
     TChunkWorkers workers(threads, chunks, sizer, layout, formatter);
 
-    bool allSolved = true;
     std::size_t line = reader.NextLine();
     std::size_t queued = 0, written = 0;
     auto writeNext = [&] {
@@ -291,8 +328,9 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
         if (c.Error)
             std::rethrow_exception(c.Error);
         write(c.Out.View());
-        allSolved = allSolved && c.AllSolved;
+        tally.Append(c.Tally, line - 1);
         line += c.Lines;
+        c.Tally = {};
         c.In.Clear();
         c.Out.Clear();
         c.Done = false;
@@ -306,10 +344,10 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
             writeNext();
         TChunk& c = chunks[queued % slots];
         c.In.Append(rest);
-        // Read until the chunk holds a whole record, at least, and ends after a line feed; an
+        // Read until the chunk holds a whole record, at least, and ends after a line break; an
         // unbroken run of text reads on to the longest record the reader takes.
         bool quoted = rest.find('"') != std::string::npos;
-        std::size_t lf = rest.rfind('\n');
+        std::size_t lineEnd = LastLineEnd(rest, 0);
         std::size_t cut = std::string::npos;
         while (!quoted) {
             const std::size_t from = c.In.Size();
@@ -317,16 +355,18 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
                 more = ReadOnto(reader, c.In, from < chunkBytes ? chunkBytes - from : from);
             const std::string_view read = c.In.View().substr(from);
             quoted = read.find('"') != std::string_view::npos;
-            if (const std::size_t at = read.rfind('\n'); at != std::string_view::npos)
-                lf = from + at;
+            // A CR that ended the last read is whole now.
+            if (const std::size_t at = LastLineEnd(c.In.View(), from ? from - 1 : 0);
+                at != std::string_view::npos)
+                lineEnd = at;
             if (!more) {
                 cut = c.In.Size();
                 break;
             }
             if (c.In.Size() < chunkBytes)
                 continue;
-            if (lf != std::string::npos) {
-                cut = lf + 1;
+            if (lineEnd != std::string::npos) {
+                cut = lineEnd;
                 break;
             }
             if (c.In.Size() > maxRecordBytes)
@@ -348,10 +388,11 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
                     return n;
                 },
                 maxRecordBytes, line);
+            tail.SetSeparator(layout.Separator);
             TTextBuffer out;
-            allSolved = SizeRecords(tail, sizer, layout, formatter, out, &write) && allSolved;
+            SizeRecords(tail, sizer, layout, formatter, out, &write, tally);
             write(out.View());
-            return allSolved;
+            return;
         }
         rest.assign(c.In.View().substr(cut));
         c.In.Advance(c.In.View().data() + cut);
@@ -363,12 +404,16 @@ bool SizeRecordsOnThreads(TCsvReader& reader, const TScheduleSizer& sizer,
     }
     while (written < queued)
         writeNext();
-    return allSolved;
 }
 
 } // namespace
 
-TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header) {
+TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>& header,
+                                   char separator) {
+    if (separator)
+        reader.SetSeparator(separator);
+    else
+        reader.DetectSeparator();
     std::vector<std::string_view> record;
     bool any = false;
     while ((any = reader.Next(record)) && IsBlankRecord(record)) {
@@ -377,7 +422,10 @@ TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>&
         throw ECsvError("the input is empty: it needs a header row naming the columns");
     header.assign(record.begin(), record.end());
     try {
-        return MatchHeader(header);
+        TScheduleLayout layout = MatchHeader(header);
+        layout.Separator = reader.Separator();
+        layout.ByteOrderMark = reader.HadByteOrderMark();
+        return layout;
     } catch (const EScheduleError& e) {
         throw ECsvError("line " + std::to_string(reader.RecordLine()) + ": " + e.what());
     }
@@ -385,10 +433,10 @@ TScheduleLayout ReadScheduleHeader(TCsvReader& reader, std::vector<std::string>&
 
 int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat format,
                 const std::function<void(std::string_view)>& write,
-                const TScheduleRunOptions& options) {
+                const TScheduleRunOptions& options, TScheduleTally* tally) {
     std::vector<std::string> header;
-    const TScheduleLayout layout = ReadScheduleHeader(reader, header);
-    const TScheduleFormatter formatter(format, header, layout);
+    const TScheduleLayout layout = ReadScheduleHeader(reader, header, options.Separator);
+    const TScheduleFormatter formatter(format, header, layout, options.OutputSeparator);
 
     std::string headerText;
     formatter.AppendHeader(headerText);
@@ -397,15 +445,17 @@ int RunSchedule(TCsvReader& reader, const TScheduleSizer& sizer, TOutputFormat f
     unsigned threads = options.Threads;
     if (threads == 0)
         threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    bool allSolved = true;
+    TScheduleTally counted;
     if (threads > 1) {
         write(out.View());
-        allSolved = SizeRecordsOnThreads(reader, sizer, layout, formatter, write, options, threads);
+        SizeRecordsOnThreads(reader, sizer, layout, formatter, write, options, threads, counted);
     } else {
-        allSolved = SizeRecords(reader, sizer, layout, formatter, out, &write);
+        SizeRecords(reader, sizer, layout, formatter, out, &write, counted);
         write(out.View());
     }
-    return allSolved ? 0 : 1;
+    if (tally)
+        *tally = counted;
+    return counted.AllSolved() ? 0 : 1;
 }
 
 } // namespace qv

@@ -66,6 +66,12 @@ TScheduleOptions ParseArguments(const std::vector<std::string>& args) {
                 throw EUsageError("--max-volt-drop needs a number of volts, 0 or more, not '" + v +
                                   "'");
             o.MaxVoltDrop = x;
+        } else if (name == "--delimiter" || name == "--output-delimiter") {
+            const std::string v = value();
+            const char d = v == "," ? ',' : v == ";" ? ';' : v == "tab" || v == "\t" ? '\t' : 0;
+            if (!d)
+                throw EUsageError(name + " is ',', ';' or tab, not '" + v + "'");
+            (name == "--delimiter" ? o.Delimiter : o.OutputDelimiter) = d;
         } else if (name == "--format") {
             const std::string v = value();
             if (v == "csv")
@@ -86,22 +92,28 @@ std::string UsageText() {
            "Size every circuit of a CSV cable schedule with Ampwise's engine and data.\n"
            "Reads INPUT, or standard input when INPUT is absent or \"-\".\n"
            "\n"
-           "  -o, --output FILE        write FILE, which appears only when the run is complete\n"
-           "      --data FILE          the electrical data file (default: the one Ampwise reads)\n"
-           "      --max-volt-drop V    the allowed voltage drop in volts (default: Ampwise's\n"
-           "                           setting, else 5.5)\n"
-           "      --format csv|jsonl   CSV with a header row, or one JSON object a line (csv)\n"
+           "  -o, --output FILE        write FILE, which appears only once the run is done\n"
+           "      --data FILE          the electrical data file (default: Ampwise's)\n"
+           "      --max-volt-drop V    the allowed voltage drop along one conductor (V)\n"
+           "                           (default: Ampwise's setting, else 5.5)\n"
+           "      --format csv|jsonl   CSV with a header row (the default), or JSON lines\n"
+           "      --delimiter D        the input's field separator: ',', ';' or tab\n"
+           "                           (default: the one that splits the header row)\n"
+           "      --output-delimiter D the output's separator (default: the input's)\n"
            "  -h, --help               show this help and exit\n"
            "      --version            show the version and exit\n"
            "\n"
-           "The header names the columns, in any order and without regard to case, blanks, \"_\"\n"
-           "and \"-\": Circuit (optional), Material, Load Type (Resistive or Inductive), Phase\n"
-           "(Single or Three), Power (kW, W or HP; kW without a unit), Length (m, cm, mm, inch\n"
-           "or ft; m without a unit), Max Volt Drop (optional, volts). Other columns are copied\n"
-           "through. Added: Current (A), Size (mm²), Voltage Drop (V), Limited By, Status.\n"
+           "The header names the columns, in any order and without regard to case, blanks,\n"
+           "\"_\" and \"-\": Circuit (optional), Material, Load Type (Resistive or Inductive),\n"
+           "Phase (Single or Three), Power (kW, W or HP), Length (m, cm, mm, inch or ft),\n"
+           "Max Volt Drop (optional, V). A unit in the header, \"Length [ft]\", is that of\n"
+           "the column's bare numbers (else kW, m); a cell's own unit wins. A cell holds a\n"
+           "plain number and an optional unit: anything else is an error row. Other\n"
+           "columns are copied through. Added: Current (A), Size (mm²), Voltage Drop (V),\n"
+           "Limited By, Status. With ';' as separator numbers have a decimal comma.\n"
            "\n"
-           "Exit status: 0 every circuit solved, 1 some circuit not solved or in error,\n"
-           "2 a usage, file or data error.\n";
+           "Exit status: 0 every circuit solved, 1 some circuit not solved or in error\n"
+           "(counted on standard error), 2 a usage, file or data error.\n";
 }
 
 std::string MainWindowSettingsPath(const std::string& appPath) {

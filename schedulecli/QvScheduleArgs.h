@@ -23,6 +23,8 @@ struct TScheduleOptions {
     std::string DataFile; // "": the one the main window reads
     std::optional<double> MaxVoltDrop;
     TOutputFormat Format = TOutputFormat::Csv;
+    char Delimiter = 0;       // the input's field separator; 0: found from its header line
+    char OutputDelimiter = 0; // 0: the input's
     bool Help = false;
     bool Version = false;
 };

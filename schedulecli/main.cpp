@@ -32,11 +32,18 @@ TElecData LoadElecData(const std::string& path) {
         throw EScheduleError("cannot read the electrical data file " + path + ": " +
                              std::strerror(errno));
     ::close(fd);
+    TElecData data;
     try {
-        return ReadElecData(path);
+        data = ReadElecData(path);
     } catch (const std::exception& e) {
         throw EScheduleError(path + ": " + e.what());
     }
+    // Any text file loads, with the built-in sizes; one naming no material sizes nothing, and
+    // would only give an error row for every circuit.
+    if (data.Materials.empty())
+        throw EScheduleError(path + " is not an electrical data file: it names no materials "
+                                    "(no section [Conductivity])");
+    return data;
 }
 
 } // namespace
@@ -80,11 +87,19 @@ int main(int argc, char** argv) {
             throw EScheduleError("cannot read " + options.Input + ": " + std::strerror(errno));
         TCsvReader reader(FdSource(in));
         TOutputFile out(options.Output);
-        const int status = RunSchedule(reader, sizer, options.Format,
-                                       [&out](std::string_view s) { out.Write(s); });
+        TScheduleTally tally;
+        TScheduleRunOptions run;
+        run.Separator = options.Delimiter;
+        run.OutputSeparator = options.OutputDelimiter;
+        const int status = RunSchedule(
+            reader, sizer, options.Format, [&out](std::string_view s) { out.Write(s); }, run,
+            &tally);
         out.Commit();
         if (fromFile)
             ::close(in);
+        if (status != 0)
+            std::fprintf(stderr, "ampwise-schedule: %s%s\n",
+                         fromFile ? (options.Input + ": ").c_str() : "", tally.Summary().c_str());
         return status;
     } catch (const ECsvError& e) {
         const bool named = !options.Input.empty() && options.Input != "-";

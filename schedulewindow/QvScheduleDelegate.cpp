@@ -39,7 +39,8 @@ QComboBox* ChoiceEditor(const QStringList& items, QWidget* parent) {
 
 } // namespace
 
-TQuantityEditor::TQuantityEditor(TUnitsType type, QWidget* parent) : QWidget(parent), m_type(type) {
+TQuantityEditor::TQuantityEditor(TUnitsType type, QWidget* parent, int unit, bool decimalComma)
+    : QWidget(parent), m_type(type), m_unit(unit), m_decimalComma(decimalComma) {
     Number = new TFmtEdit(this);
     Number->setObjectName(QStringLiteral("Number"));
     // Set up as the main window sets up its power and length fields.
@@ -84,13 +85,13 @@ TQuantityEditor::TQuantityEditor(TUnitsType type, QWidget* parent) : QWidget(par
 
 void TQuantityEditor::SetText(const QString& text) {
     const std::string t = ToStd(text);
-    const int unit = std::max(0, QuantityUnit(t, m_type));
+    const int unit = std::max(0, QuantityUnit(t, m_type, m_unit));
     Unit->setCurrentIndex(unit);
     // The field needs a number to take up a unit's factor and format.
     Number->setText(QStringLiteral("0"));
     Number->setUnitsValue(unit);
     try {
-        Number->SetValue(ParseQuantity(t, m_type, ""));
+        Number->SetValue(ParseQuantity(t, m_type, "", m_unit, m_decimalComma));
     } catch (const EScheduleError&) {
         Number->setText(NumberPart(text));
     }
@@ -156,7 +157,9 @@ QWidget* TScheduleDelegate::createEditor(QWidget* parent, const QStyleOptionView
         break;
     case TColumn::Power:
     case TColumn::Length: {
-        auto* editor = new TQuantityEditor(kind == TColumn::Power ? utPower : utLengthPrim, parent);
+        auto* editor =
+            new TQuantityEditor(kind == TColumn::Power ? utPower : utLengthPrim, parent,
+                                model->Layout().UnitOf(kind), model->Layout().DecimalComma());
         // Each editor says once that it is done; the view then closes it.
         connect(editor, &TQuantityEditor::Done, this, [this, editor] {
             if (editor->property("closing").toBool())

@@ -19,9 +19,12 @@ class TQuantityEditor : public QWidget {
     Q_OBJECT
 
   public:
-    TQuantityEditor(TUnitsType type, QWidget* parent = nullptr);
+    // unit: the catalogue position of the unit the column's header names, for cells without one;
+    // decimalComma: the file's numbers have a decimal comma.
+    TQuantityEditor(TUnitsType type, QWidget* parent = nullptr, int unit = 0,
+                    bool decimalComma = false);
 
-    // Shows the cell's text: its number in the unit it names (the base unit when none).
+    // Shows the cell's text: its number in the unit it names (the column's when none).
     void SetText(const QString& text);
     // The number as the field cleans and formats it, a blank and the unit's label.
     QString Text();
@@ -42,6 +45,8 @@ class TQuantityEditor : public QWidget {
 
   private:
     TUnitsType m_type;
+    int m_unit = 0;
+    bool m_decimalComma = false;
     bool m_touched = false;
 };
 

@@ -800,9 +800,15 @@ void TScheduleForm::LoadRow(int row) {
                    ? FromStd(fields[static_cast<std::size_t>(i)])
                    : QString();
     };
+    // A number under "Length [ft]" is in feet wherever it goes.
+    auto quantity = [&](TColumn c, TUnitsType type) {
+        const TScheduleLayout& layout = m_model->Layout();
+        return FromStd(
+            CellWithUnit(ToStd(field(c)), type, layout.UnitOf(c), layout.DecimalComma()));
+    };
     try {
         LoadIntoMain({field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),
-                      field(TColumn::Power), field(TColumn::Length)});
+                      quantity(TColumn::Power, utPower), quantity(TColumn::Length, utLengthPrim)});
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
     }

@@ -5,8 +5,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <unistd.h>
-#if defined(__SSE2__)
+// AMPWISE_CSV_SCALAR builds the portable path on any processor, so that it is tested where the
+// vector path is the one shipped.
+#if defined(__SSE2__) && !defined(AMPWISE_CSV_SCALAR)
+#define AMPWISE_CSV_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -21,6 +25,93 @@ constexpr std::size_t kSlack = TCsvReader::kReadPast + 1;
 
 std::string LineText(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
+}
+
+// The line breaks in a quoted field's text: LF, and CR not followed by LF (the field's end is not
+// a line feed).
+std::size_t LineBreaks(const char* from, const char* to) {
+    std::size_t n = 0;
+    for (const char* p = from; p != to; ++p)
+        n += *p == '\n' || (*p == '\r' && (p + 1 == to || p[1] != '\n'));
+    return n;
+}
+
+// A source of UTF-8 from one of UTF-16 whose byte-order mark is read: surrogate pairs joined,
+// and a unit that is no character (a lone surrogate, an odd last byte) as U+FFFD.
+TCsvReader::TSource Utf16Source(TCsvReader::TSource raw, bool bigEndian, std::string pending) {
+    struct TState {
+        TCsvReader::TSource Raw;
+        bool BigEndian;
+        std::string In;  // bytes read, not yet decoded
+        std::string Out; // UTF-8 not yet handed over
+        std::size_t OutPos = 0;
+        unsigned High = 0; // a high surrogate waiting for its pair
+        bool Eof = false;
+    };
+    auto state = std::make_shared<TState>();
+    state->Raw = std::move(raw);
+    state->BigEndian = bigEndian;
+    state->In = std::move(pending);
+    auto put = [](std::string& out, unsigned c) {
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | c >> 6));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | c >> 12));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | c >> 18));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    };
+    return [state, put](char* buf, std::size_t cap) -> std::size_t {
+        TState& s = *state;
+        while (s.OutPos == s.Out.size() && !(s.Eof && s.In.empty() && !s.High)) {
+            s.Out.clear();
+            s.OutPos = 0;
+            if (!s.Eof) {
+                const std::size_t have = s.In.size();
+                s.In.resize(have + kChunk);
+                const std::size_t n = s.Raw(s.In.data() + have, kChunk);
+                s.In.resize(have + n);
+                s.Eof = n == 0;
+            }
+            std::size_t i = 0;
+            for (; i + 1 < s.In.size(); i += 2) {
+                const auto b0 = static_cast<unsigned char>(s.In[i]);
+                const auto b1 = static_cast<unsigned char>(s.In[i + 1]);
+                const unsigned u = s.BigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+                if (s.High && u >= 0xDC00 && u <= 0xDFFF) {
+                    put(s.Out, 0x10000 + ((s.High - 0xD800) << 10) + (u - 0xDC00));
+                    s.High = 0;
+                    continue;
+                }
+                if (s.High)
+                    put(s.Out, 0xFFFD);
+                s.High = 0;
+                if (u >= 0xD800 && u <= 0xDBFF)
+                    s.High = u;
+                else
+                    put(s.Out, u >= 0xDC00 && u <= 0xDFFF ? 0xFFFD : u);
+            }
+            s.In.erase(0, i);
+            if (s.Eof) { // what is left is no character
+                if (s.High || !s.In.empty())
+                    put(s.Out, 0xFFFD);
+                s.High = 0;
+                s.In.clear();
+            }
+        }
+        const std::size_t n = std::min(cap, s.Out.size() - s.OutPos);
+        std::memcpy(buf, s.Out.data() + s.OutPos, n);
+        s.OutPos += n;
+        return n;
+    };
 }
 
 } // namespace
@@ -60,18 +151,70 @@ std::size_t TCsvReader::ReadRaw(char* buf, std::size_t cap) {
     return n;
 }
 
-bool TCsvReader::Next(std::vector<std::string_view>& fields) {
-    if (!m_started) {
-        m_started = true;
-        // A pipe may hand over fewer bytes than a byte-order mark at first.
-        while (!m_eof && m_end < 3) {
-            const std::size_t n = m_source(m_buf.data() + m_end, Capacity() - m_end);
-            m_eof = n == 0;
-            m_end += n;
-        }
-        if (m_end >= 3 && std::memcmp(m_buf.data(), "\xEF\xBB\xBF", 3) == 0)
-            m_pos = 3;
+void TCsvReader::Start() {
+    if (m_started)
+        return;
+    m_started = true;
+    // A pipe may hand over fewer bytes than a byte-order mark at first.
+    while (!m_eof && m_end < 3) {
+        const std::size_t n = m_source(m_buf.data() + m_end, Capacity() - m_end);
+        m_eof = n == 0;
+        m_end += n;
     }
+    if (m_end >= 3 && std::memcmp(m_buf.data(), "\xEF\xBB\xBF", 3) == 0) {
+        m_pos = 3;
+        m_bom = true;
+    } else if (m_end >= 2 && (std::memcmp(m_buf.data(), "\xFF\xFE", 2) == 0 ||
+                              std::memcmp(m_buf.data(), "\xFE\xFF", 2) == 0)) {
+        // From here on the reader reads UTF-8 made from the UTF-16 after the mark.
+        m_bom = true;
+        m_source = Utf16Source(std::move(m_source), m_buf[0] == '\xFE',
+                               std::string(m_buf.data() + 2, m_end - 2));
+        m_end = 0;
+        m_eof = false;
+    }
+}
+
+char TCsvReader::DetectSeparator() {
+    Start();
+    for (;;) {
+        // Each line from the unread text's start, until one holds more than blanks and
+        // separators; a quoted field's line breaks are not the line's end.
+        const char* const b = Text();
+        bool quoted = false, content = false, ended = false;
+        std::size_t counts[3] = {0, 0, 0};
+        for (std::size_t i = m_pos; i < m_end; ++i) {
+            const char c = b[i];
+            if (c == '"') {
+                quoted = !quoted;
+                content = true;
+            } else if (quoted) {
+                continue;
+            } else if (c == '\n' || c == '\r') {
+                if ((ended = content))
+                    break;
+                counts[0] = counts[1] = counts[2] = 0;
+            } else if (c == ',' || c == ';' || c == '\t') {
+                ++counts[c == ',' ? 0 : c == ';' ? 1 : 2];
+            } else if (c != ' ') {
+                content = true;
+            }
+        }
+        if (m_eof || ended || m_end - m_pos >= m_maxRecordBytes) {
+            const char seps[3] = {',', ';', '\t'};
+            std::size_t best = 0;
+            for (std::size_t k = 1; k < 3; ++k)
+                if (counts[k] > counts[best])
+                    best = k;
+            m_sep = seps[best];
+            return m_sep;
+        }
+        ReadMore();
+    }
+}
+
+bool TCsvReader::Next(std::vector<std::string_view>& fields) {
+    Start();
     for (;;) {
         switch (Scan(fields)) {
         case TScan::Record:
@@ -137,9 +280,9 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
         }
         out[count++] = std::string_view(b + from, to - from);
     };
-#if defined(__SSE2__)
+#if defined(AMPWISE_CSV_SSE2)
     // Every comma, line break and quote of sixteen bytes at a time, as bits.
-    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i comma = _mm_set1_epi8(m_sep);
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i quote = _mm_set1_epi8('"');
@@ -160,7 +303,7 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
                 return TScan::Quoted;
             emit(at);
             from = at + 1;
-            if (b[at] != ',') {
+            if (b[at] != m_sep) {
                 stop = at;
                 quotes &= (1u << (at - block)) - 1;
                 break;
@@ -175,10 +318,10 @@ TCsvReader::TScan TCsvReader::ScanUnquoted(std::vector<std::string_view>& fields
             if (i == from)
                 return TScan::Quoted;
             quoteSeen = true;
-        } else if (c == ',' || c == '\n' || c == '\r') {
+        } else if (c == m_sep || c == '\n' || c == '\r') {
             emit(i);
             from = i + 1;
-            if (c != ',') {
+            if (c != m_sep) {
                 stop = i;
                 break;
             }
@@ -242,7 +385,7 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
                     return TScan::NeedMore;
                 }
                 m_unquoted.append(b + i, quote);
-                newlines += static_cast<std::size_t>(std::count(b + i, quote, '\n'));
+                newlines += LineBreaks(b + i, quote);
                 i = static_cast<std::size_t>(quote - b) + 1;
                 if (i == end && !m_eof)
                     return TScan::NeedMore; // a doubled quote may follow
@@ -254,7 +397,7 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
                 break;
             }
             std::size_t j = i;
-            while (j < end && b[j] != ',' && b[j] != '\n' && b[j] != '\r')
+            while (j < end && b[j] != m_sep && b[j] != '\n' && b[j] != '\r')
                 ++j;
             m_unquoted.append(b + i, b + j);
             i = j;
@@ -262,7 +405,7 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
         } else {
             std::size_t j = i;
             char c = 0;
-            while (j < end && (c = b[j]) != ',' && c != '\n' && c != '\r') {
+            while (j < end && (c = b[j]) != m_sep && c != '\n' && c != '\r') {
                 quoteSeen = quoteSeen || c == '"';
                 ++j;
             }
@@ -276,7 +419,7 @@ TCsvReader::TScan TCsvReader::Scan(std::vector<std::string_view>& fields) {
             recordEnd = i;
             break;
         }
-        if (b[i] == ',') {
+        if (b[i] == m_sep) {
             ++i;
             continue;
         }
@@ -328,10 +471,10 @@ TCsvReader::TSource TextSource(std::string_view text) {
     };
 }
 
-void AppendCsvField(std::string& out, std::string_view field) {
+void AppendCsvField(std::string& out, std::string_view field, char separator) {
     bool plain = true;
     for (char c : field)
-        plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+        plain = plain && c != separator && c != '"' && c != '\r' && c != '\n';
     if (plain)
         out.append(field);
     else

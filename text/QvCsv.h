@@ -19,10 +19,11 @@ class ECsvError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Reads records: fields split at commas, records at CR LF, LF or a lone CR. A field in double
-// quotes may hold commas, line breaks and doubled quotes. Leniently, a quote inside an unquoted
-// field is an ordinary character, and text after a closing quote joins the field. A UTF-8
-// byte-order mark at the very start is skipped.
+// Reads records: fields split at commas (or another separator), records at CR LF, LF or a lone
+// CR. A field in double quotes may hold separators, line breaks and doubled quotes. Leniently, a
+// quote inside an unquoted field is an ordinary character, and text after a closing quote joins
+// the field. A UTF-8 byte-order mark at the very start is skipped; UTF-16 text with one (what
+// spreadsheets save as "Unicode text") is read as UTF-8.
 class TCsvReader {
   public:
     // Fills buf with up to cap bytes and returns how many; 0 at the end of the input.
@@ -39,6 +40,16 @@ class TCsvReader {
     // is followed by at least kReadPast readable bytes.
     static constexpr std::size_t kReadPast = 15;
     static TCsvReader InPlace(std::string_view text);
+
+    // Splits fields at `separator` rather than at commas.
+    void SetSeparator(char separator) { m_sep = separator; }
+    char Separator() const { return m_sep; }
+    // Sets the separator that splits the first line that is not blank into the most fields, of
+    // ",", ";" and tab (a comma on a tie), and returns it. Called before the first Next.
+    char DetectSeparator();
+    // Whether the input started with a byte-order mark (UTF-8 or UTF-16); known once a record
+    // has been read or the separator detected.
+    bool HadByteOrderMark() const { return m_bom; }
 
     // The next record's fields, which stay valid until the next call; the reader copies nothing
     // but quoted fields. False at the end of the input. An empty line is one empty field.
@@ -64,6 +75,7 @@ class TCsvReader {
     TScan Scan(std::vector<std::string_view>& fields);
     TScan ScanUnquoted(std::vector<std::string_view>& fields);
     void ReadMore();
+    void Start();                 // looks for a byte-order mark once
     std::size_t Capacity() const; // of the buffer, less what is kept past its end
     const char* Text() const;     // what is read: the buffer or the text in place
 
@@ -75,6 +87,8 @@ class TCsvReader {
     std::size_t m_end = 0;        // end of the text read
     bool m_eof = false;
     bool m_started = false;
+    bool m_bom = false;
+    char m_sep = ',';
     std::size_t m_line = 1;
     std::size_t m_recordLine = 0;
     std::vector<TField> m_fields;
@@ -87,8 +101,8 @@ TCsvReader::TSource FdSource(int fd);
 // Reads text that outlives the reader.
 TCsvReader::TSource TextSource(std::string_view text);
 
-// Appends one field, quoted when it holds a comma, a double quote or a line break.
-void AppendCsvField(std::string& out, std::string_view field);
+// Appends one field, quoted when it holds the separator, a double quote or a line break.
+void AppendCsvField(std::string& out, std::string_view field, char separator = ',');
 // Appends the field between double quotes, each double quote in it doubled.
 void AppendQuoted(std::string& out, std::string_view field);
 

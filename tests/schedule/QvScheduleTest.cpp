@@ -42,6 +42,18 @@ TEST(ScheduleHeader, Unusable) {
          "Power and Length"},
         {{"Material", "LoadType", "Phase", "Power", "Length", "load type"},
          "the header names the column \"Load Type\" twice (fields 2 and 6)"},
+        {{"Material", "Load Type", "Phase", "Power (kVA)", "Length"},
+         "the header gives the column \"Power (kVA)\" the unit \"kVA\", which is not a unit of "
+         "Power (known: kW, W, HP)"},
+        {{"Material", "Load Type", "Phase", "Power", "Length [V]"},
+         "the header gives the column \"Length [V]\" the unit \"V\", which is not a unit of "
+         "Length (known: m, cm, mm, inch, ft)"},
+        {{"Material", "Load Type", "Phase", "Power", "Length", "Max Volt Drop (%)"},
+         "the header gives the column \"Max Volt Drop (%)\" the unit \"%\", which is not a unit "
+         "of Max Volt Drop (known: V)"},
+        {{"Material", "Load Type", "Phase", "Power ()", "Length"},
+         "the header gives the column \"Power ()\" the unit \"\", which is not a unit of Power "
+         "(known: kW, W, HP)"},
     };
     for (const Case& c : cases) {
         try {
@@ -51,6 +63,42 @@ TEST(ScheduleHeader, Unusable) {
             EXPECT_STREQ(e.what(), c.message);
         }
     }
+}
+
+// A unit in a header is the unit of that column's cells that carry none; a cell's own unit wins.
+TEST(ScheduleHeader, UnitsOfColumns) {
+    const TScheduleSizer sizer(TestData(), 5.5);
+    struct Case {
+        std::vector<std::string> header;
+        std::vector<std::string_view> record; // Material, Load Type, Phase, Power, Length, Drop
+        std::vector<std::string_view> same;   // the same circuit with units in its cells
+    } cases[] = {
+        {{"Material", "Load Type", "Phase", "Power (kW)", "Length [ft]", "Max Volt Drop"},
+         {"Copper", "Inductive", "Three", "7.5", "120", ""},
+         {"Copper", "Inductive", "Three", "7.5 kW", "120 ft", ""}},
+        {{"Material", "Load Type", "Phase", "power [W]", "LENGTH (Inch)", "Max Volt Drop (V)"},
+         {"Copper", "Resistive", "Single", "5500", "4800", "3"},
+         {"Copper", "Resistive", "Single", "5.5", "4800 inch", "3 V"}},
+        {{"Material", "Load Type", "Phase", "Power ( hp )", "Length [ft]", "Max Volt Drop"},
+         {"Copper", "Inductive", "Three", "10", "100 m", ""},
+         {"Copper", "Inductive", "Three", "10 HP", "100", ""}},
+    };
+    const std::vector<std::string> plain = {"Material", "Load Type", "Phase",
+                                            "Power",    "Length",    "Max Volt Drop"};
+    for (const Case& c : cases) {
+        const TRowResult a = sizer.SizeRecord(c.record, MatchHeader(c.header));
+        const TRowResult b = sizer.SizeRecord(c.same, MatchHeader(plain));
+        ASSERT_EQ(a.StatusText(), "Solved") << c.header[4];
+        EXPECT_EQ(a.Current, b.Current) << c.header[4];
+        EXPECT_EQ(a.Size, b.Size) << c.header[4];
+        EXPECT_EQ(a.VoltDrop, b.VoltDrop) << c.header[4];
+    }
+    // Result columns keep their own names; a bracket after another name is another column.
+    EXPECT_EQ(ColumnOf("Voltage Drop (V)"), TColumn::VoltageDrop);
+    EXPECT_EQ(ColumnOf("Circuit (name)"), TColumn::Other);
+    EXPECT_EQ(HeaderUnitText("Length [ ft ]"), "ft");
+    EXPECT_EQ(CellWithUnit(" 120 ", utLengthPrim, 4), "120 ft");
+    EXPECT_EQ(CellWithUnit("120 m", utLengthPrim, 4), "120 m");
 }
 
 TEST(ScheduleQuantity, NumbersAndUnits) {
@@ -68,12 +116,20 @@ TEST(ScheduleQuantity, NumbersAndUnits) {
         {"120 ft", utLengthPrim, 120 / 3.2808398950131235, ""},
         {"1500 mm", utLengthPrim, 1.5, ""},
         {"3 feet", utLengthPrim, 3 / 3.2808398950131235, ""},
-        {"1 2.5", utLengthPrim, 12.5, ""}, // the main window's cleaning drops blanks
+        {"7.5\xC2\xA0kW", utPower, 7.5, ""}, // a no-break space before the unit
+        {"1e308", utPower, 1e308, ""},
+        // Typing slips the main window's cleaning would turn into some other number.
+        {"1 2.5", utLengthPrim, NAN, "Power \"1 2.5\" is not a number"},
+        {"40-50", utLengthPrim, NAN, "Power \"40-50\" is not a number"},
+        {"7.5.1", utPower, NAN, "Power \"7.5.1\" is not a number"},
+        {"1e400", utLengthPrim, NAN, "Power \"1e400\" is out of range"},
+        {"1e308 kW", utPower, 1e308, ""},
         {"", utPower, NAN, "Power is empty"},
         {"-", utPower, NAN, "Power \"-\" is not a number"},
         {"1,5", utPower, NAN, "Power \"1,5\" is not a number"},
         {"5 kVA", utPower, NAN, "Power \"5 kVA\" has an unknown unit \"kVA\" (known: kW, W, HP)"},
         {"5e", utPower, NAN, "Power \"5e\" has an unknown unit \"e\""},
+        {"5 W2", utPower, NAN, "Power \"5 W2\" is not a number"},
     };
     for (const Case& c : cases) {
         if (std::isnan(c.base)) {
@@ -119,7 +175,12 @@ TEST(ScheduleRow, EveryStatus) {
          "Solved",
          16,
          "voltage drop"},
-        {"NothingFits", {"Aluminium", "Resistive", "Three", "84", "2000", ""}, "Not Solved", 0, ""},
+        {"NothingFits",
+         {"Aluminium", "Resistive", "Three", "84", "2000", ""},
+         "Not Solved: 240 mm² carries 336 A and over 2000 m allows 23.1 A within 5.5 V; 121.2 A is "
+         "needed",
+         0,
+         ""},
         {"AtTheLimit",
          {"Copper", "Inductive", "Three", "110", "10", ""},
          "Solved",
@@ -161,6 +222,52 @@ TEST(ScheduleRow, EveryStatus) {
          0,
          ""},
         {"LongTextShortened", {longName, "Resistive", "Single", "1", "1", ""}, "", 0, ""},
+        {"TypoInLength",
+         {"Copper", "Resistive", "Single", "5", "40-50", ""},
+         "Error: Length \"40-50\" is not a number",
+         0,
+         ""},
+        {"TypoInMaxVoltDrop",
+         {"Copper", "Resistive", "Single", "5.5", "400", "4-5"},
+         "Error: Max Volt Drop \"4-5\" is not a number",
+         0,
+         ""},
+        {"LowerCaseVolts",
+         {"Copper", "Resistive", "Single", "5.5", "400", "11v"},
+         "Solved",
+         16,
+         "voltage drop"},
+        {"VoltsOfAnotherUnit",
+         {"Copper", "Resistive", "Single", "5.5", "400", "5 kV"},
+         "Error: Max Volt Drop \"5 kV\" has an unknown unit \"kV\" (known: V)",
+         0,
+         ""},
+        {"HugePowerWrittenWhole",
+         {"Copper", "Resistive", "Single", "1e308", "40", ""},
+         "Error: Power 1e+308 kW is above the 84 kW limit for a resistive load",
+         0,
+         ""},
+        {"LengthOutOfRange",
+         {"Copper", "Resistive", "Single", "5", "1e400", ""},
+         "Error: Length \"1e400\" is out of range",
+         0,
+         ""},
+        {"MinusZeroPowerHasNoLimit",
+         {"Copper", "Resistive", "Single", "-0", "40", ""},
+         "Solved",
+         0.4,
+         ""},
+        {"NoDropAllowed",
+         {"Copper", "Resistive", "Single", "5.5", "40", "0"},
+         "Not Solved: 240 mm² carries 336 A and over 40 m allows 0 A within 0 V; 23.91 A is needed",
+         0,
+         ""},
+        {"CapacityStops",
+         {"Copper", "Resistive", "Single", "84", "1", ""},
+         "Not Solved: 240 mm² carries 335.8 A and over 1 m allows 73920 A within 5.5 V; 365.2 A is "
+         "needed",
+         0,
+         ""},
     };
     for (const Case& c : cases) {
         const TRowResult r = sizer.Size(c.in);
@@ -173,6 +280,8 @@ TEST(ScheduleRow, EveryStatus) {
         EXPECT_STREQ(r.LimitedBy ? LimitName(*r.LimitedBy) : "", c.limit) << c.name;
         EXPECT_EQ(r.Current.has_value(), r.Status != TRowStatus::Error) << c.name;
         EXPECT_EQ(r.VoltDrop.has_value(), r.Status == TRowStatus::Solved) << c.name;
+        EXPECT_FALSE(std::signbit(r.Current.value_or(0))) << c.name;
+        EXPECT_FALSE(std::signbit(r.VoltDrop.value_or(0))) << c.name;
     }
 }
 

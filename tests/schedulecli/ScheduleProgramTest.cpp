@@ -76,16 +76,62 @@ TEST_F(ScheduleProgram, ExitCodesAndMessages) {
         const char* err; // contained in standard error
     } cases[] = {
         {"AllSolved", {"-"}, ok, 0, ",4,4.270186335403727,carrying capacity,Solved\n", ""},
-        {"NotSolved", {}, ok + "C2,Copper,Resistive,Single,84,5000\n", 1, ",,,Not Solved\n", ""},
+        {"NotSolved",
+         {},
+         ok + "C2,Copper,Resistive,Single,84,5000\n",
+         1,
+         ",,,Not Solved: 35 mm² carries 105 A and over 5000 m allows 2.156 A within 5.5 V; 365.2 A "
+         "is needed\n",
+         "ampwise-schedule: 2 circuits: 1 not solved (on line 3)\n"},
+        {"CountsWithTheFirstLineOfEach",
+         {},
+         ok + "\"C\r\n2\",Copper,Resistive,Single,84,5000\r\nC3,Tin,Resistive,Single,1,1\r\n"
+              "C4,Copper,Resistive,Single,84,5000\r\nC5,Copper,Resistive,Single,1,x\r\n",
+         1,
+         "",
+         "ampwise-schedule: 5 circuits: 2 not solved (the first on line 3), 2 in error (the first "
+         "on line 5)\n"},
+        {"NoDropAllowed",
+         {"--max-volt-drop", "0"},
+         ok,
+         1,
+         ",,,Not Solved: 35 mm² carries 105 A and over 40 m allows 0 A within 0 V; 23.91 A is "
+         "needed\n",
+         "1 circuit: 1 not solved (on line 2)"},
+        {"UnitInTheHeaderOfAnotherQuantity",
+         {},
+         "Material,Load Type,Phase,Power (V),Length\n",
+         2,
+         "",
+         "line 1: the header gives the column \"Power (V)\" the unit \"V\", which is not a unit "
+         "of Power"},
         {"ErrorRow", {}, ok + "C2,Tin,Resistive,Single,1,1\n", 1, "Error: unknown material", ""},
         {"Jsonl", {"--format=jsonl"}, ok, 0, "\"Size (mm²)\":4,", ""},
         {"OwnMaxVoltDrop", {"--max-volt-drop", "0.1"}, ok, 1, "Not Solved", ""},
         {"HeaderOnly", {}, kHeader, 0, "Limited By,Status\n", ""},
         {"UnknownOption", {"--fast"}, ok, 2, "", "unknown option '--fast'"},
         {"BadFormat", {"--format", "xml"}, ok, 2, "", "--format is csv or jsonl"},
+        {"BadDelimiter",
+         {"--delimiter", "|"},
+         ok,
+         2,
+         "",
+         "--delimiter is ',', ';' or tab, not '|'"},
+        {"Delimiters",
+         {"--delimiter", ";", "--output-delimiter=tab"},
+         "Circuit;Material;Load Type;Phase;Power;Length\nC1;Copper;Resistive;Single;5,5;40\n",
+         0,
+         "\tCopper\tResistive\tSingle\t5,5\t40\t23.91304347826087\t4\t",
+         ""},
         {"TwoInputs", {"a.csv", "b.csv"}, ok, 2, "", "one input file at most"},
         {"MissingInput", {"nowhere.csv"}, ok, 2, "", "cannot read nowhere.csv"},
         {"MissingData", {"--data", "nowhere.ini"}, ok, 2, "", "cannot read the electrical data"},
+        {"NoElectricalData",
+         {"--data", dir_ / "stdin"},
+         ok,
+         2,
+         "",
+         "stdin is not an electrical data file: it names no materials"},
         {"Empty", {}, "", 2, "", "the input is empty"},
         {"BlankLinesOnly", {}, "\n\r\n\n", 2, "", "the input is empty"},
         {"MissingColumn",
@@ -115,6 +161,15 @@ TEST_F(ScheduleProgram, ExitCodesAndMessages) {
 TEST_F(ScheduleProgram, HelpAndVersion) {
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: ampwise-schedule", 0), 0u);
+    // Every line fits a terminal of 80 columns (UTF-8 continuation bytes take none).
+    std::size_t column = 0;
+    for (char ch : out_) {
+        if (ch == '\n') {
+            column = 0;
+        } else if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) {
+            EXPECT_LE(++column, 80u) << out_;
+        }
+    }
     EXPECT_EQ(Run({"--version"}), 0);
     EXPECT_EQ(out_, std::string("ampwise-schedule (Ampwise) ") + AMPWISE_VERSION + "\n");
 }

@@ -126,8 +126,10 @@ TEST_F(ScheduleForm, EditingARowSizesItAgain) {
         {"Power", TColumn::Power, "30 kW", "Solved", "70", "1 circuit, 0 not solved, 0 in error"},
         {"LengthDropGoverns", TColumn::Length, "400 m", "Solved", "35",
          "1 circuit, 0 not solved, 0 in error"},
-        {"NothingFits", TColumn::Length, "20000", "Not Solved", "",
-         "1 circuit, 1 not solved, 0 in error"},
+        {"NothingFits", TColumn::Length, "20000",
+         "Not Solved: 300 mm² carries 384 A and over 20000 m allows 4.62 A within 5.5 V; 23.91 A "
+         "is needed",
+         "", "1 circuit, 1 not solved, 0 in error"},
         {"UnknownMaterial", TColumn::Material, "Gold",
          "Error: unknown material \"Gold\"; the data file has Copper, Aluminium", "",
          "1 circuit, 0 not solved, 1 in error"},
@@ -263,6 +265,46 @@ TEST_F(ScheduleForm, SavedFileReadsBackAndMatchesTheProgram) {
     const QString resaved = tempDir() + "/resaved.csv";
     ASSERT_TRUE(again.SaveFile(resaved));
     EXPECT_EQ(Read(resaved), Read(saved));
+}
+
+// A file whose header gives units, with ";" and decimal commas: its bare numbers are in those
+// units in the window's editor, in what goes to the main window and in what is saved; a slip in
+// a number is an error row.
+TEST_F(ScheduleForm, UnitsInTheHeaderGoWithTheirCells) {
+    const QString input = WriteInput("units.csv", "Circuit;Material;Load Type;Phase;Power [W];"
+                                                  "Length (ft)\n"
+                                                  "P;Copper;Inductive;Three;7500;120,5\n"
+                                                  "Q;Copper;Inductive;Three;7,5 kW;120 m\n"
+                                                  "R;Copper;Inductive;Three;7.5.1;120\n");
+    TScheduleForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(Open(form, input));
+    TScheduleModel& m = *form.Model();
+    ASSERT_EQ(m.rowCount(), 3);
+    std::vector<TCircuitInputs> loaded;
+    form.LoadIntoMain = [&](const TCircuitInputs& in) { loaded.push_back(in); };
+    form.LoadRow(0);
+    form.LoadRow(1);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0].Power, "7500 W");
+    EXPECT_EQ(loaded[0].Length, "120.5 ft");
+    EXPECT_EQ(loaded[1].Power, "7.5 kW");
+    EXPECT_EQ(loaded[1].Length, "120 m");
+    EXPECT_EQ(m.index(2, m.ColumnOfKind(TColumn::Status)).data().toString(),
+              "Error: Power \"7.5.1\" is not a number");
+
+    const QModelIndex length = m.index(0, m.ColumnOfKind(TColumn::Length));
+    form.Table->setCurrentIndex(length);
+    form.Table->edit(length);
+    auto* editor = form.Table->findChild<TQuantityEditor*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Unit->currentText(), "ft");
+    EXPECT_EQ(editor->Number->text(), "120.500");
+
+    const QString saved = tempDir() + "/units-saved.csv";
+    ASSERT_TRUE(form.SaveFile(saved));
+    EXPECT_EQ(Read(saved), Program(input));
 }
 
 TEST_F(ScheduleForm, PastedSpreadsheetRowsBecomeCircuits) {

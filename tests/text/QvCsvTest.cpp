@@ -56,10 +56,81 @@ TEST(CsvReader, Records) {
             EXPECT_EQ(ReadAll(c.text, step), c.expected) << c.name << " step " << step;
 }
 
+// The separator found from the first line that is not blank, or set, and the records it splits.
+TEST(CsvReader, Separators) {
+    struct Case {
+        const char* name;
+        std::string text;
+        char set; // 0: found
+        char separator;
+        bool byteOrderMark;
+        Records expected;
+    } cases[] = {
+        {"Semicolons", "a;b;c\n1;2,5;3\n", 0, ';', false, {{"a", "b", "c"}, {"1", "2,5", "3"}}},
+        {"Tabs", "a\tb\r\n1\t\"2\t3\"\r\n", 0, '\t', false, {{"a", "b"}, {"1", "2\t3"}}},
+        {"CommaOnATie", "a,b;c\n", 0, ',', false, {{"a", "b;c"}}},
+        {"BlankLinesAndQuotesNotCounted",
+         "\n,,\r\n\"x;y,z\";b;c\n1;2;3",
+         0,
+         ';',
+         false,
+         {{""}, {",,"}, {"x;y,z", "b", "c"}, {"1", "2", "3"}}},
+        {"Set", "a;b\n", ',', ',', false, {{"a;b"}}},
+        {"Utf8Mark",
+         "\xEF\xBB\xBF"
+         "a;b\n",
+         0,
+         ';',
+         true,
+         {{"a", "b"}}},
+        {"Utf16LittleEndian",
+         std::string("\xFF\xFE"
+                     "a\0;\0\xFC\0\n\0",
+                     10),
+         0,
+         ';',
+         true,
+         {{"a", "\xC3\xBC"}}},
+        {"Utf16BigEndianPair",
+         std::string("\xFE\xFF\0a\0\t\xD8\x3D\xDD\x0C", 10),
+         0,
+         '\t',
+         true,
+         {{"a", "\xF0\x9F\x94\x8C"}}},
+        {"OnlyBlank", "\n\n", 0, ',', false, {{""}, {""}}},
+    };
+    for (const Case& c : cases)
+        for (std::size_t step : {std::size_t{1}, std::size_t{3}, std::size_t{1 << 16}}) {
+            TCsvReader reader(test::StepSource(c.text, step));
+            if (c.set)
+                reader.SetSeparator(c.set);
+            else
+                EXPECT_EQ(reader.DetectSeparator(), c.separator) << c.name << " step " << step;
+            Records out;
+            std::vector<std::string_view> fields;
+            while (reader.Next(fields))
+                out.emplace_back(fields.begin(), fields.end());
+            EXPECT_EQ(out, c.expected) << c.name << " step " << step;
+            EXPECT_EQ(reader.HadByteOrderMark(), c.byteOrderMark) << c.name;
+        }
+}
+
 TEST(CsvReader, LineNumbersCountBreaksInsideQuotes) {
-    std::vector<std::size_t> lines;
-    ReadAll("h\n\"a\nb\"\nc\r\nd", 4, 1 << 20, &lines);
-    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 4, 5}));
+    struct Case {
+        const char* text;
+        std::vector<std::size_t> lines;
+    } cases[] = {
+        {"h\n\"a\nb\"\nc\r\nd", {1, 2, 4, 5}},
+        // As spreadsheets write them: CR LF everywhere, inside quoted fields too.
+        {"\"h\r\n1\",h2\r\n\"a\r\n\r\nb\",\"c\r\n\"\r\nd\r\n\r\ne", {1, 3, 7, 8, 9}},
+        {"h\r\"a\rb\"\rc\r\r\"x\r\ny\"", {1, 2, 4, 5, 6}},
+    };
+    for (const Case& c : cases)
+        for (std::size_t step : {std::size_t{1}, std::size_t{4}, std::size_t{1 << 16}}) {
+            std::vector<std::size_t> lines;
+            ReadAll(c.text, step, 1 << 20, &lines);
+            EXPECT_EQ(lines, c.lines) << c.text << " step " << step;
+        }
 }
 
 TEST(CsvReader, InputThatIsNoCsv) {
@@ -70,6 +141,8 @@ TEST(CsvReader, InputThatIsNoCsv) {
         const char* message;
     } cases[] = {
         {"UnclosedQuote", "a\nb\n\"open,\nmore\n", 1 << 20, "line 3: a quoted field is not closed"},
+        {"UnclosedQuoteAfterCrLfInQuotes", "\"a\r\nb\",c\r\n\"d\r\n\r\ne\"\r\n\"open\r\nmore\r\n",
+         1 << 20, "line 6: a quoted field is not closed"},
         {"RecordTooLong", "ok\n" + std::string(3 << 20, 'x') + "\n", 2 << 20,
          "line 2: a record longer than 2 MiB"},
     };
