@@ -20,9 +20,7 @@ class QChart;
 class QChartView;
 class QLabel;
 class QPagedPaintDevice;
-class QPainter;
 class QPointF;
-class QRectF;
 class QStatusBar;
 class QTableView;
 class QToolBar;
@@ -106,7 +104,6 @@ class TSizesForm : public QWidget, public TSizesWindow {
     // reported.
     void SaveAs(const QString& kind, const QString& suffix,
                 void (TSizesForm::*write)(const QString& path));
-    void PaintPage(QPainter& painter, const QRectF& page) const;
 
     TSizeTable m_table;
     std::optional<TSizesCircuit> m_circuit;
