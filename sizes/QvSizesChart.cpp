@@ -2,6 +2,7 @@
 #include "sizes/QvSizesChart_p.h"
 
 #include <QChart>
+#include <QFontMetrics>
 #include <QLegend>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -47,6 +48,14 @@ double Decade(double v, bool up) {
     return std::pow(10.0, up ? std::ceil(e) : std::floor(e));
 }
 
+// A format that writes every power of ten from `lowest` up as a plain number: "%g" would write
+// a million as "1e+06". Decades below 0.0001, which "%g" writes with an exponent, get as many
+// decimals as the lowest needs.
+QString PlainFormat(double lowest) {
+    const int decimals = static_cast<int>(std::lround(-std::log10(lowest)));
+    return decimals > 4 ? QStringLiteral("%.%1f").arg(decimals) : QStringLiteral("%.15g");
+}
+
 } // namespace
 
 TSizesChart::TSizesChart(QChart* chart) : m_chart(chart) {
@@ -83,6 +92,17 @@ TSizesChart::TSizesChart(QChart* chart) : m_chart(chart) {
 
 QList<QXYSeries*> TSizesChart::Series() const {
     return {Capacity, Drop, Current, Chosen};
+}
+
+int TSizesChart::LegendWidth() const {
+    // Each name follows a marker as tall as a line of text, with a gap either side; the legend
+    // shortens names it has no room for.
+    const QFontMetrics metrics(m_chart->legend()->font());
+    int width = 0;
+    for (const QXYSeries* s : Series())
+        width += metrics.horizontalAdvance(s->name()) + 3 * metrics.height();
+    const QMargins margins = m_chart->margins();
+    return width + margins.left() + margins.right() + 2 * metrics.height();
 }
 
 void TSizesChart::Update(const TSizesView& view) {
@@ -155,6 +175,8 @@ void TSizesChart::Update(const TSizesView& view) {
         X->setRange(Decade(xLo, false), Decade(xHi, true));
     if (yHi > 0)
         Y->setRange(Decade(yLo, false), Decade(yHi, true));
+    for (QLogValueAxis* a : {X, Y})
+        a->setLabelFormat(PlainFormat(a->min()));
 }
 
 QLineSeries* TSizesChart::Line(const QColor& color, Qt::PenStyle style, const QString& name) {
@@ -170,7 +192,7 @@ QLineSeries* TSizesChart::Line(const QColor& color, Qt::PenStyle style, const QS
 QLogValueAxis* TSizesChart::Axis() {
     auto* a = new QLogValueAxis(m_chart);
     a->setBase(10);
-    a->setLabelFormat(QStringLiteral("%g"));
+    a->setLabelFormat(PlainFormat(1));
     a->setMinorTickCount(-1);
     a->setRange(1, 10);
     return a;

@@ -22,6 +22,8 @@ class TSizesChart {
     explicit TSizesChart(QChart* chart);
 
     QList<QXYSeries*> Series() const;
+    // The width the chart needs for its legend to show every name whole, in its own pixels.
+    int LegendWidth() const;
     // Draws the view's rows; an empty view leaves the lines empty.
     void Update(const TSizesView& view);
 

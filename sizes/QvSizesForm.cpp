@@ -26,6 +26,7 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScreen>
@@ -33,6 +34,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -48,9 +50,14 @@ namespace {
 
 const char* const kSection = "SizesForm";
 
-// Column widths a stored value must lie within to be taken.
+// Column widths, and the table's side of the splitter, a stored value must lie within to be taken.
 constexpr int kMinColumn = 16;
 constexpr int kMaxColumn = 2000;
+constexpr int kMaxTable = 8000;
+// The chart's share of a new window; it takes whatever the table leaves when the window resizes.
+constexpr int kChartWidth = 520;
+// How long the answer to a command stays in the status bar.
+constexpr int kPassingStatusMs = 5000;
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
@@ -134,7 +141,7 @@ void TSizesForm::BuildControls() {
     NoteLabel->setVisible(false);
     body->addWidget(NoteLabel);
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
+    auto* split = Splitter1 = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("Splitter1"));
     split->setChildrenCollapsible(false);
     m_model = new TSizesModel(m_view, this);
@@ -173,7 +180,8 @@ void TSizesForm::BuildControls() {
     ChartView = new QChartView(chart, split);
     ChartView->setObjectName(QStringLiteral("ChartView"));
     ChartView->setRenderHint(QPainter::Antialiasing);
-    ChartView->setMinimumSize(320, 240);
+    // Never so narrow that the legend cuts its names short.
+    ChartView->setMinimumSize(std::max(320, m_chart->LegendWidth()), 240);
     for (QXYSeries* s : m_chart->Series())
         connect(s, &QXYSeries::hovered, this,
                 [this, s](const QPointF& point, bool state) { ShowPoint(s, point, state); });
@@ -187,7 +195,7 @@ void TSizesForm::BuildControls() {
         tableWidth += SizesGrid->columnWidth(c);
     split->setSizes(QList<int>{tableWidth + SizesGrid->verticalScrollBar()->sizeHint().width() +
                                    2 * SizesGrid->frameWidth(),
-                               520});
+                               kChartWidth});
     body->addWidget(split, 1);
     outer->addLayout(body, 1);
 
@@ -196,12 +204,24 @@ void TSizesForm::BuildControls() {
     m_statusPanel = new QLabel(StatusBar1);
     StatusBar1->addWidget(m_statusPanel, 1);
     outer->addWidget(StatusBar1);
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setObjectName(QStringLiteral("StatusTimer"));
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(kPassingStatusMs);
+    connect(m_statusTimer, &QTimer::timeout, this, [this] { SetStatus(QStringLiteral("Ready")); });
     SetStatus(QStringLiteral("Ready"));
 }
 
 void TSizesForm::RestorePlacement() {
     TRegistryIniFile reg(AppRegistryKey());
     RestoreDesignedFormPlacement(this, reg, false, true);
+    // The chart takes what the table leaves, as it does when the window is resized.
+    try {
+        const int table = reg.ReadInt(kSection, "TableWidth", 0);
+        if (table >= kMinColumn && table <= kMaxTable)
+            Splitter1->setSizes({table, kChartWidth});
+    } catch (const ERegistryException&) {
+    }
     // Every width is read before one is applied, so a value of the wrong kind keeps them all.
     std::vector<int> widths;
     try {
@@ -223,6 +243,7 @@ void TSizesForm::SavePlacement() {
     SaveFormPlacement(this, reg);
     for (int c = 0; c < SizesColumnCount; ++c)
         reg.WriteInt(kSection, "ColWidth" + std::to_string(c), SizesGrid->columnWidth(c));
+    reg.WriteInt(kSection, "TableWidth", Splitter1->sizes().value(0));
     reg.EndUpdate();
 }
 
@@ -244,6 +265,7 @@ void TSizesForm::SetInputsChanged(bool changed) {
 
 void TSizesForm::Refresh() {
     m_stale = false;
+    SetStatus(QStringLiteral("Ready"));
     m_view = TSizesView{};
     m_view.Units = m_units;
     m_hasView = false;
@@ -286,8 +308,12 @@ QChart* TSizesForm::Chart() const {
     return ChartView->chart();
 }
 
-void TSizesForm::SetStatus(const QString& text) {
+void TSizesForm::SetStatus(const QString& text, bool passing) {
     m_statusPanel->setText(text);
+    if (passing)
+        m_statusTimer->start();
+    else
+        m_statusTimer->stop();
 }
 
 void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered) {
@@ -337,7 +363,7 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
 
 void TSizesForm::ButtonCopyClick() {
     QGuiApplication::clipboard()->setText(Text(SizesTabText(m_view)));
-    SetStatus(QStringLiteral("Copied to Clipboard..."));
+    SetStatus(QStringLiteral("Copied to Clipboard..."), true);
 }
 
 void TSizesForm::ReportFailure(const QString& message) {
@@ -360,7 +386,7 @@ void TSizesForm::SaveAs(const QString& kind, const QString& suffix,
         return;
     }
     m_saveFolder = QFileInfo(path).absolutePath();
-    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName());
+    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName(), true);
 }
 
 void TSizesForm::ButtonCsvClick() {
@@ -372,15 +398,25 @@ void TSizesForm::ButtonPdfClick() {
 }
 
 void TSizesForm::ButtonPrintClick() {
+    // Asked each time, as the schedule's Print does: a printer chosen once in any window would
+    // otherwise take every later job unseen, and a PDF file be overwritten.
+    QPrinter& printer = ProcessPrinter();
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print Cable Sizes"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
     SetStatus(QStringLiteral("Printing cable sizes"));
     try {
-        if (EnsureProcessPrinter(this, QStringLiteral("Print cable sizes")))
-            PrintTo(ProcessPrinter(), windowTitle());
+        PrintTo(printer, windowTitle());
     } catch (const std::exception& e) {
         ReportFailure(QString::fromStdString(e.what()));
         return;
     }
-    SetStatus(QStringLiteral("Ready"));
+    SetStatus(
+        printer.outputFormat() == QPrinter::PdfFormat
+            ? QStringLiteral("Printed to %1").arg(QDir::toNativeSeparators(PrintTarget(printer)))
+            : QStringLiteral("Sent to the printer %1").arg(PrintTarget(printer)),
+        true);
 }
 
 void TSizesForm::WriteCsv(const QString& path) {
