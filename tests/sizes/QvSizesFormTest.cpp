@@ -122,6 +122,13 @@ TEST_F(SizesFormTest, RowsHighlightGreyedRowsAndChart) {
     const QColor ink = Cell(*form, 6, 0, Qt::ForegroundRole).value<QColor>();
     const QColor grey = Cell(*form, 0, 0, Qt::ForegroundRole).value<QColor>();
     EXPECT_NE(grey, ink);
+    // The sizes that fit are in the table's own text colour; greyed ones stand paler on its ground.
+    const QPalette palette = form->SizesGrid->palette();
+    EXPECT_EQ(ink, palette.color(QPalette::Text));
+    const auto contrast = [&](const QColor& c) {
+        return std::abs(qGray(c.rgb()) - qGray(palette.color(QPalette::Base).rgb()));
+    };
+    EXPECT_LT(contrast(grey), contrast(ink));
     for (int r = 0; r < 23; ++r) {
         EXPECT_EQ(Cell(*form, r, 0, Qt::BackgroundRole).isValid(), r == 6) << r;
         EXPECT_EQ(Cell(*form, r, 3, Qt::ForegroundRole).value<QColor>(), r < 6 ? grey : ink) << r;
