@@ -467,5 +467,31 @@ TEST_F(SizesFormTest, PlacementAndColumnWidthsAreKeptInOneCommit) {
     EXPECT_EQ(Shown()->Splitter1->sizes().value(0), 333);
 }
 
+// The help page's section on the window names each column and each command with its key.
+TEST_F(SizesFormTest, HelpNamesEveryColumnAndCommand) {
+    QFile file(AMPWISE_SOURCE_HELP);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    const qsizetype from = page.indexOf("<h2>Cable Sizes</h2>");
+    ASSERT_GE(from, 0);
+    const QString section = page.mid(from, page.indexOf("<h2>", from + 4) - from);
+    auto form = Shown();
+    for (int c = 0; c < SizesColumnCount; ++c) {
+        // Areas and lengths are named without the unit, which follows the main window's.
+        QString header = QString::fromStdString(SizesHeader(form->View(), c));
+        if (c == scSize || c == scLongestRun)
+            header = header.left(header.indexOf(" ("));
+        EXPECT_TRUE(section.contains("<td>" + header + "</td>")) << header.toStdString();
+    }
+    for (QToolButton* b : {form->ButtonCopy, form->ButtonCsv, form->ButtonPdf, form->ButtonPrint,
+                           form->ButtonClose}) {
+        const QString caption = b->text().remove('&').remove("...");
+        const QChar key = b->text().at(b->text().indexOf('&') + 1).toUpper();
+        EXPECT_TRUE(section.contains(
+            QString("<kbd>Alt</kbd>+<kbd>%1</kbd></td><td><b>%2</b>").arg(key).arg(caption)))
+            << caption.toStdString();
+    }
+}
+
 } // namespace
 } // namespace qv
