@@ -95,14 +95,14 @@ QList<QXYSeries*> TSizesChart::Series() const {
 }
 
 int TSizesChart::LegendWidth() const {
-    // Each name follows a marker as tall as a line of text, with a gap either side; the legend
-    // shortens names it has no room for.
+    // Each name follows a marker as tall as a line of text, with gaps about it that come to
+    // under two and a half lines' height; the legend shortens names it has no room for.
     const QFontMetrics metrics(m_chart->legend()->font());
     int width = 0;
     for (const QXYSeries* s : Series())
-        width += metrics.horizontalAdvance(s->name()) + 3 * metrics.height();
+        width += metrics.horizontalAdvance(s->name()) + 5 * metrics.height() / 2;
     const QMargins margins = m_chart->margins();
-    return width + margins.left() + margins.right() + 2 * metrics.height();
+    return width + margins.left() + margins.right() + 3 * metrics.height() / 2;
 }
 
 void TSizesChart::Update(const TSizesView& view) {

@@ -1,9 +1,14 @@
 // The Cable Sizes table model: cells, alignment, the chosen row's highlight and the greyed rows.
 #include "sizes/QvSizesModel_p.h"
 
+#include <cstdlib>
+
 namespace qv {
 
 namespace {
+
+// "Carrying capacity": a longer name takes two lines.
+constexpr qsizetype kLongestName = 17;
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
@@ -50,10 +55,24 @@ QVariant TSizesModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TSizesModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    // The unit on a line of its own keeps the columns narrow.
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return Text(SizesHeader(m_view, section)).replace(QStringLiteral(" ("), "\n(");
-    return {};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    // The unit on a line of its own keeps the columns narrow; a name longer than that of the
+    // widest figure's column is broken in two instead, the unit after it.
+    const QString header = Text(SizesHeader(m_view, section));
+    const qsizetype unit = header.indexOf(QStringLiteral(" ("));
+    if (unit < 0)
+        return header;
+    QString name = header.left(unit);
+    if (name.size() <= kLongestName)
+        return name + "\n" + header.mid(unit + 1);
+    qsizetype split = -1;
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (name[i] == ' ' &&
+            (split < 0 || std::abs(2 * i - name.size()) < std::abs(2 * split - name.size())))
+            split = i;
+    return split < 0 ? name + "\n" + header.mid(unit + 1)
+                     : name.replace(split, 1, "\n") + header.mid(unit);
 }
 
 } // namespace qv

@@ -117,6 +117,8 @@ TEST_F(SizesFormTest, RowsHighlightGreyedRowsAndChart) {
     ASSERT_EQ(model->rowCount(), 23);
     // The unit goes on a line of its own.
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Carrying capacity\n(A)");
+    // A longer name is broken in two instead.
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Current at\ndrop limit (A)");
     EXPECT_EQ(Cell(*form, 6, 4).toString(), "carrying capacity");
     // Only the chosen row is highlighted, in bold; the sizes below it do not fit and are greyed.
     const QColor ink = Cell(*form, 6, 0, Qt::ForegroundRole).value<QColor>();
