@@ -3,6 +3,7 @@
 // tab-separated and CSV text.
 #include "sizes/QvSizesText.h"
 
+#include "schedule/QvCsv.h"
 #include "settings/QvSysUtils.h"
 
 #include <gtest/gtest.h>
@@ -158,13 +159,13 @@ void CheckVerdict(const TSizesView& v) {
         for (const TClaim& c : caps) {
             near(c.Value, r.Capacity);
             EXPECT_EQ(c.Only, current > r.Capacity);
-            EXPECT_EQ(c.Value<need[0], current> r.Capacity);
+            EXPECT_EQ((c.Value < need[0]), (current > r.Capacity));
             EXPECT_EQ(c.Value == need[0], current == r.Capacity);
         }
         for (const TClaim& d : limits) {
             near(d.Value, r.DropLimit);
             EXPECT_EQ(d.Only, current > r.DropLimit);
-            EXPECT_EQ(d.Value<need[0], current> r.DropLimit);
+            EXPECT_EQ((d.Value < need[0]), (current > r.DropLimit));
         }
         for (const TClaim& d : drops) {
             ASSERT_TRUE(r.VoltDrop.has_value());
@@ -351,16 +352,9 @@ TEST(SizesText, CsvFiguresAreInTheUnitsTheirHeadersName) {
         const TSizesView v = View({2, 8, 64, 1000}, 20, 100, 4, 50, c.units);
         std::vector<std::vector<std::string>> lines;
         const std::string csv = SizesCsv(v);
-        for (std::size_t at = 0, end; (end = csv.find('\n', at)) != std::string::npos;
-             at = end + 1) {
-            std::vector<std::string>& fields = lines.emplace_back(1);
-            for (char ch : csv.substr(at, end - at)) {
-                if (ch == ',')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(ch);
-            }
-        }
+        TCsvReader reader(TextSource(csv));
+        for (std::vector<std::string_view> fields; reader.Next(fields);)
+            lines.emplace_back(fields.begin(), fields.end());
         ASSERT_EQ(lines.size(), 5u);
         const std::vector<std::string>& head = lines[0];
         const auto column = [&](const std::string& name) {
