@@ -35,12 +35,19 @@ class TOnDemand {
     virtual bool EnsureProcessPrinter(QWidget* parent, const QString& title) = 0;
     // Runs the print dialog on `printer`, modal over `parent`; true when accepted.
     virtual bool ExecPrintDialog(QPrinter& printer, QWidget* parent, const QString& title) = 0;
+    // The print dialog as a printer setup: it keeps the choice for later prints rather than
+    // printing, and its accepting button says so. True when accepted.
+    virtual bool ExecPrinterSetup(QPrinter& printer, QWidget* parent, const QString& title) = 0;
 
     // Prints `document` (its default font and tab stops at 96 dpi set) as one job named `title`,
     // page by page within the report's page area (see report/QvReportPrinting.h), its text in
     // `textColor`. The empty text, or what failed.
     virtual QString PrintReport(QTextDocument& document, const QFont& font, const QColor& textColor,
                                 const QString& title, QPrinter& printer) = 0;
+    // The same pages in a PDF file at `path`, on the paper chosen for the process's printer.
+    virtual QString PrintReportPdf(QTextDocument& document, const QFont& font,
+                                   const QColor& textColor, const QString& title,
+                                   const QString& path) = 0;
 
     // The INI editor's text area, a child of `parent`.
     virtual TIniTextArea* MakeIniTextArea(QWidget* parent) = 0;

@@ -7,8 +7,10 @@
 #include "ondemand/QvOnDemand.h"
 #include "printers/QvPrinters.h"
 
+#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace qv {
 
@@ -34,8 +36,27 @@ class TOnDemandModule final : public QObject, public TOnDemand {
         return dialog.exec() == QDialog::Accepted;
     }
 
+    bool ExecPrinterSetup(QPrinter& printer, QWidget* parent, const QString& title) override {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(title);
+        // The dialog's own "Print" would promise a job that a setup does not start.
+        if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+            if (QPushButton* accept = buttons->button(QDialogButtonBox::Ok))
+                accept->setText(QStringLiteral("&Use Printer"));
+        return dialog.exec() == QDialog::Accepted;
+    }
+
     QString PrintReport(QTextDocument& document, const QFont& font, const QColor& textColor,
                         const QString& title, QPrinter& printer) override {
+        return PrintReportDocument(document, font, textColor, title, printer);
+    }
+
+    QString PrintReportPdf(QTextDocument& document, const QFont& font, const QColor& textColor,
+                           const QString& title, const QString& path) override {
+        QPrinter printer(QPrinter::HighResolution);
+        CopyPrinterChoice(qv::ProcessPrinter(), printer);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
         return PrintReportDocument(document, font, textColor, title, printer);
     }
 

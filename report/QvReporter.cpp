@@ -13,7 +13,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -32,6 +35,12 @@
 #include <memory>
 
 namespace qv {
+
+std::function<QString(QWidget*, const QString&, const QString&, const QString&)>
+    TReportForm::AskSaveFileName = [](QWidget* parent, const QString& caption,
+                                      const QString& suggested, const QString& filter) {
+        return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+    };
 
 namespace {
 
@@ -164,6 +173,8 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     };
     ButtonPrint =
         button("ButtonPrint", "&Print", "Send report to printer", &TReportForm::ButtonPrintClick);
+    ButtonPdf = button("ButtonPdf", "Save as P&DF...", "Save report as a PDF file",
+                       &TReportForm::ButtonPdfClick);
     ButtonCopy = button("ButtonCopy", "C&opy", "Copy report to  Windows clipboard",
                         &TReportForm::ButtonCopyClick);
     ButtonEMail = button("ButtonEMail", "&Email", "Send as EMail", &TReportForm::ButtonEMailClick);
@@ -335,12 +346,16 @@ void TReportForm::SetStatus(const QString& text) {
     m_statusPanel->repaint();
 }
 
-void TReportForm::PrintReport(QPrinter& printer) {
+std::unique_ptr<QTextDocument> TReportForm::PageDocument() const {
     std::unique_ptr<QTextDocument> doc(RichEdit1->document()->clone());
     doc->setDefaultFont(m_font);
     ApplyTabs(doc.get(), 96);
-    const QString failure =
-        OnDemand().PrintReport(*doc, m_font, ColorFromValue(m_fontColor), ReportTitle, printer);
+    return doc;
+}
+
+void TReportForm::PrintReport(QPrinter& printer) {
+    const QString failure = OnDemand().PrintReport(
+        *PageDocument(), m_font, ColorFromValue(m_fontColor), ReportTitle, printer);
     if (!failure.isEmpty())
         throw EReportPrintError(failure.toStdString());
 }
@@ -362,6 +377,32 @@ void TReportForm::ButtonPrintClick() {
     SetStatus(QStringLiteral("Ready"));
 }
 
+void TReportForm::SavePdf(const QString& path) {
+    const QString failure = OnDemand().PrintReportPdf(
+        *PageDocument(), m_font, ColorFromValue(m_fontColor), ReportTitle, path);
+    if (!failure.isEmpty())
+        throw EReportPrintError(failure.toStdString());
+}
+
+void TReportForm::ButtonPdfClick() {
+    const QString folder = m_pdfFolder.isEmpty() ? QDir::homePath() : m_pdfFolder;
+    const QString path = AskSaveFileName(this, QStringLiteral("Save report as PDF"),
+                                         QDir(folder).filePath(ReportTitle + ".pdf"),
+                                         QStringLiteral("PDF files (*.pdf);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    SetStatus(QStringLiteral("Saving report as PDF"));
+    try {
+        SavePdf(path);
+    } catch (const EReportPrintError& e) {
+        SetStatus(QStringLiteral("Ready"));
+        ShowPlainError(this, QString::fromStdString(e.what()));
+        return;
+    }
+    m_pdfFolder = QFileInfo(path).absolutePath();
+    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName());
+}
+
 void TReportForm::ButtonCopyClick() {
     QGuiApplication::clipboard()->setText(PlainText());
     SetStatus(QStringLiteral("Copied to Clipboard..."));
@@ -378,7 +419,7 @@ void TReportForm::ButtonEMailClick() {
 
 void TReportForm::ButtonSetupClick() {
     SetStatus(QStringLiteral("Set up printer"));
-    OnDemand().ExecPrintDialog(Printer(), this, QStringLiteral("Printer setup"));
+    OnDemand().ExecPrinterSetup(Printer(), this, QStringLiteral("Printer setup"));
     SetStatus(QStringLiteral("Ready"));
 }
 

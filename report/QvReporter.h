@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 class QComboBox;
@@ -85,11 +86,20 @@ class TReportForm : public QWidget {
 
     // Prints the whole report as one job named ReportTitle; throws EReportPrintError.
     void PrintReport(QPrinter& printer);
+    // The same pages in a PDF file; throws EReportPrintError.
+    void SavePdf(const QString& path);
     // The printer of the process: printer setup changes it for every later print, in any window.
     QPrinter& Printer();
 
+    // Asks for the name of a file to save; an empty answer cancels. Tests replace it.
+    static std::function<QString(QWidget* parent, const QString& caption, const QString& suggested,
+                                 const QString& filter)>
+        AskSaveFileName;
+
     // Tool bar commands.
     void ButtonPrintClick();
+    // The report as it prints, into a PDF file: a report reaches a file without a printer.
+    void ButtonPdfClick();
     void ButtonCopyClick();
     void ButtonEMailClick();
     void ButtonSetupClick();
@@ -103,6 +113,7 @@ class TReportForm : public QWidget {
 
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ButtonPrint = nullptr;
+    QToolButton* ButtonPdf = nullptr;
     QToolButton* ButtonCopy = nullptr;
     QToolButton* ButtonEMail = nullptr;
     QToolButton* ButtonSetup = nullptr;
@@ -124,6 +135,8 @@ class TReportForm : public QWidget {
     void SetStatus(const QString& text);
     int FontPointSize() const;
     void ApplyTabs(QTextDocument* doc, double dpi) const;
+    // A copy of the report to lay out on pages, in the report font with its tab stops.
+    std::unique_ptr<QTextDocument> PageDocument() const;
     QList<QTextOption::Tab> TabStops(double dpi) const;
 
     QFont m_font;
@@ -131,6 +144,8 @@ class TReportForm : public QWidget {
     int m_fontCharSet = 1;
     QList<double> m_tabs;
     int m_linesAdded = 0;
+    // Where the last PDF went: the next is suggested beside it.
+    QString m_pdfFolder;
     QLabel* m_statusPanel = nullptr;
 };
 

@@ -1,5 +1,4 @@
-// The Cable Sizes window: the table model, the chart, the page for PDF and print, the commands
-// and the kept placement.
+// The Cable Sizes window: its controls, the commands of its tool bar and the kept placement.
 #include "sizes/QvSizesForm.h"
 
 #include "settings/QvFormPlacement.h"
@@ -7,8 +6,10 @@
 #include "widgets/QvMessageBox.h"
 #include "printers/QvPrinters.h"
 #include "widgets/QvTextToolBar.h"
+#include "sizes/QvSizesChart_p.h"
+#include "sizes/QvSizesModel_p.h"
+#include "sizes/QvSizesPrint_p.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QChart>
@@ -18,28 +19,26 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontMetricsF>
-#include <QGraphicsScene>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
 #include <QLineSeries>
-#include <QLogValueAxis>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <QScatterSeries>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QXYSeries>
 
 #include <algorithm>
 #include <cmath>
@@ -51,243 +50,20 @@ namespace {
 
 const char* const kSection = "SizesForm";
 
-// Fixed colours, not the desktop theme's, so a page prints as the window shows it.
-const QColor kText(0x21, 0x21, 0x21);
-const QColor kGreyText(0x9e, 0x9e, 0x9e);
-const QColor kChosenRow(0xff, 0xe0, 0x82);
-const QColor kHeaderRow(0xee, 0xee, 0xee);
-const QColor kRule(0xd0, 0xd0, 0xd0);
-const QColor kNote(0xb2, 0x6a, 0x00);
-const QColor kCapacityLine(0x1e, 0x88, 0xe5);
-const QColor kDropLine(0xe5, 0x39, 0x35);
-const QColor kCurrentLine(0x37, 0x47, 0x4f);
-const QColor kChosenMark(0x2e, 0x7d, 0x32);
-
-// Column widths a stored value must lie within to be taken.
+// Column widths, and the table's side of the splitter, a stored value must lie within to be taken.
 constexpr int kMinColumn = 16;
 constexpr int kMaxColumn = 2000;
-// Point markers help reading a short list; on a long one they would hide the lines.
-constexpr std::size_t kMaxMarkedPoints = 60;
-// Both limits are powers of the size, straight lines on log-log axes: a long list is drawn
-// through every so many of its points (and its ends), which looks the same and maps faster.
-constexpr qsizetype kMaxDrawnPoints = 200;
-
-QList<QPointF> Thinned(const QList<QPointF>& points) {
-    if (points.size() <= kMaxDrawnPoints)
-        return points;
-    QList<QPointF> out;
-    out.reserve(kMaxDrawnPoints + 1);
-    const double step = static_cast<double>(points.size() - 1) / (kMaxDrawnPoints - 1);
-    for (qsizetype i = 0; i < kMaxDrawnPoints; ++i)
-        out.append(points[static_cast<qsizetype>(std::lround(static_cast<double>(i) * step))]);
-    return out;
-}
+constexpr int kMaxTable = 8000;
+// The chart's share of a new window; it takes whatever the table leaves when the window resizes.
+constexpr int kChartWidth = 520;
+// How long the answer to a command stays in the status bar.
+constexpr int kPassingStatusMs = 5000;
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The power of ten at or below (`up` false) or at or above a positive value.
-double Decade(double v, bool up) {
-    const double e = std::log10(v);
-    return std::pow(10.0, up ? std::ceil(e) : std::floor(e));
-}
-
 } // namespace
-
-class TSizesModel : public QAbstractTableModel {
-  public:
-    TSizesModel(const TSizesView& view, QObject* parent)
-        : QAbstractTableModel(parent), m_view(view) {}
-
-    void Reset() {
-        beginResetModel();
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : static_cast<int>(m_view.Rows.size());
-    }
-    int columnCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : SizesColumnCount;
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        const auto row = static_cast<std::size_t>(index.row());
-        if (!index.isValid() || row >= m_view.Rows.size())
-            return {};
-        const TSizeRow& r = m_view.Rows[row];
-        const bool chosen = index.row() == m_view.Chosen;
-        switch (role) {
-        case Qt::DisplayRole:
-            return Text(SizesCell(m_view, row, index.column()));
-        case Qt::TextAlignmentRole:
-            return index.column() == scGoverns ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                               : int(Qt::AlignRight | Qt::AlignVCenter);
-        case Qt::BackgroundRole:
-            return chosen ? QVariant(kChosenRow) : QVariant();
-        case Qt::ForegroundRole:
-            return r.Fits ? kText : kGreyText;
-        case Qt::FontRole:
-            return chosen ? QVariant(ChosenFont) : QVariant();
-        case Qt::ToolTipRole:
-            return r.Fault.empty() ? QVariant() : QVariant(Text(r.Fault));
-        default:
-            return {};
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        // The unit on a line of its own keeps the columns narrow.
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-            return Text(SizesHeader(m_view, section)).replace(QStringLiteral(" ("), "\n(");
-        return {};
-    }
-
-    // The table's own font in bold.
-    QFont ChosenFont;
-
-  private:
-    const TSizesView& m_view;
-};
-
-// The chart's series and axes, on a chart it does not own: the window's, or one made for a page.
-class TSizesChart {
-  public:
-    explicit TSizesChart(QChart* chart) : m_chart(chart) {
-        chart->setBackgroundRoundness(0);
-        chart->setDropShadowEnabled(false);
-        chart->setAnimationOptions(QChart::NoAnimation);
-        chart->legend()->setAlignment(Qt::AlignBottom);
-        QFont small = chart->legend()->font();
-        small.setPointSizeF(small.pointSizeF() * 0.9);
-        chart->legend()->setFont(small);
-        chart->setMargins(QMargins(4, 4, 4, 4));
-
-        Capacity = Line(kCapacityLine, Qt::SolidLine, QStringLiteral("Carrying capacity"));
-        Drop = Line(kDropLine, Qt::SolidLine, QStringLiteral("Drop limit"));
-        Current = Line(kCurrentLine, Qt::DashLine, QStringLiteral("Line current"));
-        Chosen = new QScatterSeries(chart);
-        Chosen->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        Chosen->setMarkerSize(11);
-        Chosen->setColor(kChosenMark);
-        Chosen->setBorderColor(kChosenMark.darker(130));
-        Chosen->setName(QStringLiteral("Chosen size"));
-        chart->addSeries(Chosen);
-
-        X = Axis();
-        Y = Axis();
-        Y->setTitleText(QStringLiteral("Current (A)"));
-        chart->addAxis(X, Qt::AlignBottom);
-        chart->addAxis(Y, Qt::AlignLeft);
-        for (QXYSeries* s : Series()) {
-            s->attachAxis(X);
-            s->attachAxis(Y);
-        }
-    }
-
-    QList<QXYSeries*> Series() const { return {Capacity, Drop, Current, Chosen}; }
-
-    void Update(const TSizesView& view) {
-        QList<QPointF> capacity, drop;
-        double xLo = 0, xHi = 0, yLo = 0, yHi = 0;
-        const auto take = [](double v, double& lo, double& hi) {
-            lo = lo == 0 ? v : std::min(lo, v);
-            hi = std::max(hi, v);
-        };
-        for (const TSizeRow& r : view.Rows) {
-            const double x = ShownArea(view, r.Area);
-            // A logarithmic axis has no place for 0 or less.
-            if (!r.Fault.empty() || !(x > 0))
-                continue;
-            if (r.Capacity > 0) {
-                capacity.append(QPointF(x, r.Capacity));
-                take(r.Capacity, yLo, yHi);
-            }
-            if (r.DropLimit > 0) {
-                drop.append(QPointF(x, r.DropLimit));
-                take(r.DropLimit, yLo, yHi);
-            }
-            if (r.Capacity > 0 || r.DropLimit > 0)
-                take(x, xLo, xHi);
-        }
-        const auto byArea = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
-        std::sort(capacity.begin(), capacity.end(), byArea);
-        std::sort(drop.begin(), drop.end(), byArea);
-
-        const TSizesCircuit& c = view.Circuit;
-        QList<QPointF> current, chosen;
-        if (c.Current > 0 && xHi > 0) {
-            current = {QPointF(xLo, c.Current), QPointF(xHi, c.Current)};
-            take(c.Current, yLo, yHi);
-        }
-        QString chosenText = QStringLiteral("no size fits");
-        if (view.Chosen >= 0) {
-            const TSizeRow& r = view.Rows[static_cast<std::size_t>(view.Chosen)];
-            chosenText = Text(SizesCell(view, static_cast<std::size_t>(view.Chosen), scSize)) +
-                         " " + Text(AreaUnitLabel(view)) + " chosen";
-            if (r.Permitted > 0)
-                chosen = {QPointF(ShownArea(view, r.Area), r.Permitted)};
-        }
-
-        Capacity->replace(Thinned(capacity));
-        Drop->replace(Thinned(drop));
-        Current->replace(current);
-        Chosen->replace(chosen);
-        const bool marked = capacity.size() <= static_cast<qsizetype>(kMaxMarkedPoints);
-        Capacity->setPointsVisible(marked);
-        Drop->setPointsVisible(marked);
-
-        // The legend stays short; what the curves are drawn for goes above them.
-        if (view.Rows.empty()) {
-            m_chart->setTitle(QString());
-        } else {
-            const auto input = [&](const char* caption) {
-                for (const auto& [name, value] : SizesInputs(view))
-                    if (name == caption)
-                        return Text(value);
-                return QString();
-            };
-            m_chart->setTitle(QStringLiteral("%1 over %2 within %3: %4")
-                                  .arg(input("Line Current"), input("Cable Length"),
-                                       input("MaxVoltDrop"), chosenText));
-        }
-        X->setTitleText(Text(SizesHeader(view, scSize)));
-        // Whole decades, so that each axis has labelled ticks however narrow its range.
-        if (xHi > 0)
-            X->setRange(Decade(xLo, false), Decade(xHi, true));
-        if (yHi > 0)
-            Y->setRange(Decade(yLo, false), Decade(yHi, true));
-    }
-
-    QLineSeries* Capacity = nullptr;
-    QLineSeries* Drop = nullptr;
-    QLineSeries* Current = nullptr;
-    QScatterSeries* Chosen = nullptr;
-    QLogValueAxis* X = nullptr;
-    QLogValueAxis* Y = nullptr;
-
-  private:
-    QLineSeries* Line(const QColor& color, Qt::PenStyle style, const QString& name) {
-        auto* s = new QLineSeries(m_chart);
-        s->setName(name);
-        // Not cosmetic: on a page the lines keep their weight at the printer's resolution.
-        s->setPen(QPen(color, 2, style));
-        s->setColor(color);
-        m_chart->addSeries(s);
-        return s;
-    }
-    QLogValueAxis* Axis() {
-        auto* a = new QLogValueAxis(m_chart);
-        a->setBase(10);
-        a->setLabelFormat(QStringLiteral("%g"));
-        a->setMinorTickCount(-1);
-        a->setRange(1, 10);
-        return a;
-    }
-
-    QChart* m_chart;
-};
 
 std::function<QString(QWidget*, const QString&, const QString&, const QString&)>
     TSizesForm::AskSaveFileName = [](QWidget* parent, const QString& caption,
@@ -360,12 +136,12 @@ void TSizesForm::BuildControls() {
     NoteLabel->setText(
         QStringLiteral("The inputs have changed since this calculation: calculate again."));
     QPalette notePalette = NoteLabel->palette();
-    notePalette.setColor(QPalette::WindowText, kNote);
+    notePalette.setColor(QPalette::WindowText, kSizesNote);
     NoteLabel->setPalette(notePalette);
     NoteLabel->setVisible(false);
     body->addWidget(NoteLabel);
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
+    auto* split = Splitter1 = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("Splitter1"));
     split->setChildrenCollapsible(false);
     m_model = new TSizesModel(m_view, this);
@@ -384,7 +160,7 @@ void TSizesForm::BuildControls() {
     // theme would leave dark text on dark.
     QPalette gridPalette = SizesGrid->palette();
     gridPalette.setColor(QPalette::Base, Qt::white);
-    gridPalette.setColor(QPalette::Text, kText);
+    gridPalette.setColor(QPalette::Text, kSizesText);
     SizesGrid->setPalette(gridPalette);
     // Each column as wide as its heading's longer line or a six-character figure in bold (the
     // chosen row's), whichever is wider.
@@ -405,7 +181,8 @@ void TSizesForm::BuildControls() {
     ChartView = new QChartView(chart, split);
     ChartView->setObjectName(QStringLiteral("ChartView"));
     ChartView->setRenderHint(QPainter::Antialiasing);
-    ChartView->setMinimumSize(320, 240);
+    // Never so narrow that the legend cuts its names short.
+    ChartView->setMinimumSize(std::max(320, m_chart->LegendWidth()), 240);
     for (QXYSeries* s : m_chart->Series())
         connect(s, &QXYSeries::hovered, this,
                 [this, s](const QPointF& point, bool state) { ShowPoint(s, point, state); });
@@ -419,7 +196,7 @@ void TSizesForm::BuildControls() {
         tableWidth += SizesGrid->columnWidth(c);
     split->setSizes(QList<int>{tableWidth + SizesGrid->verticalScrollBar()->sizeHint().width() +
                                    2 * SizesGrid->frameWidth(),
-                               520});
+                               kChartWidth});
     body->addWidget(split, 1);
     outer->addLayout(body, 1);
 
@@ -428,12 +205,24 @@ void TSizesForm::BuildControls() {
     m_statusPanel = new QLabel(StatusBar1);
     StatusBar1->addWidget(m_statusPanel, 1);
     outer->addWidget(StatusBar1);
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setObjectName(QStringLiteral("StatusTimer"));
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(kPassingStatusMs);
+    connect(m_statusTimer, &QTimer::timeout, this, [this] { SetStatus(QStringLiteral("Ready")); });
     SetStatus(QStringLiteral("Ready"));
 }
 
 void TSizesForm::RestorePlacement() {
     TRegistryIniFile reg(AppRegistryKey());
     RestoreDesignedFormPlacement(this, reg, false, true);
+    // The chart takes what the table leaves, as it does when the window is resized.
+    try {
+        const int table = reg.ReadInt(kSection, "TableWidth", 0);
+        if (table >= kMinColumn && table <= kMaxTable)
+            Splitter1->setSizes({table, kChartWidth});
+    } catch (const ERegistryException&) {
+    }
     // Every width is read before one is applied, so a value of the wrong kind keeps them all.
     std::vector<int> widths;
     try {
@@ -455,6 +244,7 @@ void TSizesForm::SavePlacement() {
     SaveFormPlacement(this, reg);
     for (int c = 0; c < SizesColumnCount; ++c)
         reg.WriteInt(kSection, "ColWidth" + std::to_string(c), SizesGrid->columnWidth(c));
+    reg.WriteInt(kSection, "TableWidth", Splitter1->sizes().value(0));
     reg.EndUpdate();
 }
 
@@ -476,6 +266,7 @@ void TSizesForm::SetInputsChanged(bool changed) {
 
 void TSizesForm::Refresh() {
     m_stale = false;
+    SetStatus(QStringLiteral("Ready"));
     m_view = TSizesView{};
     m_view.Units = m_units;
     m_hasView = false;
@@ -518,8 +309,12 @@ QChart* TSizesForm::Chart() const {
     return ChartView->chart();
 }
 
-void TSizesForm::SetStatus(const QString& text) {
+void TSizesForm::SetStatus(const QString& text, bool passing) {
     m_statusPanel->setText(text);
+    if (passing)
+        m_statusTimer->start();
+    else
+        m_statusTimer->stop();
 }
 
 void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered) {
@@ -569,7 +364,7 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
 
 void TSizesForm::ButtonCopyClick() {
     QGuiApplication::clipboard()->setText(Text(SizesTabText(m_view)));
-    SetStatus(QStringLiteral("Copied to Clipboard..."));
+    SetStatus(QStringLiteral("Copied to Clipboard..."), true);
 }
 
 void TSizesForm::ReportFailure(const QString& message) {
@@ -592,7 +387,7 @@ void TSizesForm::SaveAs(const QString& kind, const QString& suffix,
         return;
     }
     m_saveFolder = QFileInfo(path).absolutePath();
-    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName());
+    SetStatus(QStringLiteral("Saved ") + QFileInfo(path).fileName(), true);
 }
 
 void TSizesForm::ButtonCsvClick() {
@@ -604,15 +399,25 @@ void TSizesForm::ButtonPdfClick() {
 }
 
 void TSizesForm::ButtonPrintClick() {
+    // Asked each time, as the schedule's Print does: a printer chosen once in any window would
+    // otherwise take every later job unseen, and a PDF file be overwritten.
+    QPrinter& printer = ProcessPrinter();
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print Cable Sizes"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
     SetStatus(QStringLiteral("Printing cable sizes"));
     try {
-        if (EnsureProcessPrinter(this, QStringLiteral("Print cable sizes")))
-            PrintTo(ProcessPrinter(), windowTitle());
+        PrintTo(printer, windowTitle());
     } catch (const std::exception& e) {
         ReportFailure(QString::fromStdString(e.what()));
         return;
     }
-    SetStatus(QStringLiteral("Ready"));
+    SetStatus(
+        printer.outputFormat() == QPrinter::PdfFormat
+            ? QStringLiteral("Printed to %1").arg(QDir::toNativeSeparators(PrintTarget(printer)))
+            : QStringLiteral("Sent to the printer %1").arg(PrintTarget(printer)),
+        true);
 }
 
 void TSizesForm::WriteCsv(const QString& path) {
@@ -637,155 +442,10 @@ void TSizesForm::WritePdf(const QString& path) {
 }
 
 void TSizesForm::PrintTo(QPagedPaintDevice& device, const QString& jobName) {
-    if (auto* printer = dynamic_cast<QPrinter*>(&device))
-        printer->setDocName(jobName);
-    else if (auto* pdf = dynamic_cast<QPdfWriter*>(&device))
-        pdf->setTitle(jobName);
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        QString where;
-        if (auto* printer = dynamic_cast<QPrinter*>(&device))
-            where = PrintTarget(*printer);
-        throw std::runtime_error(
-            QStringLiteral("Unable to print the cable sizes on \"%1\".").arg(where).toStdString());
-    }
-    PaintPage(painter, QRectF(0, 0, device.width(), device.height()));
-    if (!painter.end())
-        throw std::runtime_error("Unable to finish printing the cable sizes.");
-}
-
-void TSizesForm::PaintPage(QPainter& p, const QRectF& page) const {
-    QPaintDevice* device = p.device();
-    const qreal dpi = device->logicalDpiY();
-    const auto pt = [dpi](qreal points) { return points * dpi / 72.0; };
-    const auto sized = [this](qreal points, bool bold) {
-        QFont f = font();
-        f.setPointSizeF(points);
-        f.setBold(bold);
-        return f;
-    };
-    const QFont title = sized(14, true), caption = sized(9, true), plain = sized(9, false),
-                verdict = sized(10, false), cell = sized(8.5, false), head = sized(8.5, true);
-    qreal y = page.top();
-    const auto line = [&](const QFont& f, qreal x, const QString& text) {
-        p.setFont(f);
-        p.drawText(QPointF(x, y + QFontMetricsF(f, device).ascent()), text);
-    };
-
-    p.setPen(kText);
-    line(title, page.left(), windowTitle());
-    y += QFontMetricsF(title, device).height() + pt(6);
-
-    const std::vector<std::pair<std::string, std::string>> inputs = SizesInputs(m_view);
-    qreal captionWidth = 0;
-    for (const auto& [name, value] : inputs)
-        captionWidth =
-            std::max(captionWidth, QFontMetricsF(caption, device).horizontalAdvance(Text(name)));
-    for (const auto& [name, value] : inputs) {
-        line(caption, page.left(), Text(name));
-        line(plain, page.left() + captionWidth + pt(12), Text(value));
-        y += QFontMetricsF(plain, device).height();
-    }
-    y += pt(8);
-
-    p.setFont(verdict);
-    QRectF box(page.left(), y, page.width(), page.bottom() - y);
-    y = p.boundingRect(box, Qt::TextWordWrap, m_verdict).bottom();
-    p.drawText(box, Qt::TextWordWrap, m_verdict);
-    if (m_inputsChanged) {
-        p.setPen(kNote);
-        box.setTop(y + pt(4));
-        y = p.boundingRect(box, Qt::TextWordWrap, NoteLabel->text()).bottom();
-        p.drawText(box, Qt::TextWordWrap, NoteLabel->text());
-        p.setPen(kText);
-    }
-    y += pt(10);
-
-    // The chart takes the foot of the page; the table, shrunk if it must, the room between.
-    const qreal chartHeight = std::min(page.height() * 0.4, page.width() * 0.62);
-    const QRectF chartBox(page.left(), page.bottom() - chartHeight, page.width(), chartHeight);
-
-    // Measured in bold, the chosen row's font, so that no figure is cut short.
-    const QFontMetricsF metrics(head, device);
-    const qreal pad = pt(4);
-    const std::size_t rows = m_view.Rows.size();
-    const qreal rowHeight = metrics.height() + pad;
-    const qreal room = chartBox.top() - pt(10) - y;
-    // A list too long to read on one page is cut to the rows around the chosen size, and says so.
-    constexpr qreal kSmallestScale = 0.7;
-    std::size_t first = 0, shown = rows;
-    QString cut;
-    if (room / (rowHeight * static_cast<qreal>(rows + 1)) < kSmallestScale) {
-        // Less the heading and the line that says what was left out.
-        shown = static_cast<std::size_t>(std::max(1.0, room / kSmallestScale / rowHeight - 2));
-        const std::size_t centre =
-            m_view.Chosen >= 0 ? static_cast<std::size_t>(m_view.Chosen) : rows - 1;
-        first = std::min(centre - std::min(centre, shown / 2), rows - shown);
-        cut = QStringLiteral("Sizes %1 to %2 of %3 shown; Save as CSV gives every size.")
-                  .arg(first + 1)
-                  .arg(first + shown)
-                  .arg(rows);
-    }
-
-    std::vector<qreal> widths(SizesColumnCount);
-    for (int c = 0; c < SizesColumnCount; ++c) {
-        widths[c] = metrics.horizontalAdvance(Text(SizesHeader(m_view, c)));
-        for (std::size_t r = first; r < first + shown; ++r)
-            widths[c] =
-                std::max(widths[c], metrics.horizontalAdvance(Text(SizesCell(m_view, r, c))));
-        widths[c] += 2 * pad;
-    }
-    qreal tableWidth = 0;
-    for (qreal w : widths)
-        tableWidth += w;
-    const qreal tableHeight = rowHeight * static_cast<qreal>(shown + 1 + (cut.isEmpty() ? 0 : 1));
-    const qreal scale = std::min({1.0, page.width() / tableWidth, room / tableHeight});
-
-    p.save();
-    p.translate(page.left(), y);
-    p.scale(scale, scale);
-    const auto rowAt = [&](qreal top, const QColor& fill, const QColor& ink, const QFont& f,
-                           const auto& textOf) {
-        if (fill.isValid())
-            p.fillRect(QRectF(0, top, tableWidth, rowHeight), fill);
-        p.setPen(QPen(kRule, 0));
-        p.drawLine(QPointF(0, top + rowHeight), QPointF(tableWidth, top + rowHeight));
-        p.setPen(ink);
-        p.setFont(f);
-        qreal x = 0;
-        for (int c = 0; c < SizesColumnCount; ++c) {
-            const QRectF cellBox(x + pad, top, widths[c] - 2 * pad, rowHeight);
-            const Qt::Alignment align =
-                (c == scGoverns ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
-            p.drawText(cellBox, int(align), textOf(c));
-            x += widths[c];
-        }
-    };
-    rowAt(0, kHeaderRow, kText, head, [&](int c) { return Text(SizesHeader(m_view, c)); });
-    for (std::size_t r = first; r < first + shown; ++r) {
-        const bool chosen = static_cast<std::ptrdiff_t>(r) == m_view.Chosen;
-        rowAt(rowHeight * static_cast<qreal>(r - first + 1), chosen ? kChosenRow : QColor(),
-              m_view.Rows[r].Fits ? kText : kGreyText, chosen ? head : cell,
-              [&](int c) { return Text(SizesCell(m_view, r, c)); });
-    }
-    if (!cut.isEmpty()) {
-        p.setPen(kGreyText);
-        p.setFont(cell);
-        p.drawText(QRectF(0, rowHeight * static_cast<qreal>(shown + 1), tableWidth, rowHeight),
-                   int(Qt::AlignLeft | Qt::AlignVCenter), cut);
-    }
-    p.restore();
-
-    // A chart of its own, laid out for the page's proportions rather than the window's.
-    QGraphicsScene scene;
-    auto* chart = new QChart;
-    scene.addItem(chart);
-    const QSizeF chartSize(720, 720 * chartBox.height() / chartBox.width());
-    chart->resize(chartSize);
-    TSizesChart(chart).Update(m_view);
-    // The chart lays itself out on posted events, which a page cannot wait for.
-    QCoreApplication::sendPostedEvents();
-    scene.render(&p, chartBox, QRectF(QPointF(0, 0), chartSize));
+    PrintSizesPage(device,
+                   TSizesPage{windowTitle(), m_view, m_verdict,
+                              m_inputsChanged ? NoteLabel->text() : QString(), font()},
+                   jobName);
 }
 
 bool TSizesForm::eventFilter(QObject* watched, QEvent* e) {

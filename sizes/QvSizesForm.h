@@ -20,11 +20,11 @@ class QChart;
 class QChartView;
 class QLabel;
 class QPagedPaintDevice;
-class QPainter;
 class QPointF;
-class QRectF;
+class QSplitter;
 class QStatusBar;
 class QTableView;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QXYSeries;
@@ -56,7 +56,8 @@ class TSizesForm : public QWidget, public TSizesWindow {
     QString HoverText() const { return m_hoverText; }
     QChart* Chart() const;
 
-    // Tool bar commands; a file that cannot be written is reported in a message box.
+    // Tool bar commands; a file that cannot be written is reported in a message box. Print asks
+    // with the print dialog each time, and the status says where the job went.
     void ButtonCopyClick();
     void ButtonCsvClick();
     void ButtonPdfClick();
@@ -82,6 +83,7 @@ class TSizesForm : public QWidget, public TSizesWindow {
     QToolButton* ButtonClose = nullptr;
     QLabel* VerdictLabel = nullptr;
     QLabel* NoteLabel = nullptr;
+    QSplitter* Splitter1 = nullptr;
     QTableView* SizesGrid = nullptr;
     QChartView* ChartView = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -100,13 +102,14 @@ class TSizesForm : public QWidget, public TSizesWindow {
     // Works the rows out again from the circuit and units held, and redraws.
     void Refresh();
     void ShowPoint(QXYSeries* series, const QPointF& point, bool entered);
-    void SetStatus(const QString& text);
+    // A text that answers a command goes after a while, or with the next calculation, so that it
+    // does not stand beside figures it was not about.
+    void SetStatus(const QString& text, bool passing = false);
     void ReportFailure(const QString& message);
     // Asks for a file (suggested in the folder of the last save) and writes it; a failure is
     // reported.
     void SaveAs(const QString& kind, const QString& suffix,
                 void (TSizesForm::*write)(const QString& path));
-    void PaintPage(QPainter& painter, const QRectF& page) const;
 
     TSizeTable m_table;
     std::optional<TSizesCircuit> m_circuit;
@@ -123,6 +126,7 @@ class TSizesForm : public QWidget, public TSizesWindow {
     TSizesModel* m_model = nullptr;
     std::unique_ptr<TSizesChart> m_chart;
     QLabel* m_statusPanel = nullptr;
+    QTimer* m_statusTimer = nullptr;
 };
 
 } // namespace qv

@@ -84,11 +84,20 @@ const TSizeRow& Largest(const std::vector<TSizeRow>& rows) {
                              [](const TSizeRow& a, const TSizeRow& b) { return a.Area < b.Area; });
 }
 
-// Builds the verdict's sentences with one set of digits for every current in them.
+// Whether a row's drop at the current tells what its drop limit tells: over the allowed drop
+// exactly when the current is over the limit.
+bool ByVolts(const TSizesView& view, const TSizeRow& r) {
+    const bool fails = view.Circuit.Current > r.DropLimit;
+    return r.VoltDrop && std::isfinite(*r.VoltDrop) &&
+           (*r.VoltDrop > view.Circuit.MaxVoltDrop) == fails;
+}
+
+// Builds the verdict's sentences with one set of digits for every current and one for every
+// voltage in them.
 class TVerdict {
   public:
-    TVerdict(const TSizesView& view, int digits)
-        : m_view(view), m_shown(view.Units), m_digits(digits) {}
+    TVerdict(const TSizesView& view, int digits, int voltDigits = kTableDigits)
+        : m_view(view), m_shown(view.Units), m_digits(digits), m_voltDigits(voltDigits) {}
 
     std::string Size(const TSizeRow& r) const {
         return SizeNumber(m_shown.Area, r.Area) + " " + m_shown.Area.Label;
@@ -103,19 +112,46 @@ class TVerdict {
     std::string Run(double metres, int digits) const {
         return SignificantText(ShownLength(metres), digits) + " " + m_shown.Length.Label;
     }
-    std::string Volts() const {
-        return SignificantText(m_view.Circuit.MaxVoltDrop, kInputDigits) + " V";
+    std::string Allowed() const {
+        return SignificantText(m_view.Circuit.MaxVoltDrop, std::max(m_voltDigits, kInputDigits)) +
+               " V";
     }
-    // "allows 19.3 A within 5.5 V"
-    std::string Allows(const TSizeRow& r, bool only = false) const {
-        return (only ? "allows only " : "allows ") + Amps(r.DropLimit) + " within " + Volts();
+    // "it carries only 21.3 A (23.9 A needed)"
+    std::string Carries(const TSizeRow& r, bool only) const {
+        return (only ? "carries only " : "carries ") + Amps(r.Capacity) + " (" + Needed() +
+               " needed)";
+    }
+    // The drop at the design current against the allowed drop, "drop 6.83 V (5.5 V allowed)",
+    // naming the current when the sentence has not. Where the drop cannot be formed, or rounding
+    // makes it compare with the allowed drop otherwise than the current with the drop limit, the
+    // limit itself is given: "allows only 19.3 A within 5.5 V (23.9 A needed)".
+    std::string Drop(const TSizeRow& r, const char* verb, bool atCurrent) const {
+        const bool fails = m_view.Circuit.Current > r.DropLimit;
+        if (ByVolts(m_view, r))
+            return std::string(verb) + " " + SignificantText(*r.VoltDrop, m_voltDigits) + " V" +
+                   (atCurrent ? " at " + Needed() : "") + " (" + Allowed() + " allowed)";
+        return (fails ? "allows only " : "allows ") + Amps(r.DropLimit) + " within " + Allowed() +
+               " (" + Needed() + " needed)";
     }
 
   private:
     const TSizesView& m_view;
     TShown m_shown;
     int m_digits;
+    int m_voltDigits;
 };
+
+// Digits for the drops a verdict gives, so that each reads against the allowed drop as it is.
+int VoltDigits(const TSizesView& view, std::initializer_list<const TSizeRow*> rows) {
+    std::vector<double> drops;
+    for (const TSizeRow* r : rows)
+        if (r && ByVolts(view, *r))
+            drops.push_back(*r->VoltDrop);
+    int digits = kTableDigits;
+    for (double d : drops)
+        digits = std::max(digits, DigitsApart(view.Circuit.MaxVoltDrop, kInputDigits, {d}));
+    return digits;
+}
 
 std::string ChosenVerdict(const TSizesView& view) {
     const double current = view.Circuit.Current;
@@ -123,31 +159,37 @@ std::string ChosenVerdict(const TSizesView& view) {
     const TSizeRow* below = NextSmaller(view.Rows, c.Area);
     const bool capFails = below && current > below->Capacity;
     const bool dropFails = below && current > below->DropLimit;
-    const int digits = DigitsApart(current, 0,
-                                   {c.Permitted, capFails ? below->Capacity : current,
-                                    dropFails ? below->DropLimit : current});
-    const TVerdict v(view, digits);
+    const bool viaCapacity = c.Governs == TLimit::CarryingCapacity;
+    // Only the currents the verdict gives: a drop limit is given where its drop cannot be.
+    const int digits =
+        DigitsApart(current, 0,
+                    {viaCapacity        ? c.Capacity
+                     : ByVolts(view, c) ? current
+                                        : c.DropLimit,
+                     capFails ? below->Capacity : current,
+                     dropFails && !ByVolts(view, *below) ? below->DropLimit : current});
+    const TVerdict v(view, digits,
+                     VoltDigits(view, {viaCapacity ? nullptr : &c, dropFails ? below : nullptr}));
 
     std::string out = v.Size(c) + " chosen, limited by ";
-    if (c.Governs == TLimit::CarryingCapacity)
-        out += "its carrying capacity (" + v.Amps(c.Capacity) + ").";
+    if (viaCapacity)
+        out += "its carrying capacity: it " + v.Carries(c, false) + ".";
     else
-        out += "the voltage drop: over " + v.Length() + " it " + v.Allows(c) + ".";
+        out += "the voltage drop: over " + v.Length() + " it " + v.Drop(c, "drops", true) + ".";
 
     if (!below)
-        return out + " " + v.Needed() + " is needed and it is the smallest size listed.";
+        return out + " It is the smallest size listed.";
     if (below->Fits)
         return out + " " + v.Size(*below) + " would carry " + v.Needed() +
                " too, but comes after it in the size list.";
     out += " " + v.Size(*below) + " fails: ";
+    if (capFails)
+        out += "it " + v.Carries(*below, true);
     if (capFails && dropFails)
-        out += "it carries " + v.Amps(below->Capacity) + " and, over " + v.Length() + ", " +
-               v.Allows(*below);
-    else if (capFails)
-        out += "it carries only " + v.Amps(below->Capacity);
-    else
-        out += "over " + v.Length() + " it " + v.Allows(*below, true);
-    return out + "; " + v.Needed() + " is needed.";
+        out += ", and ";
+    if (dropFails)
+        out += "over " + v.Length() + " it " + v.Drop(*below, "would drop", !capFails);
+    return out + ".";
 }
 
 std::string NoneFitsVerdict(const TSizesView& view) {
@@ -155,33 +197,38 @@ std::string NoneFitsVerdict(const TSizesView& view) {
     const TSizeRow& big = Largest(view.Rows);
     const bool capFails = current > big.Capacity;
     const bool dropFails = current > big.DropLimit;
-    const int digits = DigitsApart(
-        current, 0, {capFails ? big.Capacity : current, dropFails ? big.DropLimit : current});
-    const TVerdict v(view, digits);
+    if (!capFails && !dropFails)
+        return "No size fits.";
+    const int digits = DigitsApart(current, 0,
+                                   {capFails ? big.Capacity : current,
+                                    dropFails && !ByVolts(view, big) ? big.DropLimit : current});
+    const TVerdict v(view, digits, VoltDigits(view, {dropFails ? &big : nullptr}));
 
-    // The run at which the largest size would do must read shorter than the length.
-    const bool reaches = !capFails && big.LongestRun;
+    // The run at which the largest size would do must read shorter than the length; a current a
+    // hair over the drop limit gives a run that rounds to the length itself, which says nothing.
+    const bool reaches = !capFails && big.LongestRun &&
+                         v.ShownLength(*big.LongestRun) < v.ShownLength(view.Circuit.Length);
     const int runDigits = reaches ? DigitsApart(v.ShownLength(view.Circuit.Length), kInputDigits,
                                                 {v.ShownLength(*big.LongestRun)})
                                   : kInputDigits;
     const std::string length = v.Length(std::max(runDigits, kInputDigits));
 
-    if (!capFails && !dropFails)
-        return "No size fits.";
     std::string out = "No size fits: ";
-    if (capFails && dropFails)
-        out += "the largest, " + v.Size(big) + ", carries " + v.Amps(big.Capacity) + " and, over " +
-               length + ", " + v.Allows(big);
-    else if (capFails)
-        out += "the largest, " + v.Size(big) + ", carries only " + v.Amps(big.Capacity);
-    else
-        out += "over " + length + " the largest, " + v.Size(big) + ", " + v.Allows(big, true);
-    out += "; " + v.Needed() + " is needed.";
+    if (capFails) {
+        out += "the largest, " + v.Size(big) + ", " + v.Carries(big, true);
+        if (dropFails)
+            out += ", and over " + length + " it " + v.Drop(big, "would drop", false);
+    } else {
+        out += "over " + length + " the largest, " + v.Size(big) + ", " +
+               v.Drop(big, "would drop", true);
+    }
+    out += ".";
     if (capFails)
         return out + " It cannot carry that at any length.";
     if (!reaches)
         return out;
-    return out + " It would carry that up to " + v.Run(*big.LongestRun, runDigits) + ".";
+    return out + " It would stay within " + v.Allowed() + " up to " +
+           v.Run(*big.LongestRun, runDigits) + ".";
 }
 
 } // namespace
@@ -259,7 +306,7 @@ std::string SizesHeader(const TSizesView& view, int column) {
     case scCapacity:
         return "Carrying capacity (A)";
     case scDropLimit:
-        return "Drop limit (A)";
+        return "Current at drop limit (A)";
     case scPermitted:
         return "Permitted (A)";
     case scGoverns:
@@ -331,14 +378,26 @@ std::vector<std::pair<std::string, std::string>> SizesInputs(const TSizesView& v
     };
 }
 
+namespace {
+
+// How a row stands: the chosen size, another that fits, or one that does not.
+const char* FitsText(const TSizesView& view, std::size_t row) {
+    return static_cast<std::ptrdiff_t>(row) == view.Chosen ? "chosen"
+           : view.Rows[row].Fits                           ? "yes"
+                                                           : "no";
+}
+
+} // namespace
+
 std::string SizesTabText(const TSizesView& view) {
     std::string out;
     for (int col = 0; col < SizesColumnCount; ++col)
-        out += (col ? "\t" : "") + SizesHeader(view, col);
-    out += '\n';
+        out += SizesHeader(view, col) + '\t';
+    out += "Fits\n";
     for (std::size_t row = 0; row < view.Rows.size(); ++row) {
         for (int col = 0; col < SizesColumnCount; ++col)
-            out += (col ? "\t" : "") + SizesCell(view, row, col);
+            out += SizesCell(view, row, col) + '\t';
+        out += FitsText(view, row);
         out += '\n';
     }
     return out;
@@ -346,12 +405,37 @@ std::string SizesTabText(const TSizesView& view) {
 
 std::string SizesCsv(const TSizesView& view) {
     const TShown shown(view.Units);
+    const TSizesCircuit& c = view.Circuit;
+    const auto name = [](const auto& names, std::uint8_t i) {
+        return i < names.size() ? names[i] : std::to_string(i);
+    };
+    // The circuit on every row, so that a row copied elsewhere still says what it was sized for.
+    const std::vector<std::pair<std::string, std::string>> circuit = {
+        {"Material", c.Material},
+        {"Conductivity (m/(\u03A9\u00B7mm\u00B2))", ExactText(c.Conductivity)},
+        {"Load Type", name(LoadTypeNames, c.LoadType)},
+        {"Phase", name(PhaseNames, c.Phase)},
+        {"Power (" + shown.Power.Label + ")", ExactText(shown.Power.Of(c.Power))},
+        {"Cable Length (" + shown.Length.Label + ")", ExactText(shown.Length.Of(c.Length))},
+        {"MaxVoltDrop (V)", ExactText(c.MaxVoltDrop)},
+        {"Line Current (A)", ExactText(c.Current)},
+    };
     std::string out;
     for (int col = 0; col < SizesColumnCount; ++col) {
         AppendCsvField(out, SizesHeader(view, col));
         out += ',';
     }
-    out += "Fits\n";
+    out += "Fits";
+    for (const auto& [caption, value] : circuit) {
+        out += ',';
+        AppendCsvField(out, caption);
+    }
+    out += '\n';
+    std::string circuitFields;
+    for (const auto& [caption, value] : circuit) {
+        circuitFields += ',';
+        AppendCsvField(circuitFields, value);
+    }
     for (std::size_t i = 0; i < view.Rows.size(); ++i) {
         const TSizeRow& r = view.Rows[i];
         const bool sound = r.Fault.empty();
@@ -362,7 +446,8 @@ std::string SizesCsv(const TSizesView& view) {
         AppendCsvField(out, sound ? LimitName(r.Governs) : r.Fault);
         out += ',' + (sound && r.VoltDrop ? ExactText(*r.VoltDrop) : "") + ',' +
                (sound && r.LongestRun ? ExactText(shown.Length.Of(*r.LongestRun)) : "") + ',';
-        out += static_cast<std::ptrdiff_t>(i) == view.Chosen ? "chosen" : r.Fits ? "yes" : "no";
+        out += FitsText(view, i);
+        out += circuitFields;
         out += '\n';
     }
     return out;

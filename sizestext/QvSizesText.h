@@ -61,8 +61,8 @@ enum TSizesColumn : int {
 };
 inline constexpr int SizesColumnCount = 7;
 
-// "Size (mm²)", "Carrying capacity (A)", ..., "Longest run (m)": areas and lengths in the units
-// the main window's fields show.
+// "Size (mm²)", "Carrying capacity (A)", "Current at drop limit (A)", ..., "Longest run (m)": areas
+// and lengths in the units the main window's fields show.
 std::string SizesHeader(const TSizesView& view, int column);
 // A cell as the table shows it: three significant digits, sizes as listed; "-" where no figure
 // exists, and the fault's message in the governs column of a size whose figures cannot be formed.
@@ -79,11 +79,12 @@ std::string SizesVerdict(const TSizesView& view);
 // The inputs the figures rest on, as caption and text, in the units the main window shows.
 std::vector<std::pair<std::string, std::string>> SizesInputs(const TSizesView& view);
 
-// The table as shown, tab between cells, one line per row after the header: spreadsheets paste it
-// as columns.
+// The table as shown, tab between cells, one line per row after the header, and a last column
+// "Fits" ("chosen", "yes", "no"): spreadsheets paste it as columns.
 std::string SizesTabText(const TSizesView& view);
-// The table as CSV with full-precision numbers and a last column "Fits" ("chosen", "yes", "no"),
-// one LF-ended line per row after the header.
+// The table as CSV with full-precision numbers, the column "Fits" ("chosen", "yes", "no"), then
+// the circuit's inputs in the units shown (the same on every row); one LF-ended line per row
+// after the header.
 std::string SizesCsv(const TSizesView& view);
 
 // A value to `digits` significant digits without trailing zeros, locale-independent ("28.4",

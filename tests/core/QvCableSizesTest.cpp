@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <random>
@@ -154,45 +155,78 @@ TEST(CableSizes, SizeTableAgreesWithTheEngineBitForBit) {
     MaxVoltDrop = 5.5;
 }
 
-// A current exactly at a size's capacity or drop limit fits that size: the sizes the table passes
-// over unseen must never include it, in lists in and out of order and past a negative area.
+// A list of `n` sizes spread evenly on a log scale from 0.5 mm² to 1000 mm².
+std::vector<double> LogSpread(int n) {
+    std::vector<double> sizes;
+    for (int i = 0; i < n; ++i)
+        sizes.push_back(0.5 * std::pow(2000.0, i / (n - 1.0)));
+    return sizes;
+}
+
+// A current exactly at a size's capacity or drop limit fits that size, and a step of a double
+// either side of it fits as the walk says: the sizes the table passes over unseen must never
+// include the one the engine takes. Every size of each list is tried, in lists in and out of
+// order, past a negative area, long, and spanning too many powers of two to be indexed.
 TEST(CableSizes, CurrentsAtTheLimitsSelectTheSameSizeAsTheWalk) {
     struct List {
         const char* name;
         std::vector<double> sizes;
+        int circuits; // per size
     } lists[] = {
-        {"Standard", kSizes},
-        {"OutOfOrder", {16, 1.5, 4, 2.5, 625, 10, 10, 0.75}},
-        {"NegativeLater", {1.5, 2.5, 4, -6, 10}},
+        {"Standard", kSizes, 60},
+        {"OutOfOrder", {16, 1.5, 4, 2.5, 625, 10, 10, 0.75}, 100},
+        {"NegativeLater", {1.5, 2.5, 4, -6, 10}, 100},
+        {"Thousand", LogSpread(1000), 1},
+        {"Unindexed", {1e-20, 1e-9, 0.4, 4, 625, 1e9, 1e20}, 100},
     };
     std::mt19937_64 rng(1818);
     std::uniform_real_distribution<double> unit(0, 1);
     for (const List& list : lists) {
         const TSizeTable table(list.sizes);
-        for (int n = 0; n < 4000; ++n) {
-            const double conductivity = 1 + unit(rng) * 60;
-            const double length = 0.01 + unit(rng) * 1000;
-            const double maxVoltDrop = 0.1 + unit(rng) * 20;
-            const double area = list.sizes[rng() % list.sizes.size()];
+        for (std::size_t k = 0; k < list.sizes.size(); ++k) {
+            const double area = list.sizes[k];
             if (area < 0)
                 continue;
-            const double atLimits[] = {DropLimit(conductivity, area, maxVoltDrop, length),
-                                       CarryingCapacity(area)};
-            for (double current : atLimits) {
-                std::string walkFault, tableFault;
-                std::ptrdiff_t walk = -2, chosen = -2;
-                try {
-                    walk = FirstFittingSize(list.sizes, current, conductivity, length, maxVoltDrop);
-                } catch (const EMathError& e) {
-                    walkFault = e.what();
+            for (int n = 0; n < list.circuits; ++n) {
+                const double conductivity = 1 + unit(rng) * 60;
+                const double length = 0.01 + unit(rng) * 1000;
+                const double maxVoltDrop = 0.1 + unit(rng) * 20;
+                for (const double limit :
+                     {DropLimit(conductivity, area, maxVoltDrop, length), CarryingCapacity(area)}) {
+                    for (const double current :
+                         {limit, std::nextafter(limit, 0.0), std::nextafter(limit, HUGE_VAL)}) {
+                        std::string walkFault, tableFault;
+                        std::ptrdiff_t walk = -2, chosen = -2;
+                        try {
+                            walk = FirstFittingSize(list.sizes, current, conductivity, length,
+                                                    maxVoltDrop);
+                        } catch (const EMathError& e) {
+                            walkFault = e.what();
+                        }
+                        try {
+                            chosen = table.Select(current, conductivity, length, maxVoltDrop);
+                        } catch (const EMathError& e) {
+                            tableFault = e.what();
+                        }
+                        ASSERT_EQ(chosen, walk) << list.name << " size " << area << " current "
+                                                << current << " length " << length;
+                        ASSERT_EQ(tableFault, walkFault) << list.name << " size " << area;
+                    }
                 }
-                try {
-                    chosen = table.Select(current, conductivity, length, maxVoltDrop);
-                } catch (const EMathError& e) {
-                    tableFault = e.what();
-                }
-                ASSERT_EQ(chosen, walk) << list.name << " case " << n << " current " << current;
-                ASSERT_EQ(tableFault, walkFault) << list.name << " case " << n;
+            }
+        }
+    }
+    // Capacity alone deciding (a short run), a current exactly at a size's capacity takes that
+    // size from an ascending list, however far apart its sizes.
+    for (const List& list : lists) {
+        if (!std::is_sorted(list.sizes.begin(), list.sizes.end()) || list.sizes.front() < 0)
+            continue;
+        const TSizeTable table(list.sizes);
+        for (std::size_t k = 0; k < list.sizes.size(); ++k) {
+            if (list.sizes[k] >= 0.4) {
+                ASSERT_EQ(table.Select(CarryingCapacity(list.sizes[k]), 56, 1e-6, 5.5),
+                          static_cast<std::ptrdiff_t>(k))
+                    << list.name << " size " << list.sizes[k];
             }
         }
     }

@@ -915,7 +915,7 @@ TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
     form->SetSolved(false);
     form->SizesButtonClick();
     TSizesForm* sizes = SizesOf(*form);
-    EXPECT_TRUE(sizes->VerdictText().contains("within 5.5 V"))
+    EXPECT_TRUE(sizes->VerdictText().contains("(5.5 V allowed)"))
         << sizes->VerdictText().toStdString();
     EXPECT_FALSE(sizes->NoteText().isEmpty());
 
@@ -926,7 +926,7 @@ TEST_F(AmpwiseFormTest, SizesWindowShowsTheLastCalculationInTheUnitsShown) {
               QString::fromUtf8("Size\n(cm²)"));
     EXPECT_FALSE(sizes->NoteText().isEmpty());
     form->CalcButtonClick();
-    EXPECT_TRUE(sizes->VerdictText().contains("within 2.5 V"))
+    EXPECT_TRUE(sizes->VerdictText().contains("(2.5 V allowed)"))
         << sizes->VerdictText().toStdString();
     EXPECT_EQ(sizes->NoteText(), "");
 }

@@ -12,18 +12,22 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -449,6 +453,70 @@ TEST_F(ReportFormTest, FailedPrintIsReportedToTheUser) {
     EXPECT_EQ(form->StatusText(), "Ready");
 }
 
+// Save as PDF gives the pages Print gives, without a printer dialog; it stands beside Print and
+// leaves the order of the other commands as it was.
+TEST_F(ReportFormTest, SaveAsPdfGivesThePrintedPages) {
+    if (!HavePoppler())
+        GTEST_SKIP() << "poppler-utils not installed";
+    auto form = NewForm();
+    QStringList captions;
+    for (QAction* a : form->ToolBar1->actions())
+        captions << qobject_cast<QToolButton*>(form->ToolBar1->widgetForAction(a))->text();
+    EXPECT_EQ(captions, (QStringList{"&Print", "Save as P&DF...", "C&opy", "&Email", "&Setup",
+                                     "&Font", "&Close"}));
+    for (int i = 0; i < 120; ++i)
+        form->AddLine(QString("Line %1\tof the report").arg(i));
+    const QString printed = tempDir() + "/printed.pdf";
+    // On the paper chosen for printing.
+    PdfPrinter(form->Printer(), printed);
+    form->Printer().setPageSize(QPageSize(QPageSize::A6));
+    form->PrintReport(form->Printer());
+    ASSERT_GE(PdfPages(printed), 2);
+
+    const auto saved =
+        std::function<QString(QWidget*, const QString&, const QString&, const QString&)>(
+            TReportForm::AskSaveFileName);
+    const struct {
+        const char* why;
+        QString answer;
+        bool written;
+        QString status;
+    } cases[] = {
+        {"cancelled", "", false, "Ready"},
+        {"saved", tempDir() + "/saved.pdf", true, "Saved saved.pdf"},
+        {"into a folder that is not there", tempDir() + "/no/such/saved.pdf", false, "Ready"},
+    };
+    for (const auto& c : cases) {
+        QString suggested, message;
+        TReportForm::AskSaveFileName = [&](QWidget*, const QString&, const QString& s,
+                                           const QString&) {
+            suggested = s;
+            return c.answer;
+        };
+        if (!c.written && !c.answer.isEmpty()) {
+            onNextModal([&](QWidget* w) {
+                message = qobject_cast<QMessageBox*>(w)->text();
+                qobject_cast<QMessageBox*>(w)->close();
+            });
+        }
+        form->ButtonPdfClick();
+        EXPECT_TRUE(suggested.endsWith("/Ampwise.pdf")) << c.why << suggested.toStdString();
+        EXPECT_EQ(QFile::exists(c.answer), c.written) << c.why;
+        EXPECT_EQ(form->StatusText(), c.status) << c.why;
+        if (!c.written && !c.answer.isEmpty()) {
+            EXPECT_TRUE(message.contains(c.answer)) << c.why << message.toStdString();
+        }
+        if (!c.written)
+            continue;
+        ASSERT_EQ(PdfPages(c.answer), PdfPages(printed)) << c.why;
+        for (int page = 1; page <= PdfPages(printed); ++page)
+            EXPECT_EQ(PageLines(c.answer, page), PageLines(printed, page)) << c.why << page;
+        EXPECT_TRUE(
+            RunTool("pdfinfo", {c.answer}).contains(QRegularExpression(R"(Title:\s+Ampwise\n)")));
+    }
+    TReportForm::AskSaveFileName = saved;
+}
+
 TEST_F(ReportFormTest, WithoutAPrinterThePrintDialogIsOffered) {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         GTEST_SKIP() << "a printer is installed";
@@ -466,15 +534,21 @@ TEST_F(ReportFormTest, WithoutAPrinterThePrintDialogIsOffered) {
 
 TEST_F(ReportFormTest, SetupDialogWorksOnThePrinterOfLaterPrints) {
     auto form = NewForm();
-    QString statusDuring;
+    QString statusDuring, accept;
     onNextModal([&](QWidget* w) {
         statusDuring = form->StatusText();
         auto* dialog = qobject_cast<QPrintDialog*>(w);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->printer(), &form->Printer());
+        // A setup prints nothing, and its accepting button does not say it does.
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        ASSERT_NE(buttons, nullptr);
+        ASSERT_NE(buttons->button(QDialogButtonBox::Ok), nullptr);
+        accept = buttons->button(QDialogButtonBox::Ok)->text();
         dialog->reject();
     });
     form->ButtonSetupClick();
+    EXPECT_EQ(accept, "&Use Printer");
     EXPECT_EQ(statusDuring, "Set up printer");
     EXPECT_EQ(form->StatusText(), "Ready");
 }

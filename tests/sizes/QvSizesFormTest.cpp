@@ -15,15 +15,20 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLogValueAxis>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 #include <QXYSeries>
@@ -112,11 +117,20 @@ TEST_F(SizesFormTest, RowsHighlightGreyedRowsAndChart) {
     ASSERT_EQ(model->rowCount(), 23);
     // The unit goes on a line of its own.
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Carrying capacity\n(A)");
+    // A longer name is broken in two instead.
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Current at\ndrop limit (A)");
     EXPECT_EQ(Cell(*form, 6, 4).toString(), "carrying capacity");
     // Only the chosen row is highlighted, in bold; the sizes below it do not fit and are greyed.
     const QColor ink = Cell(*form, 6, 0, Qt::ForegroundRole).value<QColor>();
     const QColor grey = Cell(*form, 0, 0, Qt::ForegroundRole).value<QColor>();
     EXPECT_NE(grey, ink);
+    // The sizes that fit are in the table's own text colour; greyed ones stand paler on its ground.
+    const QPalette palette = form->SizesGrid->palette();
+    EXPECT_EQ(ink, palette.color(QPalette::Text));
+    const auto contrast = [&](const QColor& c) {
+        return std::abs(qGray(c.rgb()) - qGray(palette.color(QPalette::Base).rgb()));
+    };
+    EXPECT_LT(contrast(grey), contrast(ink));
     for (int r = 0; r < 23; ++r) {
         EXPECT_EQ(Cell(*form, r, 0, Qt::BackgroundRole).isValid(), r == 6) << r;
         EXPECT_EQ(Cell(*form, r, 3, Qt::ForegroundRole).value<QColor>(), r < 6 ? grey : ink) << r;
@@ -265,6 +279,99 @@ TEST_F(SizesFormTest, CopyAndCsv) {
     EXPECT_EQ(form->StatusText(), "Ready");
 }
 
+// The answer to a command goes after a while, or at once with the next calculation, so that it
+// never stands beside figures it was not about.
+TEST_F(SizesFormTest, StatusOfACommandPasses) {
+    auto form = Shown({2.5, 4});
+    answer = tempDir() + "/sizes.csv";
+    const struct {
+        const char* command;
+        std::function<void()> run;
+        QString status;
+    } commands[] = {
+        {"copy", [&] { form->ButtonCopyClick(); }, "Copied to Clipboard..."},
+        {"save", [&] { form->ButtonCsvClick(); }, "Saved sizes.csv"},
+    };
+    auto* timer = form->findChild<QTimer*>("StatusTimer");
+    ASSERT_NE(timer, nullptr);
+    for (const auto& c : commands) {
+        for (int next = 0; next < 2; ++next) {
+            c.run();
+            EXPECT_EQ(form->StatusText(), c.status) << c.command;
+            EXPECT_TRUE(timer->isActive()) << c.command;
+            EXPECT_GE(timer->interval(), 2000) << c.command;
+            if (next == 0)
+                QMetaObject::invokeMethod(timer, "timeout");
+            else
+                form->ShowCalculation(Circuit(30), {});
+            EXPECT_EQ(form->StatusText(), "Ready") << c.command << next;
+        }
+    }
+}
+
+TEST_F(SizesFormTest, PrintAsksEachTimeAndSaysWhereTheJobWent) {
+    auto form = Shown();
+    const QString pdf = tempDir() + "/asked.pdf";
+    ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
+    ProcessPrinter().setOutputFileName(pdf);
+    const struct {
+        const char* press;
+        bool accept;
+        QString status;
+    } presses[] = {
+        {"cancelled", false, "Ready"},
+        {"accepted", true, "Printed to " + QDir::toNativeSeparators(pdf)},
+        {"pressed again", true, "Printed to " + QDir::toNativeSeparators(pdf)},
+    };
+    for (const auto& p : presses) {
+        QFile::remove(pdf);
+        QString asked;
+        onNextModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QPrintDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            asked = dialog->windowTitle();
+            if (p.accept)
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+        form->ButtonPrintClick();
+        EXPECT_EQ(asked, "Print Cable Sizes") << p.press;
+        EXPECT_EQ(QFile::exists(pdf), p.accept) << p.press;
+        EXPECT_EQ(form->StatusText(), p.status) << p.press;
+    }
+}
+
+// However narrow the chart, its words are whole and its numbers plain.
+TEST_F(SizesFormTest, ChartWordsWholeAndNumbersPlain) {
+    const struct {
+        const char* why;
+        double length;
+        TSizesUnits units;
+        const char* label; // one of the axes' labels
+    } cases[] = {
+        {"a million amps over a metre", 1, {}, "1000000"},
+        {"areas in m²", 40, {0, 0, 0}, "0.0000001"},
+        {"areas in inch²", 40, {3, 0, 0}, "0.001"},
+    };
+    for (const auto& c : cases) {
+        auto form = Shown(kSizes, Circuit(c.length), c.units);
+        form->Splitter1->setSizes({form->Splitter1->width(), 0});
+        QCoreApplication::sendPostedEvents();
+        QStringList texts;
+        for (QGraphicsItem* item : form->ChartView->scene()->items())
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+                texts << text->toPlainText();
+        EXPECT_TRUE(texts.contains("Carrying capacity")) << c.why;
+        EXPECT_TRUE(texts.contains(c.label)) << c.why << ": " << texts.join(" | ").toStdString();
+        for (const QString& t : texts) {
+            EXPECT_FALSE(t.endsWith("...")) << c.why << ": " << t.toStdString();
+            EXPECT_FALSE(t.contains(QRegularExpression(R"(\de[-+]?\d)")))
+                << c.why << ": " << t.toStdString();
+        }
+    }
+}
+
 TEST_F(SizesFormTest, PdfAndPrintHoldEverythingOnOnePageInTheColoursOnScreen) {
     if (!test::HavePoppler())
         GTEST_SKIP() << "poppler-utils not installed";
@@ -299,6 +406,7 @@ TEST_F(SizesFormTest, PdfAndPrintHoldEverythingOnOnePageInTheColoursOnScreen) {
     const QString pdf = tempDir() + "/printed.pdf";
     ProcessPrinter().setOutputFormat(QPrinter::PdfFormat);
     ProcessPrinter().setOutputFileName(pdf);
+    onNextModal([](QWidget* w) { qobject_cast<QDialog*>(w)->accept(); });
     form->ButtonPrintClick();
     ASSERT_EQ(PdfPages(pdf), 1);
     EXPECT_TRUE(
@@ -323,6 +431,7 @@ TEST_F(SizesFormTest, PlacementAndColumnWidthsAreKeptInOneCommit) {
         form->move(40, 60);
         form->resize(900, 500);
         form->SizesGrid->setColumnWidth(0, 55);
+        form->Splitter1->setSizes({333, form->Splitter1->width() - 333});
         test::CommitCounter commits(configDir().toStdString() + "/Brannoworks", "user.reg");
         QTest::keyClick(form.get(), Qt::Key_Escape);
         EXPECT_FALSE(form->isVisible());
@@ -355,6 +464,34 @@ TEST_F(SizesFormTest, PlacementAndColumnWidthsAreKeptInOneCommit) {
         EXPECT_EQ(form.size(), QSize(900, 500)) << c.name;
         EXPECT_EQ(form.SizesGrid->columnWidth(0), c.column0 ? c.column0 : designed0) << c.name;
         EXPECT_EQ(form.SizesGrid->columnWidth(4), c.column4 ? c.column4 : designed4) << c.name;
+    }
+    // The table keeps its side of the splitter as closed.
+    EXPECT_EQ(Shown()->Splitter1->sizes().value(0), 333);
+}
+
+// The help page's section on the window names each column and each command with its key.
+TEST_F(SizesFormTest, HelpNamesEveryColumnAndCommand) {
+    QFile file(AMPWISE_SOURCE_HELP);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    const qsizetype from = page.indexOf("<h2>Cable Sizes</h2>");
+    ASSERT_GE(from, 0);
+    const QString section = page.mid(from, page.indexOf("<h2>", from + 4) - from);
+    auto form = Shown();
+    for (int c = 0; c < SizesColumnCount; ++c) {
+        // Areas and lengths are named without the unit, which follows the main window's.
+        QString header = QString::fromStdString(SizesHeader(form->View(), c));
+        if (c == scSize || c == scLongestRun)
+            header = header.left(header.indexOf(" ("));
+        EXPECT_TRUE(section.contains("<td>" + header + "</td>")) << header.toStdString();
+    }
+    for (QToolButton* b : {form->ButtonCopy, form->ButtonCsv, form->ButtonPdf, form->ButtonPrint,
+                           form->ButtonClose}) {
+        const QString caption = b->text().remove('&').remove("...");
+        const QChar key = b->text().at(b->text().indexOf('&') + 1).toUpper();
+        EXPECT_TRUE(section.contains(
+            QString("<kbd>Alt</kbd>+<kbd>%1</kbd></td><td><b>%2</b>").arg(key).arg(caption)))
+            << caption.toStdString();
     }
 }
 

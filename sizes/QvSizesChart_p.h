@@ -1,0 +1,44 @@
+// TSizesChart: the Cable Sizes chart's series and axes (both limits against size on log-log axes,
+// the line current across, the chosen size marked), on a chart it does not own: the window's, or
+// one made for a page.
+#pragma once
+
+#include "sizestext/QvSizesText.h"
+
+#include <QColor>
+#include <QList>
+
+class QChart;
+class QLineSeries;
+class QLogValueAxis;
+class QScatterSeries;
+class QString;
+class QXYSeries;
+
+namespace qv {
+
+class TSizesChart {
+  public:
+    explicit TSizesChart(QChart* chart);
+
+    QList<QXYSeries*> Series() const;
+    // The width the chart needs for its legend to show every name whole, in its own pixels.
+    int LegendWidth() const;
+    // Draws the view's rows; an empty view leaves the lines empty.
+    void Update(const TSizesView& view);
+
+    QLineSeries* Capacity = nullptr;
+    QLineSeries* Drop = nullptr;
+    QLineSeries* Current = nullptr;
+    QScatterSeries* Chosen = nullptr;
+    QLogValueAxis* X = nullptr;
+    QLogValueAxis* Y = nullptr;
+
+  private:
+    QLineSeries* Line(const QColor& color, Qt::PenStyle style, const QString& name);
+    QLogValueAxis* Axis();
+
+    QChart* m_chart;
+};
+
+} // namespace qv

@@ -1,0 +1,78 @@
+// The Cable Sizes table model: cells, alignment, the chosen row's highlight and the greyed rows.
+#include "sizes/QvSizesModel_p.h"
+
+#include <cstdlib>
+
+namespace qv {
+
+namespace {
+
+// "Carrying capacity": a longer name takes two lines.
+constexpr qsizetype kLongestName = 17;
+
+QString Text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+void TSizesModel::Reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+int TSizesModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_view.Rows.size());
+}
+
+int TSizesModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : SizesColumnCount;
+}
+
+QVariant TSizesModel::data(const QModelIndex& index, int role) const {
+    const auto row = static_cast<std::size_t>(index.row());
+    if (!index.isValid() || row >= m_view.Rows.size())
+        return {};
+    const TSizeRow& r = m_view.Rows[row];
+    const bool chosen = index.row() == m_view.Chosen;
+    switch (role) {
+    case Qt::DisplayRole:
+        return Text(SizesCell(m_view, row, index.column()));
+    case Qt::TextAlignmentRole:
+        return index.column() == scGoverns ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                           : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        return chosen ? QVariant(kSizesChosenRow) : QVariant();
+    case Qt::ForegroundRole:
+        return r.Fits ? kSizesText : kSizesGreyText;
+    case Qt::FontRole:
+        return chosen ? QVariant(ChosenFont) : QVariant();
+    case Qt::ToolTipRole:
+        return r.Fault.empty() ? QVariant() : QVariant(Text(r.Fault));
+    default:
+        return {};
+    }
+}
+
+QVariant TSizesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    // The unit on a line of its own keeps the columns narrow; a name longer than that of the
+    // widest figure's column is broken in two instead, the unit after it.
+    const QString header = Text(SizesHeader(m_view, section));
+    const qsizetype unit = header.indexOf(QStringLiteral(" ("));
+    if (unit < 0)
+        return header;
+    QString name = header.left(unit);
+    if (name.size() <= kLongestName)
+        return name + "\n" + header.mid(unit + 1);
+    qsizetype split = -1;
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (name[i] == ' ' &&
+            (split < 0 || std::abs(2 * i - name.size()) < std::abs(2 * split - name.size())))
+            split = i;
+    return split < 0 ? name + "\n" + header.mid(unit + 1)
+                     : name.replace(split, 1, "\n") + header.mid(unit);
+}
+
+} // namespace qv

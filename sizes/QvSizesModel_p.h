@@ -1,0 +1,39 @@
+// TSizesModel: the Cable Sizes table as an item model, over the window's view of the sizes, with
+// the fixed colours that the window and its printed page share.
+#pragma once
+
+#include "sizestext/QvSizesText.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+
+namespace qv {
+
+// Fixed colours, not the desktop theme's, so a page prints as the window shows it.
+inline const QColor kSizesText(0x21, 0x21, 0x21);
+inline const QColor kSizesGreyText(0x9e, 0x9e, 0x9e);
+inline const QColor kSizesChosenRow(0xff, 0xe0, 0x82);
+inline const QColor kSizesNote(0xb2, 0x6a, 0x00);
+
+class TSizesModel : public QAbstractTableModel {
+  public:
+    TSizesModel(const TSizesView& view, QObject* parent)
+        : QAbstractTableModel(parent), m_view(view) {}
+
+    // The view changed under the model.
+    void Reset();
+
+    int rowCount(const QModelIndex& parent) const override;
+    int columnCount(const QModelIndex& parent) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The table's own font in bold.
+    QFont ChosenFont;
+
+  private:
+    const TSizesView& m_view;
+};
+
+} // namespace qv
