@@ -108,7 +108,14 @@ bool SameData(const TElecData& a, const TElecData& b) {
 // being typed in as its user left it.
 class TScheduleTable : public QTableView {
   public:
-    using QTableView::QTableView;
+    explicit TScheduleTable(QWidget* parent) : QTableView(parent) {
+        m_clickEdit.setSingleShot(true);
+        connect(&m_clickEdit, &QTimer::timeout, this, [this] {
+            if (state() != EditingState && m_clicked.isValid() && m_clicked == currentIndex())
+                QTableView::edit(m_clicked, AllEditTriggers, nullptr);
+        });
+    }
+    using QTableView::edit;
     void CommitEditing() {
         if (state() != QAbstractItemView::EditingState)
             return;
@@ -117,6 +124,31 @@ class TScheduleTable : public QTableView {
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
+
+  protected:
+    // A click on the chosen cell opens its editor once no double click can follow. The view's
+    // own wait for that would open an editor over the one a key typed meanwhile had opened,
+    // and what was typed into it would be lost; here any other start of an edit ends the wait.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        const EditTrigger last = m_lastTrigger;
+        m_lastTrigger = trigger;
+        if (trigger != SelectedClicked) {
+            m_clickEdit.stop();
+            return QTableView::edit(index, trigger, event);
+        }
+        // The release that ends a double click is no click of its own.
+        if (last == DoubleClicked || !(editTriggers() & SelectedClicked) ||
+            !(model()->flags(index) & Qt::ItemIsEditable))
+            return false;
+        m_clicked = index;
+        m_clickEdit.start(QApplication::doubleClickInterval());
+        return true;
+    }
+
+  private:
+    QTimer m_clickEdit;
+    QPersistentModelIndex m_clicked;
+    EditTrigger m_lastTrigger = NoEditTriggers;
 };
 
 } // namespace
@@ -213,7 +245,9 @@ void TScheduleForm::BuildActions() {
     QToolBar* bar = addToolBar(QStringLiteral("Schedule"));
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setMovable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Text only, as the report and Sizes windows have it: icon themes lack some of these
+    // pictures, and a bar of some pictures and some bare words reads as two kinds of button.
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     QAction* fileNew =
         make("FileNew", QStringLiteral("&New"), QKeySequence::New,
@@ -228,7 +262,11 @@ void TScheduleForm::BuildActions() {
     connect(m_save, &QAction::triggered, this, save);
     auto* saveAsAction = new QAction(icon("document-save-as"), QStringLiteral("Save &As..."), this);
     saveAsAction->setObjectName(QStringLiteral("FileSaveAs"));
-    saveAsAction->setShortcut(QKeySequence::SaveAs);
+    // Only some desktops have a key for Save As; elsewhere the one most programs use.
+    const QList<QKeySequence> saveAsKeys = QKeySequence::keyBindings(QKeySequence::SaveAs);
+    saveAsAction->setShortcuts(
+        saveAsKeys.isEmpty() ? QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+S"))}
+                             : saveAsKeys);
     connect(saveAsAction, &QAction::triggered, this, saveAs);
     for (QAction* a : {m_save, saveAsAction}) {
         addAction(a);
@@ -264,10 +302,13 @@ void TScheduleForm::BuildActions() {
         addAction(a);
     QAction* copy = make("EditCopy", QStringLiteral("&Copy"), QKeySequence::Copy, icon("edit-copy"),
                          &TScheduleForm::CopyRows);
+    QAction* copyHeader =
+        make("EditCopyWithHeader", QStringLiteral("Copy with &Header"),
+             QKeySequence(QStringLiteral("Ctrl+Shift+C")), {}, &TScheduleForm::CopyRowsWithHeader);
     QAction* paste = make("EditPaste", QStringLiteral("&Paste"), QKeySequence::Paste,
                           icon("edit-paste"), &TScheduleForm::PasteRows);
     QAction* addRow =
-        make("EditAddRow", QStringLiteral("Add &Row"), QKeySequence(QStringLiteral("Ctrl+Ins")),
+        make("EditAddRow", QStringLiteral("&Add Row"), QKeySequence(QStringLiteral("Ctrl+Ins")),
              icon("list-add"), &TScheduleForm::AddRow);
     QAction* addMain = make("EditAddFromMain", QStringLiteral("Add from &Main Window"),
                             QKeySequence(QStringLiteral("Ctrl+M")), icon("go-down"),
@@ -277,7 +318,7 @@ void TScheduleForm::BuildActions() {
                         &TScheduleForm::DeleteRows);
     edit->addActions({undo, redo});
     edit->addSeparator();
-    edit->addActions({copy, paste});
+    edit->addActions({copy, copyHeader, paste});
     edit->addSeparator();
     edit->addActions({addRow, addMain, del});
 
@@ -447,6 +488,10 @@ bool TScheduleForm::ConfirmSave() {
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("ConfirmSaveBox"));
     box.setTextFormat(Qt::PlainText);
+    // Each answer has its letter, as the other windows' questions have.
+    box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
     FitMessageBox(box);
     switch (box.exec()) {
     case QMessageBox::Save:
@@ -582,12 +627,16 @@ void TScheduleForm::LoadStep() {
 }
 
 void TScheduleForm::EndLoading(bool ok) {
+    const QString name = m_load ? QFileInfo(m_load->Path).fileName() : QString();
     m_loadTimer->stop();
     m_load.reset();
     UpdateActions();
+    // A message from before the load (another file opened) must not be taken for its outcome.
     if (ok)
         statusBar()->showMessage(QStringLiteral("Opened %1").arg(QFileInfo(m_fileName).fileName()),
                                  5000);
+    else
+        statusBar()->showMessage(QStringLiteral("Did not open %1").arg(name), 5000);
 }
 
 void TScheduleForm::CancelLoading() {
@@ -763,11 +812,19 @@ void TScheduleForm::DeleteRows() {
 }
 
 void TScheduleForm::CopyRows() {
+    CopySelection(false);
+}
+
+void TScheduleForm::CopyRowsWithHeader() {
+    CopySelection(true);
+}
+
+void TScheduleForm::CopySelection(bool header) {
     CommitEditing();
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return;
-    QGuiApplication::clipboard()->setText(FromStd(m_model->TabText(rows)));
+    QGuiApplication::clipboard()->setText(FromStd(m_model->TabText(rows, header)));
     statusBar()->showMessage(rows.size() == 1 ? QStringLiteral("Copied 1 row")
                                               : QStringLiteral("Copied %1 rows").arg(rows.size()),
                              5000);
@@ -792,7 +849,16 @@ void TScheduleForm::PasteText(const QString& text) {
 void TScheduleForm::LoadRow(int row) {
     if (!LoadIntoMain || row < 0 || row >= m_model->rowCount())
         return;
-    const std::vector<std::string>& fields = m_model->Rows()[static_cast<std::size_t>(row)].Fields;
+    const TScheduleRow& chosen = m_model->Rows()[static_cast<std::size_t>(row)];
+    // The main window would make such a row into another circuit (a power cut to its limit, a
+    // material it knows), and show that circuit's size as if it were this one's.
+    if (chosen.Result.Status == TRowStatus::Error) {
+        ShowError(QStringLiteral("Row %1 is not loaded into the main window: %2")
+                      .arg(row + 1)
+                      .arg(FromStd(chosen.Result.Error)));
+        return;
+    }
+    const std::vector<std::string>& fields = chosen.Fields;
     auto field = [&](TColumn c) {
         const int i = m_model->Layout().Position(c);
         return i >= 0 && static_cast<std::size_t>(i) < fields.size()

@@ -53,6 +53,9 @@ class TScheduleForm : public QMainWindow {
     void AddFromMainWindow();
     void DeleteRows();
     void CopyRows();
+    // The same with the column titles as the first line, for a spreadsheet; pasted back, the
+    // titles place each cell in its column.
+    void CopyRowsWithHeader();
     void PasteRows();
     // Pastes tab-separated text as new circuits after the current row.
     void PasteText(const QString& text);
@@ -116,6 +119,7 @@ class TScheduleForm : public QMainWindow {
     std::vector<int> SelectedRows() const;
     int InsertPosition() const;
     void InsertRows(std::vector<std::vector<std::string>> records, const QString& what);
+    void CopySelection(bool header);
 
     TScheduleModel* m_model = nullptr;
     QString m_fileName;

@@ -18,6 +18,7 @@
 #include "support/QvPrinters.h"
 #include "support/QvQuickAbout.h"
 #include "support/QvToolPrograms.h"
+#include "tests/testsupport/AccessLetters.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvConv.h"
@@ -928,16 +929,45 @@ TEST_F(AmpwiseFormTest, ScheduleWindowIsMadeOnFirstUseAfterSizes) {
     schedule->hide();
     // Its letter in the context menu opens it, which it can only when no other item there has
     // the same letter (the menu would then move between them instead).
-    QStringList letters;
+    QStringList items;
     for (const QAction* item : form->PopupMenu1->actions())
-        if (const qsizetype amp = item->text().indexOf('&'); amp >= 0)
-            letters << item->text().mid(amp + 1, 1).toLower();
-    EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size())
-        << letters.join(' ').toStdString();
+        items << item->text();
+    EXPECT_EQ(test::SharedLetters(items), QStringList()) << items.join(' ').toStdString();
     form->PopupMenu1->popup(form->mapToGlobal(QPoint(10, 10)));
     QTest::keyClick(form->PopupMenu1, 'e');
     EXPECT_EQ(ScheduleOf(*form), schedule);
     EXPECT_TRUE(schedule->isVisible());
+}
+
+// A letter that two items of one menu, or two controls of one window, share moves between them
+// instead of choosing one: in every window, each menu and the window's own letters differ.
+TEST_F(AmpwiseFormTest, EveryWindowsMenusHaveALetterForEachItem) {
+    auto form = Start();
+    TIniPadForm pad;
+    form->SizesButton->click();
+    form->ScheduleButton->click();
+    const struct {
+        const char* name;
+        QWidget* window;
+    } windows[] = {{"main window", form.get()},
+                   {"report", report.get()},
+                   {"INI editor", &pad},
+                   {"Cable Sizes", SizesOf(*form)},
+                   {"Cable Schedule", ScheduleOf(*form)}};
+    for (const auto& w : windows) {
+        ASSERT_NE(w.window, nullptr) << w.name;
+        int lettered = 0;
+        for (const auto& [group, texts] : test::LetterGroups(w.window)) {
+            EXPECT_EQ(test::SharedLetters(texts), QStringList())
+                << w.name << ": " << group.toStdString() << ": " << texts.join(" | ").toStdString();
+            for (const QString& t : texts)
+                lettered += !test::AccessLetter(t).isEmpty();
+        }
+        // Each window has lettered items, so the check saw what it checks.
+        EXPECT_GT(lettered, 2) << w.name;
+    }
+    SizesOf(*form)->close();
+    ScheduleOf(*form)->close();
 }
 
 TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {

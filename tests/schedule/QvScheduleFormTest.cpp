@@ -9,6 +9,7 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
 #include "support/QvPrinters.h"
+#include "tests/testsupport/AccessLetters.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvFmtEdit.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -26,11 +28,16 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QUrl>
+
+#include <cstring>
 
 namespace qv {
 namespace {
@@ -115,6 +122,9 @@ class ScheduleForm : public test::UiTestFixture {
 };
 
 TEST_F(ScheduleForm, EditingARowSizesItAgain) {
+    const char* const solved = "C1\tCopper\tResistive\tSingle\t5.5\t40\n";
+    const char* const inError = "C1\tGold\tResistive\tSingle\t5.5\t40\n";
+    const char* const notSolved = "C1\tCopper\tResistive\tSingle\t5.5\t20000\n";
     struct Case {
         const char* name;
         TColumn column;
@@ -122,6 +132,7 @@ TEST_F(ScheduleForm, EditingARowSizesItAgain) {
         const char* status;
         const char* size;
         const char* counts;
+        const char* start = "C1\tCopper\tResistive\tSingle\t5.5\t40\n"; // the row edited
     } cases[] = {
         {"Power", TColumn::Power, "30 kW", "Solved", "70", "1 circuit, 0 not solved, 0 in error"},
         {"LengthDropGoverns", TColumn::Length, "400 m", "Solved", "35",
@@ -135,13 +146,28 @@ TEST_F(ScheduleForm, EditingARowSizesItAgain) {
          "1 circuit, 0 not solved, 1 in error"},
         {"LoadType", TColumn::LoadType, "Inductive", "Solved", "6",
          "1 circuit, 0 not solved, 0 in error"},
+        // A row leaves the count it was in.
+        {"ErrorMadeSolved", TColumn::Material, "Copper", "Solved", "4",
+         "1 circuit, 0 not solved, 0 in error", inError},
+        {"ErrorStillError", TColumn::Power, "abc",
+         "Error: unknown material \"Gold\"; the data file has Copper, Aluminium", "",
+         "1 circuit, 0 not solved, 1 in error", inError},
+        {"ErrorMadeNotSolved", TColumn::Material, "Copper", "Not Solved", "",
+         "1 circuit, 1 not solved, 0 in error", "C1\tGold\tResistive\tSingle\t5.5\t20000\n"},
+        {"NotSolvedMadeSolved", TColumn::Length, "40", "Solved", "4",
+         "1 circuit, 0 not solved, 0 in error", notSolved},
+        {"NotSolvedMadeError", TColumn::Material, "Gold",
+         "Error: unknown material \"Gold\"; the data file has Copper, Aluminium", "",
+         "1 circuit, 0 not solved, 1 in error", notSolved},
     };
     for (const Case& c : cases) {
         TScheduleForm form;
         TScheduleModel& m = *form.Model();
-        form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+        form.PasteText(c.start);
         ASSERT_EQ(m.rowCount(), 1);
-        ASSERT_EQ(m.index(0, m.ColumnOfKind(TColumn::Size)).data().toString(), "4");
+        if (QByteArray(c.start) == solved) {
+            ASSERT_EQ(m.index(0, m.ColumnOfKind(TColumn::Size)).data().toString(), "4");
+        }
         EXPECT_TRUE(m.setData(m.index(0, m.ColumnOfKind(c.column)), c.text)) << c.name;
         EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), c.status)
             << c.name;
@@ -166,12 +192,13 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
     editor->Number->selectAll();
     // The field refuses what it refuses in the main window: the comma goes, 75 stays.
     QTest::keyClicks(editor->Number, "7,5");
+    // The unit picked after typing is the typed number's unit.
     editor->Unit->setCurrentIndex(1);
     emit editor->Unit->activated(1);
-    EXPECT_EQ(editor->Number->text(), "75000");
+    EXPECT_EQ(editor->Number->text(), "75");
     QTest::keyClick(editor->Number, Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(power.data().toString(), "75000 W");
+    EXPECT_EQ(power.data().toString(), "75 W");
     EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), "Solved");
 
     // Opening and leaving the editor without a change keeps the file's own text.
@@ -186,6 +213,233 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
     QApplication::processEvents();
     EXPECT_EQ(power.data().toString(), "5.5");
     EXPECT_FALSE(form.IsModified());
+}
+
+// The unit list of a quantity's editor: a unit picked for the cell's value converts it and keeps
+// it whole; a unit picked after typing is the unit of the typed number.
+TEST_F(ScheduleForm, UnitPickedInTheEditor) {
+    struct Case {
+        const char* name;
+        TColumn column;
+        const char* cell;
+        const char* typed; // nullptr: nothing typed
+        std::vector<const char*> units;
+        double base; // the stored value in kW or m
+        const char* unit;
+        const char* text; // the stored text, when exact
+    } cases[] = {
+        {"TypedThenFeet", TColumn::Length, "40 m", "150", {"ft"}, 45.72, "ft", nullptr},
+        {"TypedThenWatts", TColumn::Power, "5.5 kW", "750", {"HP", "W"}, 0.75, "W", nullptr},
+        {"ValueInHorsepower", TColumn::Power, "20 kW", nullptr, {"HP"}, 20, "HP", nullptr},
+        {"ValueThereAndBack", TColumn::Power, "20 kW", nullptr, {"HP", "kW"}, 20, "kW", "20 kW"},
+        {"LengthInInches", TColumn::Length, "0.3 m", nullptr, {"inch"}, 0.3, "inch", nullptr},
+    };
+    for (const Case& c : cases) {
+        TScheduleForm form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        TScheduleModel& m = *form.Model();
+        form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+        const QModelIndex cell = m.index(0, m.ColumnOfKind(c.column));
+        m.setData(cell, c.cell);
+        form.Table->setCurrentIndex(cell);
+        form.Table->edit(cell);
+        auto* editor = form.Table->findChild<TQuantityEditor*>();
+        ASSERT_NE(editor, nullptr) << c.name;
+        if (c.typed) {
+            editor->Number->selectAll();
+            QTest::keyClicks(editor->Number, c.typed);
+        }
+        for (const char* unit : c.units) {
+            const int i = editor->Unit->findText(unit);
+            ASSERT_GE(i, 0) << c.name << " " << unit;
+            editor->Unit->setCurrentIndex(i);
+            emit editor->Unit->activated(i);
+        }
+        QTest::keyClick(editor->Number, Qt::Key_Return);
+        QApplication::processEvents();
+        const std::string stored = cell.data().toString().toStdString();
+        const TUnitsType type = c.column == TColumn::Power ? utPower : utLengthPrim;
+        EXPECT_EQ(UnitLabel(type, QuantityUnit(stored, type)), c.unit) << c.name << ": " << stored;
+        EXPECT_NEAR(ParseQuantity(stored, type, ""), c.base, c.base * 1e-14)
+            << c.name << ": " << stored;
+        if (c.text) {
+            EXPECT_EQ(stored, c.text) << c.name;
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A key typed into the table reaches the focused control as a user's key does: through the
+// window, not straight to a widget the test names.
+void TypeInto(QWidget* window, const QString& text) {
+    for (QChar ch : text)
+        QTest::keyClick(window->windowHandle(), ch.toLatin1());
+}
+
+// The unit list is reached from the keyboard alone: the number typed, the list opened with a
+// key, a unit chosen with the arrows and Enter, and Enter again to keep it.
+TEST_F(ScheduleForm, UnitChosenWithTheKeyboardAlone) {
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } cases[] = {{"F4", Qt::Key_F4, Qt::NoModifier},
+                 {"AltDown", Qt::Key_Down, Qt::AltModifier},
+                 {"MenuKey", Qt::Key_Menu, Qt::NoModifier}};
+    int feet = -1;
+    for (int i = 0; i < UnitCount(utLengthPrim); ++i)
+        if (UnitLabel(utLengthPrim, i) == "ft")
+            feet = i;
+    ASSERT_GT(feet, 0);
+    for (const auto& c : cases) {
+        TScheduleForm form;
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        TScheduleModel& m = *form.Model();
+        form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+        const QModelIndex length = m.index(0, m.ColumnOfKind(TColumn::Length));
+        form.Table->setCurrentIndex(length);
+        form.Table->setFocus();
+        TypeInto(&form, "120");
+        auto* editor = form.Table->findChild<TQuantityEditor*>();
+        ASSERT_NE(editor, nullptr) << c.name;
+        EXPECT_EQ(editor->Number->text(), "120") << c.name;
+        QTest::keyClick(form.windowHandle(), c.key, c.modifiers);
+        QWidget* list = editor->Unit->view();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); })) << c.name;
+        for (int i = 0; i < feet; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVisible(); })) << c.name;
+        QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+        QApplication::processEvents();
+        const std::string stored = length.data().toString().toStdString();
+        EXPECT_EQ(QuantityUnit(stored, utLengthPrim), feet) << c.name << ": " << stored;
+        EXPECT_NEAR(ParseQuantity(stored, utLengthPrim, ""), 36.576, 1e-9) << c.name;
+    }
+}
+
+// A click on a cell of the chosen row opens its editor a moment later (a double click may
+// follow); keys typed in that moment start the edit themselves and every one of them counts.
+TEST_F(ScheduleForm, KeysTypedAfterAClickAllReachTheCell) {
+    const struct {
+        const char* name;
+        bool waitForEditor; // type once the click has opened the editor
+        bool doubleClick;   // the row goes to the main window; nothing is edited
+    } cases[] = {{"TypedAtOnce", false, false},
+                 {"TypedIntoTheOpenedEditor", true, false},
+                 {"DoubleClicked", false, true}};
+    for (const auto& c : cases) {
+        TScheduleForm form;
+        int loaded = 0;
+        form.LoadIntoMain = [&](const TCircuitInputs&) { ++loaded; };
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        TScheduleModel& m = *form.Model();
+        form.PasteText("Heater A\tCopper\tResistive\tSingle\t5.5\t40\n");
+        const QModelIndex cell = m.index(0, m.ColumnOfKind(TColumn::Circuit));
+        form.Table->setCurrentIndex(cell);
+        form.Table->setFocus();
+        form.UndoStack->setClean();
+        const QPoint at = form.Table->visualRect(cell).center();
+        if (c.doubleClick) {
+            QTest::mouseClick(form.Table->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(form.Table->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            QTest::mouseClick(form.Table->viewport(), Qt::LeftButton, {}, at);
+            if (c.waitForEditor) {
+                ASSERT_TRUE(QTest::qWaitFor([&] {
+                    return form.Table->findChild<QLineEdit*>() != nullptr;
+                })) << c.name;
+            }
+            TypeInto(&form, "Heater Z");
+        }
+        // Past the moment a double click could come in.
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        if (c.doubleClick) {
+            EXPECT_EQ(loaded, 1) << c.name;
+            EXPECT_EQ(form.Table->findChild<QLineEdit*>(), nullptr) << c.name;
+            continue;
+        }
+        QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(cell.data().toString(), "Heater Z") << c.name;
+        EXPECT_TRUE(form.IsModified()) << c.name;
+    }
+}
+
+// A row in error is refused with its reason: the main window would size another circuit.
+TEST_F(ScheduleForm, RowInErrorIsNotLoadedIntoTheMainWindow) {
+    const struct {
+        const char* name;
+        const char* row;
+        bool loads;
+        const char* message;
+    } cases[] = {
+        {"Solved", "A\tCopper\tResistive\tSingle\t5.5\t40\n", true, ""},
+        {"NotSolved", "A\tCopper\tResistive\tSingle\t5.5\t20000\n", true, ""},
+        {"PowerAboveTheLimit", "A\tCopper\tInductive\tSingle\t30 kW\t40\n", false,
+         "Row 1 is not loaded into the main window: Power 30 kW is above"},
+        {"UnknownMaterial", "A\tTin\tResistive\tSingle\t5\t40\n", false,
+         "Row 1 is not loaded into the main window: unknown material \"Tin\""},
+    };
+    for (const auto& c : cases) {
+        TScheduleForm form;
+        std::vector<TCircuitInputs> loaded;
+        form.LoadIntoMain = [&](const TCircuitInputs& in) { loaded.push_back(in); };
+        form.PasteText(c.row);
+        QString message;
+        if (!c.loads)
+            onNextModal(Answer(QMessageBox::Ok, &message));
+        form.LoadRow(0);
+        EXPECT_EQ(loaded.size(), c.loads ? 1u : 0u) << c.name;
+        EXPECT_EQ(message.left(qsizetype(std::strlen(c.message))), c.message) << c.name;
+    }
+}
+
+// Keys and letters: Save As has a key everywhere, the unsaved-changes question has a letter for
+// each answer, and the tool bar's buttons are of one kind.
+TEST_F(ScheduleForm, CommandsHaveKeysLettersAndOneLook) {
+    TScheduleForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* saveAs = form.findChild<QAction*>("FileSaveAs");
+    ASSERT_NE(saveAs, nullptr);
+    EXPECT_FALSE(saveAs->shortcut().isEmpty());
+
+    form.PasteText("A\tCopper\tResistive\tSingle\t5.5\t40\n");
+    QStringList answers;
+    onNextModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->buttons())
+            answers << b->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_FALSE(form.ConfirmSave());
+    ASSERT_EQ(answers.size(), 3);
+    for (const QString& a : answers)
+        EXPECT_FALSE(test::AccessLetter(a).isEmpty()) << a.toStdString();
+    EXPECT_EQ(test::SharedLetters(answers), QStringList());
+
+    auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(bar, nullptr);
+    QStringList pictured, bare;
+    for (QAction* a : bar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a));
+        if (!button)
+            continue;
+        const bool picture =
+            button->toolButtonStyle() != Qt::ToolButtonTextOnly && !button->icon().isNull();
+        (picture ? pictured : bare) << a->iconText();
+        EXPECT_FALSE(button->text().isEmpty());
+    }
+    EXPECT_TRUE(pictured.isEmpty() || bare.isEmpty())
+        << "with pictures: " << pictured.join(", ").toStdString()
+        << "; without: " << bare.join(", ").toStdString();
 }
 
 TEST_F(ScheduleForm, UndoAndRedoEveryEdit) {
@@ -312,6 +566,18 @@ TEST_F(ScheduleForm, PastedSpreadsheetRowsBecomeCircuits) {
     other.PasteRows();
     EXPECT_EQ(Contents(other), Contents(form));
     EXPECT_EQ(copied, Contents(form));
+
+    // With the titles first: they name the columns, so the rows paste back the same.
+    form.CopyRowsWithHeader();
+    const QString titled = QGuiApplication::clipboard()->text();
+    QStringList titles;
+    for (int c = 0; c < form.Model()->columnCount(); ++c)
+        titles << form.Model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titled.section('\n', 0, 0).remove('\r'), titles.join('\t'));
+    EXPECT_EQ(titled.section('\n', 1), copied);
+    TScheduleForm titledPaste;
+    titledPaste.PasteRows();
+    EXPECT_EQ(Contents(titledPaste), Contents(form));
 }
 
 TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
@@ -505,6 +771,8 @@ TEST_F(ScheduleForm, LargeFileOpensInStepsWithProgressAndCancel) {
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_EQ(form.Model()->rowCount(), 1);
     EXPECT_TRUE(form.FileName().endsWith("small.csv"));
+    // The message of the file opened before is not left to read as this one's.
+    EXPECT_EQ(form.statusBar()->currentMessage(), "Did not open big.csv");
     EXPECT_FALSE(form.Progress->isVisible());
 
     ASSERT_TRUE(Open(form, big));
