@@ -9,6 +9,7 @@
 #include "schedule/QvSchedulePrint.h"
 #include "schedule/QvScheduleRun.h"
 #include "settings/QvApplicationPath.h"
+#include "settings/QvFiles.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
@@ -29,6 +30,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -670,7 +672,12 @@ bool TScheduleForm::SaveFile(const QString& path) {
 
 // --- Printing ---------------------------------------------------------------------------------
 
-void TScheduleForm::PrintOn(QPrinter& printer) {
+bool TScheduleForm::PrintOn(QPrinter& printer) {
+    return RunPrintJob(printer, QStringLiteral("Printing the cable schedule..."),
+                       QStringLiteral("Printed on %1").arg(PrintTarget(printer)));
+}
+
+bool TScheduleForm::RunPrintJob(QPrinter& printer, const QString& doing, const QString& done) {
     CommitEditing();
     std::string drop;
     AppendNumber(drop, m_model->Sizer().MaxVoltDrop());
@@ -681,16 +688,94 @@ void TScheduleForm::PrintOn(QPrinter& printer) {
     heading.Lines << QStringLiteral("Date: ") + QDate::currentDate().toString(Qt::ISODate)
                   << QStringLiteral("Data file: ") + FromStd(SharedDataPath + "ElecData.ini")
                   << QStringLiteral("MaxVoltDrop: ") + FromStd(drop) + QStringLiteral(" V");
-    PrintScheduleTable(printer, *m_model, heading);
+    TSchedulePrintJob job(printer, *m_model, heading);
+
+    // Every window stays drawn while the job runs; none takes input, so the schedule cannot
+    // change under it.
+    QProgressDialog progress(doing, QStringLiteral("&Cancel"), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("OutputProgress"));
+    progress.setWindowTitle(kTitle);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(300);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    struct TRestoreCursor {
+        ~TRestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    bool asked = false;
+    for (;;) {
+        const bool more = job.Step();
+        if (!more)
+            break;
+        progress.setValue(job.Progress());
+        emit OutputStep(job.Progress());
+        // Until the dialog shows (a short job never shows it) nothing blocks the user's input:
+        // it waits, so that no edit reaches the schedule being printed.
+        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
+        if (!asked && job.LaidOut()) {
+            asked = true;
+            if (job.PageCount() >= ManyPages && !ConfirmPages(job.PageCount()))
+                progress.cancel();
+        }
+        if (progress.wasCanceled()) {
+            job.Abort();
+            statusBar()->showMessage(QStringLiteral("Cancelled"), 5000);
+            return false;
+        }
+    }
+    statusBar()->showMessage(done, 5000);
+    return true;
 }
 
-void TScheduleForm::ExportPdf(const QString& path) {
+bool TScheduleForm::ConfirmPages(int pages) {
+    QMessageBox box(QMessageBox::Question, kTitle,
+                    QStringLiteral("The cable schedule takes %1 pages.\nGo on?").arg(pages),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("ManyPagesBox"));
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("&Go On"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    FitMessageBox(box);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    QApplication::restoreOverrideCursor();
+    return answer == QMessageBox::Ok;
+}
+
+bool TScheduleForm::ExportPdf(const QString& path) {
+    // Written beside the file and renamed over it when whole: a cancelled or failed export
+    // leaves no file, half or whole, and an older file there stays as it was.
+    const std::string target(QFile::encodeName(path).constData());
+    std::string temporary;
+    const int fd = CreateTemporary(target, 0666, temporary);
+    if (fd < 0)
+        throw ESchedulePrintError(QStringLiteral("Unable to write \"%1\": %2")
+                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                                      .toStdString());
+    ::close(fd);
+    struct TRemove {
+        std::string Name;
+        ~TRemove() {
+            if (!Name.empty())
+                ::unlink(Name.c_str());
+        }
+    } remove{temporary};
     // The paper and orientation chosen for the process's printer, into a file.
     QPrinter printer(QPrinter::HighResolution);
     CopyPrinterChoice(ProcessPrinter(), printer);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    PrintOn(printer);
+    printer.setOutputFileName(QFile::decodeName(temporary.c_str()));
+    if (!RunPrintJob(printer, QStringLiteral("Exporting the cable schedule..."),
+                     QStringLiteral("Exported %1").arg(QFileInfo(path).fileName())))
+        return false;
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+        throw ESchedulePrintError(QStringLiteral("Unable to write \"%1\": %2")
+                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                                      .toStdString());
+    remove.Name.clear();
+    return true;
 }
 
 void TScheduleForm::FileExportPdf() {

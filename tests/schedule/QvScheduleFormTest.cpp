@@ -10,6 +10,7 @@
 #include "settings/QvRegistry.h"
 #include "support/QvPrinters.h"
 #include "tests/testsupport/AccessLetters.h"
+#include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvFmtEdit.h"
@@ -25,6 +26,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -631,6 +633,83 @@ TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
     EXPECT_EQ(drawn.count("carrying capacity"), drawn.count("carrying"));
     for (int i = 1; i <= rows; ++i)
         EXPECT_TRUE(pages.join("").contains(QString("Feeder-%1").arg(i, 3, 10, QChar('0')))) << i;
+}
+
+// An export is made in steps behind a progress dialog: the windows handle their events between
+// steps, the cursor says the program is busy, Cancel stops it, and a long one is asked about
+// first. Stopped, it leaves no file and an older file as it was.
+TEST_F(ScheduleForm, ExportInStepsWithProgressCancelAndPageCount) {
+    if (!test::HavePoppler())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    QByteArray csv = kHeader;
+    for (int i = 0; i < 3000; ++i)
+        csv += "Feeder " + QByteArray::number(i) + ",Copper,Resistive,Single," +
+               QByteArray::number(1 + i % 50) + "," + QByteArray::number(10 + i % 300) + "\n";
+    const QString input = WriteInput("long.csv", csv);
+    struct Case {
+        const char* name;
+        int manyPages;
+        QMessageBox::StandardButton answer; // to the page count; NoButton: not asked
+        bool cancelWhileDrawing;
+        bool written;
+    } cases[] = {
+        {"Whole", 100000, QMessageBox::NoButton, false, true},
+        {"Cancelled", 100000, QMessageBox::NoButton, true, false},
+        {"ManyPagesDeclined", 10, QMessageBox::Cancel, false, false},
+        {"ManyPagesAccepted", 10, QMessageBox::Ok, false, true},
+    };
+    for (const Case& c : cases) {
+        const QString folder = tempDir() + "/" + c.name;
+        QDir().mkpath(folder);
+        const QString pdf = folder + "/schedule.pdf";
+        Write(pdf, "older");
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, input));
+        form.show();
+        form.ManyPages = c.manyPages;
+        bool busy = false, handled = false, drawing = false;
+        QTimer::singleShot(0, &form, [&] { handled = true; });
+        QObject::connect(&form, &TScheduleForm::OutputStep, &form, [&](int progress) {
+            busy = busy || (QApplication::overrideCursor() &&
+                            QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+            if (progress < 200 || drawing)
+                return;
+            drawing = true;
+            auto* dialog = form.findChild<QProgressDialog*>();
+            ASSERT_NE(dialog, nullptr);
+            // Pages are being drawn into the file when the user cancels.
+            if (c.cancelWhileDrawing)
+                dialog->cancel();
+        });
+        QString question;
+        // The progress dialog may be showing when the question comes.
+        std::function<void(QWidget*)> answer = [&](QWidget* w) {
+            if (qobject_cast<QMessageBox*>(w))
+                Answer(c.answer, &question)(w);
+            else
+                onNextModal(answer);
+        };
+        if (c.answer != QMessageBox::NoButton)
+            onNextModal(answer);
+        EXPECT_EQ(form.ExportPdf(pdf), c.written) << c.name;
+        EXPECT_TRUE(handled) << c.name;
+        EXPECT_TRUE(busy) << c.name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.name;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"schedule.pdf"})
+            << c.name;
+        if (c.written) {
+            const int pages = test::PdfPages(pdf);
+            EXPECT_GT(pages, 10) << c.name;
+            if (c.answer != QMessageBox::NoButton) {
+                EXPECT_EQ(question,
+                          QString("The cable schedule takes %1 pages.\nGo on?").arg(pages))
+                    << c.name;
+            }
+        } else {
+            EXPECT_EQ(Read(pdf), "older") << c.name;
+        }
+        EXPECT_EQ(question.isEmpty(), c.answer == QMessageBox::NoButton) << c.name;
+    }
 }
 
 TEST_F(ScheduleForm, UnsavedChangesAreAskedAboutOnClose) {
