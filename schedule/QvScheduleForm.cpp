@@ -10,6 +10,7 @@
 #include "schedule/QvScheduleRun.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFiles.h"
+#include "settings/QvFirstPlacement.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
@@ -33,6 +34,7 @@
 #include <QProgressDialog>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -355,6 +357,7 @@ void TScheduleForm::BuildStatusBar() {
 void TScheduleForm::RestoreSettings() {
     TRegistryIniFile reg(AppRegistryKey());
     RestoreDesignedFormPlacement(this, reg, false, true);
+    const bool placed = reg.ValueExists(kSection, "Left");
     std::string stored;
     try {
         stored = reg.ReadText(kSection, "ColumnWidths", "");
@@ -371,6 +374,21 @@ void TScheduleForm::RestoreSettings() {
             m_widths[k++] = ok && w >= kMinWidth && w <= kMaxWidth ? w : 0;
     }
     ApplyWidths();
+    // The first time, beside the window it is opened from, wide enough for every column.
+    if (!placed) {
+        const int wide = ColumnsWidth();
+        PlaceWindowBeside(this, QApplication::activeWindow(), QSize(wide, height()),
+                          QSize(wide, 240));
+    }
+}
+
+int TScheduleForm::ColumnsWidth() const {
+    const QHeaderView* header = Table->horizontalHeader();
+    int width = 2 * Table->frameWidth() + Table->verticalHeader()->sizeHint().width() +
+                Table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < header->count(); ++c)
+        width += header->sectionSize(c);
+    return width;
 }
 
 void TScheduleForm::ApplyWidths() {

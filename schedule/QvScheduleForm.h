@@ -112,6 +112,8 @@ class TScheduleForm : public QMainWindow {
     void RestoreSettings();
     void SaveSettings();
     void ApplyWidths();
+    // What the table needs to show every column at its width, row numbers and scroll bar too.
+    int ColumnsWidth() const;
     void KeepWidths();
     void CommitEditing();
     void UpdateTitle();

@@ -2,6 +2,7 @@
 // and the kept placement.
 #include "sizes/QvSizesForm.h"
 
+#include "settings/QvFirstPlacement.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "support/QvMessageBox.h"
@@ -433,6 +434,7 @@ void TSizesForm::BuildControls() {
 void TSizesForm::RestorePlacement() {
     TRegistryIniFile reg(AppRegistryKey());
     RestoreDesignedFormPlacement(this, reg, false, true);
+    PlaceBesideUnlessKept(this, parentWidget(), reg);
     // Every width is read before one is applied, so a value of the wrong kind keeps them all.
     std::vector<int> widths;
     try {

@@ -27,6 +27,8 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QScreen>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -879,6 +881,38 @@ TEST_F(ScheduleForm, DroppedCsvOpens) {
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(form.FileName(), path);
     EXPECT_EQ(form.Model()->rowCount(), 1);
+}
+
+// The first time, the window opens beside the window it is opened from, wide enough for every
+// column; its own placement wins once it has one.
+TEST_F(ScheduleForm, FirstOpenedBesideTheWindowItComesFrom) {
+    // Columns narrow enough for the test screen to have room for all of them beside the other
+    // window.
+    QStringList widths;
+    for (int i = 0; i < 20; ++i)
+        widths << "45";
+    TRegistryIniFile(AppRegistryKey())
+        .WriteText("ScheduleForm", "ColumnWidths", widths.join(',').toStdString());
+    QWidget main;
+    main.setGeometry(10, 10, 200, 300);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    {
+        TScheduleForm form;
+        EXPECT_FALSE(form.geometry().intersects(main.frameGeometry()))
+            << form.x() << " " << form.width();
+        EXPECT_TRUE(main.screen()->availableGeometry().contains(form.geometry()));
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_EQ(form.Table->horizontalScrollBar()->maximum(), 0);
+        form.move(500, 60);
+        form.close();
+    }
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    TScheduleForm again;
+    EXPECT_EQ(again.pos(), QPoint(500, 60));
 }
 
 TEST_F(ScheduleForm, PlacementAndColumnWidthsKeptUnderItsOwnKey) {
