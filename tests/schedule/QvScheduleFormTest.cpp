@@ -669,9 +669,13 @@ TEST_F(ScheduleForm, ExportInStepsWithProgressCancelAndPageCount) {
         ASSERT_TRUE(Open(form, input));
         form.show();
         form.ManyPages = c.manyPages;
-        bool busy = false, handled = false, drawing = false;
+        bool busy = false, handled = false, drawing = false, handledAfterOneStep = false;
+        int steps = 0;
         QTimer::singleShot(0, &form, [&] { handled = true; });
         QObject::connect(&form, &TScheduleForm::OutputStep, &form, [&](int progress) {
+            // Events wait no longer than one step, before the dialog shows as well as after.
+            if (++steps == 2)
+                handledAfterOneStep = handled;
             busy = busy || (QApplication::overrideCursor() &&
                             QApplication::overrideCursor()->shape() == Qt::BusyCursor);
             if (progress < 200 || drawing)
@@ -694,7 +698,7 @@ TEST_F(ScheduleForm, ExportInStepsWithProgressCancelAndPageCount) {
         if (c.answer != QMessageBox::NoButton)
             onNextModal(answer);
         EXPECT_EQ(form.ExportPdf(pdf), c.written) << c.name;
-        EXPECT_TRUE(handled) << c.name;
+        EXPECT_TRUE(handledAfterOneStep) << c.name;
         EXPECT_TRUE(busy) << c.name;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.name;
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"schedule.pdf"})
@@ -883,32 +887,45 @@ TEST_F(ScheduleForm, DroppedCsvOpens) {
     EXPECT_EQ(form.Model()->rowCount(), 1);
 }
 
-// The first time, the window opens beside the window it is opened from, wide enough for every
-// column; its own placement wins once it has one.
+// The first time, the window opens beside the window it is opened from when the screen has room
+// for it, and it is wide enough for every column whether it has or not; its own placement wins
+// once it has one.
 TEST_F(ScheduleForm, FirstOpenedBesideTheWindowItComesFrom) {
-    // Columns narrow enough for the test screen to have room for all of them beside the other
-    // window.
+    // Columns narrow enough for the test screen to have room for all of them beside a small
+    // window, and not beside a big one.
     QStringList widths;
     for (int i = 0; i < 20; ++i)
         widths << "45";
     TRegistryIniFile(AppRegistryKey())
         .WriteText("ScheduleForm", "ColumnWidths", widths.join(',').toStdString());
-    QWidget main;
-    main.setGeometry(10, 10, 200, 300);
-    main.show();
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-    {
+    const struct {
+        const char* name;
+        int mainWidth, mainHeight;
+        bool beside;
+    } cases[] = {{"RoomBeside", 200, 300, true}, {"NoRoomBeside", 450, 700, false}};
+    for (const auto& c : cases) {
+        QWidget main;
+        main.setGeometry(10, 10, c.mainWidth, c.mainHeight);
+        main.show();
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
         TScheduleForm form;
-        EXPECT_FALSE(form.geometry().intersects(main.frameGeometry()))
-            << form.x() << " " << form.width();
-        EXPECT_TRUE(main.screen()->availableGeometry().contains(form.geometry()));
+        EXPECT_EQ(form.geometry().intersects(main.frameGeometry()), !c.beside)
+            << c.name << ": " << form.x() << " " << form.width();
+        EXPECT_TRUE(main.screen()->availableGeometry().contains(form.geometry())) << c.name;
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        EXPECT_EQ(form.Table->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(form.Table->horizontalScrollBar()->maximum(), 0) << c.name;
+    }
+    {
+        TScheduleForm form;
+        form.show();
         form.move(500, 60);
         form.close();
     }
+    QWidget main;
+    main.setGeometry(10, 10, 200, 300);
+    main.show();
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     TScheduleForm again;

@@ -23,6 +23,12 @@ TEST(PlaceBeside, HandWorkedCases) {
         QSize size, minimum;
         QRect expected;
     } cases[] = {
+        {"RightBeforeLeft",
+         desk,
+         {500, 100, 200, 300},
+         {400, 300},
+         {300, 200},
+         {708, 100, 400, 300}},
         {"RightWhenThereIsRoom",
          desk,
          {0, 0, 400, 500},
