@@ -1009,7 +1009,7 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
     EXPECT_EQ(form->Engine()->XArea, model.Rows()[1].Result.Size.value_or(-1));
     EXPECT_EQ(form->Engine()->Current, model.Rows()[1].Result.Current.value_or(-1));
 
-    // A row this window cannot hold changes nothing here, and says why.
+    // A row in error changes nothing here, and the schedule says why.
     schedule.PasteText("Bad\tTin\tResistive\tSingle\t1\t1\n");
     const QString amps = form->edAmps->text();
     QString message;
@@ -1020,7 +1020,8 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
         box->accept();
     });
     schedule.LoadRow(2);
-    EXPECT_EQ(message, "Material \"Tin\" is not in the window's list");
+    EXPECT_EQ(message, "Row 3 is not loaded into the main window: unknown material \"Tin\"; the "
+                       "data file has Copper, Aluminium");
     EXPECT_EQ(form->edMaterial->currentText(), "Copper");
     EXPECT_EQ(form->edAmps->text(), amps);
 }
