@@ -569,7 +569,8 @@ TEST_F(ScheduleForm, ExportInStepsWithProgressCancelAndPageCount) {
             // Events wait no longer than a step, before the dialog shows as well as after.
             if (++steps == 2)
                 handledAfterOneStep = handled;
-            busy |= QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+            const QCursor* cursor = QApplication::overrideCursor();
+            busy |= cursor && cursor->shape() == Qt::BusyCursor;
             if (c.cancel && progress > 200)
                 form.findChild<QProgressDialog*>()->cancel();
         });
