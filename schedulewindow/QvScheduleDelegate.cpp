@@ -2,10 +2,12 @@
 #include "schedulewindow/QvScheduleDelegate.h"
 
 #include "schedulewindow/QvScheduleModel.h"
+#include "text/QvNumberText.h"
 #include "units/QvFmtEdit.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -69,18 +71,32 @@ TQuantityEditor::TQuantityEditor(TUnitsType type, QWidget* parent, int unit, boo
 
     Number->installEventFilter(this);
     Unit->installEventFilter(this);
-    connect(Number, &QLineEdit::textEdited, this, [this] { m_touched = true; });
-    connect(Unit, &QComboBox::activated, this, [this](int i) {
+    connect(Number, &QLineEdit::textEdited, this, [this] {
         m_touched = true;
-        // The field converts only a number; text that is none keeps its place for the new unit.
-        const QString kept = Number->text();
-        const bool number = Number->hasNumber();
-        if (!number)
-            Number->setText(QStringLiteral("0"));
-        Number->setUnitsValue(i);
-        if (!number)
-            Number->setText(kept);
+        m_typed = true;
+        m_base.reset();
     });
+    connect(Unit, &QComboBox::activated, this, &TQuantityEditor::PickUnit);
+}
+
+void TQuantityEditor::PickUnit(int index) {
+    m_touched = true;
+    if (!m_typed && Number->hasNumber()) {
+        Number->setUnitsValue(index);
+        return;
+    }
+    // Typed text (a number or not) keeps its digits: the unit is the one they were meant in.
+    // The field converts only a number, so it is given one while it takes up the unit.
+    const QString kept = Number->text();
+    Number->setText(QStringLiteral("0"));
+    Number->setUnitsValue(index);
+    Number->setText(kept);
+    // Still an entry: leaving the field cleans and checks it in its new unit.
+    Number->setModified(true);
+}
+
+void TQuantityEditor::ShowUnits() {
+    Unit->showPopup();
 }
 
 void TQuantityEditor::SetText(const QString& text) {
@@ -90,27 +106,48 @@ void TQuantityEditor::SetText(const QString& text) {
     // The field needs a number to take up a unit's factor and format.
     Number->setText(QStringLiteral("0"));
     Number->setUnitsValue(unit);
+    m_base.reset();
     try {
-        Number->SetValue(ParseQuantity(t, m_type, "", m_unit, m_decimalComma));
+        m_base = ParseQuantity(t, m_type, "", m_unit, m_decimalComma);
+        Number->SetValue(*m_base);
     } catch (const EScheduleError&) {
         Number->setText(NumberPart(text));
     }
     Number->setModified(false);
     m_touched = false;
+    m_typed = false;
 }
 
 QString TQuantityEditor::Text() {
+    const int unit = Unit->currentIndex();
+    const QString label = QLatin1Char(' ') + QString::fromStdString(UnitLabel(m_type, unit));
+    if (m_base && !m_typed) {
+        // Only the unit changed: the value as it was, to the last digit, not the field's
+        // rounded text (20 kW in HP and back is 20 kW, not 19.9998).
+        std::string name, format, number;
+        double factor = 1, offset = 0;
+        GetUnitInfo(m_type, unit, 0, name, factor, offset, format);
+        AppendNumber(number, ConvertToUnit(*m_base, factor, offset));
+        return QString::fromStdString(number) + label;
+    }
     Number->CommitEntry();
     const QString number = Number->text().trimmed();
     if (number.isEmpty())
         return {};
-    return number + QLatin1Char(' ') +
-           QString::fromStdString(UnitLabel(m_type, Unit->currentIndex()));
+    return number + label;
 }
 
 bool TQuantityEditor::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
+        const auto* press = static_cast<QKeyEvent*>(e);
+        const int key = press->key();
+        // The keys that open a drop-down list, and the menu key, reach the units from the field.
+        const bool alt = press->modifiers() & Qt::AltModifier;
+        if (watched == Number && (key == Qt::Key_F4 || key == Qt::Key_Menu ||
+                                  (alt && (key == Qt::Key_Down || key == Qt::Key_Up)))) {
+            ShowUnits();
+            return true;
+        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             emit Done();
             return true;
@@ -119,6 +156,10 @@ bool TQuantityEditor::eventFilter(QObject* watched, QEvent* e) {
             emit Cancelled();
             return true;
         }
+    } else if (e->type() == QEvent::ContextMenu && watched == Number &&
+               static_cast<QContextMenuEvent*>(e)->reason() == QContextMenuEvent::Keyboard) {
+        ShowUnits();
+        return true;
     } else if (e->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(e)->reason();
         // The unit list's pop-up and another window taking the focus for a moment end nothing.

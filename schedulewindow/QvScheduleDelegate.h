@@ -1,6 +1,7 @@
 // The editors of a schedule's cells: lists for Material (the data file's materials), Load Type
 // and Phase, and for Power and Length a number field typed and cleaned as the main window's
-// fields are, beside a list of the units it may be given in.
+// fields are, beside a list of the units it may be given in (opened from the keyboard with
+// Alt+Down, F4 or the menu key).
 #pragma once
 
 #include "units/QvConv.h"
@@ -8,13 +9,16 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 
+#include <optional>
+
 class QComboBox;
 
 namespace qv {
 
 class TFmtEdit;
 
-// A number with its unit ("7.500 kW"): the field converts its number when the unit changes.
+// A number with its unit ("7.500 kW"). A unit picked for the cell's own value converts it; a unit
+// picked after typing a number is the unit of that number.
 class TQuantityEditor : public QWidget {
     Q_OBJECT
 
@@ -30,6 +34,8 @@ class TQuantityEditor : public QWidget {
     QString Text();
     // Whether the user changed the number or the unit since SetText.
     bool Touched() const { return m_touched; }
+    // Shows the list of units, as a click on it does.
+    void ShowUnits();
 
     TFmtEdit* Number;
     QComboBox* Unit;
@@ -44,10 +50,17 @@ class TQuantityEditor : public QWidget {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
+    void PickUnit(int index);
+
     TUnitsType m_type;
     int m_unit = 0;
     bool m_decimalComma = false;
     bool m_touched = false;
+    // A number typed since SetText: a unit picked then names its unit.
+    bool m_typed = false;
+    // The cell's value in the base unit while no number is typed over it, so that conversions
+    // keep it whole instead of the field's rounded text.
+    std::optional<double> m_base;
 };
 
 class TScheduleDelegate : public QStyledItemDelegate {

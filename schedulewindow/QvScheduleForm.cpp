@@ -9,6 +9,8 @@
 #include "schedulewindow/QvSchedulePrint.h"
 #include "schedule/QvScheduleRun.h"
 #include "settings/QvApplicationPath.h"
+#include "settings/QvFiles.h"
+#include "settings/QvFirstPlacement.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "widgets/QvMessageBox.h"
@@ -29,8 +31,10 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -108,7 +112,14 @@ bool SameData(const TElecData& a, const TElecData& b) {
 // being typed in as its user left it.
 class TScheduleTable : public QTableView {
   public:
-    using QTableView::QTableView;
+    explicit TScheduleTable(QWidget* parent) : QTableView(parent) {
+        m_clickEdit.setSingleShot(true);
+        connect(&m_clickEdit, &QTimer::timeout, this, [this] {
+            if (state() != EditingState && m_clicked.isValid() && m_clicked == currentIndex())
+                QTableView::edit(m_clicked, AllEditTriggers, nullptr);
+        });
+    }
+    using QTableView::edit;
     void CommitEditing() {
         if (state() != QAbstractItemView::EditingState)
             return;
@@ -117,6 +128,31 @@ class TScheduleTable : public QTableView {
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
+
+  protected:
+    // A click on the chosen cell opens its editor once no double click can follow. The view's
+    // own wait for that would open an editor over the one a key typed meanwhile had opened,
+    // and what was typed into it would be lost; here any other start of an edit ends the wait.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        const EditTrigger last = m_lastTrigger;
+        m_lastTrigger = trigger;
+        if (trigger != SelectedClicked) {
+            m_clickEdit.stop();
+            return QTableView::edit(index, trigger, event);
+        }
+        // The release that ends a double click is no click of its own.
+        if (last == DoubleClicked || !(editTriggers() & SelectedClicked) ||
+            !(model()->flags(index) & Qt::ItemIsEditable))
+            return false;
+        m_clicked = index;
+        m_clickEdit.start(QApplication::doubleClickInterval());
+        return true;
+    }
+
+  private:
+    QTimer m_clickEdit;
+    QPersistentModelIndex m_clicked;
+    EditTrigger m_lastTrigger = NoEditTriggers;
 };
 
 } // namespace
@@ -214,7 +250,9 @@ void TScheduleForm::BuildActions() {
     QToolBar* bar = addToolBar(QStringLiteral("Schedule"));
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setMovable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Text only, as the report and Sizes windows have it: icon themes lack some of these
+    // pictures, and a bar of some pictures and some bare words reads as two kinds of button.
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     QAction* fileNew =
         make("FileNew", QStringLiteral("&New"), QKeySequence::New,
@@ -229,7 +267,11 @@ void TScheduleForm::BuildActions() {
     connect(m_save, &QAction::triggered, this, save);
     auto* saveAsAction = new QAction(icon("document-save-as"), QStringLiteral("Save &As..."), this);
     saveAsAction->setObjectName(QStringLiteral("FileSaveAs"));
-    saveAsAction->setShortcut(QKeySequence::SaveAs);
+    // Only some desktops have a key for Save As; elsewhere the one most programs use.
+    const QList<QKeySequence> saveAsKeys = QKeySequence::keyBindings(QKeySequence::SaveAs);
+    saveAsAction->setShortcuts(
+        saveAsKeys.isEmpty() ? QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+S"))}
+                             : saveAsKeys);
     connect(saveAsAction, &QAction::triggered, this, saveAs);
     for (QAction* a : {m_save, saveAsAction}) {
         addAction(a);
@@ -265,10 +307,13 @@ void TScheduleForm::BuildActions() {
         addAction(a);
     QAction* copy = make("EditCopy", QStringLiteral("&Copy"), QKeySequence::Copy, icon("edit-copy"),
                          &TScheduleForm::CopyRows);
+    QAction* copyHeader =
+        make("EditCopyWithHeader", QStringLiteral("Copy with &Header"),
+             QKeySequence(QStringLiteral("Ctrl+Shift+C")), {}, &TScheduleForm::CopyRowsWithHeader);
     QAction* paste = make("EditPaste", QStringLiteral("&Paste"), QKeySequence::Paste,
                           icon("edit-paste"), &TScheduleForm::PasteRows);
     QAction* addRow =
-        make("EditAddRow", QStringLiteral("Add &Row"), QKeySequence(QStringLiteral("Ctrl+Ins")),
+        make("EditAddRow", QStringLiteral("&Add Row"), QKeySequence(QStringLiteral("Ctrl+Ins")),
              icon("list-add"), &TScheduleForm::AddRow);
     QAction* addMain = make("EditAddFromMain", QStringLiteral("Add from &Main Window"),
                             QKeySequence(QStringLiteral("Ctrl+M")), icon("go-down"),
@@ -278,7 +323,7 @@ void TScheduleForm::BuildActions() {
                         &TScheduleForm::DeleteRows);
     edit->addActions({undo, redo});
     edit->addSeparator();
-    edit->addActions({copy, paste});
+    edit->addActions({copy, copyHeader, paste});
     edit->addSeparator();
     edit->addActions({addRow, addMain, del});
 
@@ -313,6 +358,7 @@ void TScheduleForm::BuildStatusBar() {
 void TScheduleForm::RestoreSettings() {
     TRegistryIniFile reg(AppRegistryKey());
     RestoreDesignedFormPlacement(this, reg, false, true);
+    const bool placed = reg.ValueExists(kSection, "Left");
     std::string stored;
     try {
         stored = reg.ReadText(kSection, "ColumnWidths", "");
@@ -329,6 +375,21 @@ void TScheduleForm::RestoreSettings() {
             m_widths[k++] = ok && w >= kMinWidth && w <= kMaxWidth ? w : 0;
     }
     ApplyWidths();
+    // The first time, beside the window it is opened from, wide enough for every column.
+    if (!placed) {
+        const int wide = ColumnsWidth();
+        PlaceWindowBeside(this, QApplication::activeWindow(), QSize(wide, height()),
+                          QSize(wide, 240));
+    }
+}
+
+int TScheduleForm::ColumnsWidth() const {
+    const QHeaderView* header = Table->horizontalHeader();
+    int width = 2 * Table->frameWidth() + Table->verticalHeader()->sizeHint().width() +
+                Table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < header->count(); ++c)
+        width += header->sectionSize(c);
+    return width;
 }
 
 void TScheduleForm::ApplyWidths() {
@@ -448,6 +509,10 @@ bool TScheduleForm::ConfirmSave() {
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("ConfirmSaveBox"));
     box.setTextFormat(Qt::PlainText);
+    // Each answer has its letter, as the other windows' questions have.
+    box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
     FitMessageBox(box);
     switch (box.exec()) {
     case QMessageBox::Save:
@@ -583,12 +648,16 @@ void TScheduleForm::LoadStep() {
 }
 
 void TScheduleForm::EndLoading(bool ok) {
+    const QString name = m_load ? QFileInfo(m_load->Path).fileName() : QString();
     m_loadTimer->stop();
     m_load.reset();
     UpdateActions();
+    // A message from before the load (another file opened) must not be taken for its outcome.
     if (ok)
         statusBar()->showMessage(QStringLiteral("Opened %1").arg(QFileInfo(m_fileName).fileName()),
                                  5000);
+    else
+        statusBar()->showMessage(QStringLiteral("Did not open %1").arg(name), 5000);
 }
 
 void TScheduleForm::CancelLoading() {
@@ -622,7 +691,12 @@ bool TScheduleForm::SaveFile(const QString& path) {
 
 // --- Printing ---------------------------------------------------------------------------------
 
-void TScheduleForm::PrintOn(QPrinter& printer) {
+bool TScheduleForm::PrintOn(QPrinter& printer) {
+    return RunPrintJob(printer, QStringLiteral("Printing the cable schedule..."),
+                       QStringLiteral("Printed on %1").arg(PrintTarget(printer)));
+}
+
+bool TScheduleForm::RunPrintJob(QPrinter& printer, const QString& doing, const QString& done) {
     CommitEditing();
     std::string drop;
     AppendNumber(drop, m_model->Sizer().MaxVoltDrop());
@@ -633,16 +707,94 @@ void TScheduleForm::PrintOn(QPrinter& printer) {
     heading.Lines << QStringLiteral("Date: ") + QDate::currentDate().toString(Qt::ISODate)
                   << QStringLiteral("Data file: ") + FromStd(SharedDataPath + "ElecData.ini")
                   << QStringLiteral("MaxVoltDrop: ") + FromStd(drop) + QStringLiteral(" V");
-    PrintScheduleTable(printer, *m_model, heading);
+    TSchedulePrintJob job(printer, *m_model, heading);
+
+    // Every window stays drawn while the job runs; none takes input, so the schedule cannot
+    // change under it.
+    QProgressDialog progress(doing, QStringLiteral("&Cancel"), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("OutputProgress"));
+    progress.setWindowTitle(kTitle);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(300);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    struct TRestoreCursor {
+        ~TRestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    bool asked = false;
+    for (;;) {
+        const bool more = job.Step();
+        if (!more)
+            break;
+        progress.setValue(job.Progress());
+        emit OutputStep(job.Progress());
+        // Until the dialog shows (a short job never shows it) nothing blocks the user's input:
+        // it waits, so that no edit reaches the schedule being printed.
+        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
+        if (!asked && job.LaidOut()) {
+            asked = true;
+            if (job.PageCount() >= ManyPages && !ConfirmPages(job.PageCount()))
+                progress.cancel();
+        }
+        if (progress.wasCanceled()) {
+            job.Abort();
+            statusBar()->showMessage(QStringLiteral("Cancelled"), 5000);
+            return false;
+        }
+    }
+    statusBar()->showMessage(done, 5000);
+    return true;
 }
 
-void TScheduleForm::ExportPdf(const QString& path) {
+bool TScheduleForm::ConfirmPages(int pages) {
+    QMessageBox box(QMessageBox::Question, kTitle,
+                    QStringLiteral("The cable schedule takes %1 pages.\nGo on?").arg(pages),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("ManyPagesBox"));
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("&Go On"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    FitMessageBox(box);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    QApplication::restoreOverrideCursor();
+    return answer == QMessageBox::Ok;
+}
+
+bool TScheduleForm::ExportPdf(const QString& path) {
+    // Written beside the file and renamed over it when whole: a cancelled or failed export
+    // leaves no file, half or whole, and an older file there stays as it was.
+    const std::string target(QFile::encodeName(path).constData());
+    std::string temporary;
+    const int fd = CreateTemporary(target, 0666, temporary);
+    if (fd < 0)
+        throw ESchedulePrintError(QStringLiteral("Unable to write \"%1\": %2")
+                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                                      .toStdString());
+    ::close(fd);
+    struct TRemove {
+        std::string Name;
+        ~TRemove() {
+            if (!Name.empty())
+                ::unlink(Name.c_str());
+        }
+    } remove{temporary};
     // The paper and orientation chosen for the process's printer, into a file.
     QPrinter printer(QPrinter::HighResolution);
     CopyPrinterChoice(ProcessPrinter(), printer);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    PrintOn(printer);
+    printer.setOutputFileName(QFile::decodeName(temporary.c_str()));
+    if (!RunPrintJob(printer, QStringLiteral("Exporting the cable schedule..."),
+                     QStringLiteral("Exported %1").arg(QFileInfo(path).fileName())))
+        return false;
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+        throw ESchedulePrintError(QStringLiteral("Unable to write \"%1\": %2")
+                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                                      .toStdString());
+    remove.Name.clear();
+    return true;
 }
 
 void TScheduleForm::FileExportPdf() {
@@ -764,11 +916,19 @@ void TScheduleForm::DeleteRows() {
 }
 
 void TScheduleForm::CopyRows() {
+    CopySelection(false);
+}
+
+void TScheduleForm::CopyRowsWithHeader() {
+    CopySelection(true);
+}
+
+void TScheduleForm::CopySelection(bool header) {
     CommitEditing();
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return;
-    QGuiApplication::clipboard()->setText(FromStd(m_model->TabText(rows)));
+    QGuiApplication::clipboard()->setText(FromStd(m_model->TabText(rows, header)));
     statusBar()->showMessage(rows.size() == 1 ? QStringLiteral("Copied 1 row")
                                               : QStringLiteral("Copied %1 rows").arg(rows.size()),
                              5000);
@@ -793,7 +953,16 @@ void TScheduleForm::PasteText(const QString& text) {
 void TScheduleForm::LoadRow(int row) {
     if (!LoadIntoMain || row < 0 || row >= m_model->rowCount())
         return;
-    const std::vector<std::string>& fields = m_model->Rows()[static_cast<std::size_t>(row)].Fields;
+    const TScheduleRow& chosen = m_model->Rows()[static_cast<std::size_t>(row)];
+    // The main window would make such a row into another circuit (a power cut to its limit, a
+    // material it knows), and show that circuit's size as if it were this one's.
+    if (chosen.Result.Status == TRowStatus::Error) {
+        ShowError(QStringLiteral("Row %1 is not loaded into the main window: %2")
+                      .arg(row + 1)
+                      .arg(FromStd(chosen.Result.Error)));
+        return;
+    }
+    const std::vector<std::string>& fields = chosen.Fields;
     auto field = [&](TColumn c) {
         const int i = m_model->Layout().Position(c);
         return i >= 0 && static_cast<std::size_t>(i) < fields.size()

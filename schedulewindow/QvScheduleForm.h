@@ -53,6 +53,9 @@ class TScheduleForm : public QMainWindow {
     void AddFromMainWindow();
     void DeleteRows();
     void CopyRows();
+    // The same with the column titles as the first line, for a spreadsheet; pasted back, the
+    // titles place each cell in its column.
+    void CopyRowsWithHeader();
     void PasteRows();
     // Pastes tab-separated text as new circuits after the current row.
     void PasteText(const QString& text);
@@ -67,9 +70,13 @@ class TScheduleForm : public QMainWindow {
     void CancelLoading();
     // Writes the schedule; false after a message when it could not (the edits are kept).
     bool SaveFile(const QString& path);
-    // Raises ESchedulePrintError.
-    void PrintOn(QPrinter& printer);
-    void ExportPdf(const QString& path);
+    // Print and export run a step at a time behind a progress dialog with Cancel, the windows
+    // live meanwhile; a job of ManyPages pages or more is first asked about. False when the user
+    // stopped it: an export then leaves no file (an older one at `path` stays as it was).
+    // Both raise ESchedulePrintError.
+    bool PrintOn(QPrinter& printer);
+    bool ExportPdf(const QString& path);
+    int ManyPages = 1000;
 
     // Asks whether to save unsaved changes: true when they are saved or may go.
     bool ConfirmSave();
@@ -89,6 +96,8 @@ class TScheduleForm : public QMainWindow {
   signals:
     // A file started with OpenFile is in (true), or was cancelled or failed (false).
     void LoadFinished(bool ok);
+    // A step of a print or export is done; `progress` runs from 0 to 1000.
+    void OutputStep(int progress);
 
   protected:
     bool event(QEvent* e) override;
@@ -103,12 +112,16 @@ class TScheduleForm : public QMainWindow {
     void RestoreSettings();
     void SaveSettings();
     void ApplyWidths();
+    // What the table needs to show every column at its width, row numbers and scroll bar too.
+    int ColumnsWidth() const;
     void KeepWidths();
     void CommitEditing();
     void UpdateTitle();
     void UpdateStatus();
     void UpdateActions();
     void LoadStep();
+    bool RunPrintJob(QPrinter& printer, const QString& doing, const QString& done);
+    bool ConfirmPages(int pages);
     void EndLoading(bool ok);
     void ShowError(const QString& text);
     QString AskFileName(bool save, const QString& title, const QString& filter,
@@ -116,6 +129,7 @@ class TScheduleForm : public QMainWindow {
     std::vector<int> SelectedRows() const;
     int InsertPosition() const;
     void InsertRows(std::vector<std::vector<std::string>> records, const QString& what);
+    void CopySelection(bool header);
 
     TScheduleModel* m_model = nullptr;
     QString m_fileName;

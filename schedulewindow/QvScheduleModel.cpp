@@ -161,9 +161,14 @@ std::vector<TScheduleRow> TScheduleModel::TakeRows(int position, int count) {
     return taken;
 }
 
-std::string TScheduleModel::TabText(const std::vector<int>& rows) const {
+std::string TScheduleModel::TabText(const std::vector<int>& rows, bool header) const {
     std::string out;
     std::vector<std::string> cells;
+    if (header) {
+        for (int c = 0; c < columnCount(); ++c)
+            cells.push_back(headerData(c, Qt::Horizontal).toString().toStdString());
+        AppendTabRow(out, cells);
+    }
     for (int r : rows) {
         if (r < 0 || r >= rowCount())
             continue;

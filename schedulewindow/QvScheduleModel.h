@@ -50,8 +50,8 @@ class TScheduleModel : public QAbstractTableModel {
     std::vector<TScheduleRow> TakeRows(int position, int count);
 
     // Tab-separated text of rows for a spreadsheet: the shown columns, results as the CSV has
-    // them.
-    std::string TabText(const std::vector<int>& rows) const;
+    // them; with `header`, the column titles first.
+    std::string TabText(const std::vector<int>& rows, bool header = false) const;
 
     int NotSolvedCount() const { return m_notSolved; }
     int ErrorCount() const { return m_errors; }

@@ -4,12 +4,14 @@
 #include "printers/QvPrinters.h"
 
 #include <QAbstractItemModel>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextOption>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -57,143 +59,259 @@ Qt::Alignment AlignmentOf(const QVariant& v) {
 
 } // namespace
 
-void PrintScheduleTable(QPrinter& printer, const QAbstractItemModel& model,
-                        const TSchedulePrintHeading& heading) {
+struct TSchedulePrintJob::TState {
+    enum class TPhase { Measure, LayOut, Draw, Done };
+
+    TState(QPrinter& printer, const QAbstractItemModel& model, TSchedulePrintHeading heading)
+        : Printer(printer), Model(model), Heading(std::move(heading)),
+          Body(QStringLiteral("Arial"), 8), Bold(Body), TitleFont(QStringLiteral("Arial"), 14),
+          Fm(Body, &printer), FmBold(QFont(), &printer), FmTitle(QFont(), &printer) {
+        Bold.setBold(true);
+        TitleFont.setBold(true);
+        FmBold = QFontMetricsF(Bold, &printer);
+        FmTitle = QFontMetricsF(TitleFont, &printer);
+        PadX = Fm.averageCharWidth() * 0.6;
+        PadY = Fm.height() * 0.2;
+        Line = Fm.height();
+        Page = QRectF(0, 0, printer.width(), printer.height());
+        BodyBottom = Page.height() - 2 * Line; // the page number goes below
+        Rows = model.rowCount();
+        Cols = model.columnCount();
+        for (int c = 0; c < Cols; ++c)
+            Headers << model.headerData(c, Qt::Horizontal).toString();
+        Natural.resize(static_cast<std::size_t>(Cols));
+        for (int c = 0; c < Cols; ++c)
+            Natural[static_cast<std::size_t>(c)] = FmBold.horizontalAdvance(Headers[c]);
+        Heights.resize(static_cast<std::size_t>(Rows));
+        Wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+
+    QString Text(int r, int c) const { return Model.data(Model.index(r, c)).toString(); }
+    QStringList RowCells(int r) const {
+        QStringList cells;
+        for (int c = 0; c < Cols; ++c)
+            cells << Text(r, c);
+        return cells;
+    }
+
+    qreal RowHeight(const QStringList& cells, const QFont& font, const QFontMetricsF& m) {
+        qreal h = Line;
+        P.setFont(font);
+        for (int c = 0; c < Cols; ++c) {
+            // Only a column narrower than its text's widest line wraps.
+            const auto i = static_cast<std::size_t>(c);
+            const qreal inner = Widths[i] - 2 * PadX;
+            if (Widths[i] < Natural[i] && m.horizontalAdvance(cells[c]) > inner - PadX)
+                h = std::max(h, P.boundingRect(QRectF(0, 0, inner, 1e9), cells[c], Wrap).height());
+        }
+        return h + 2 * PadY;
+    }
+
+    void DrawRow(qreal top, qreal h, const QStringList& cells, const QFont& font,
+                 const QBrush& back, int r) {
+        const QPen grid(QColor(0x80, 0x80, 0x80), 0);
+        P.setFont(font);
+        qreal x = 0;
+        for (int c = 0; c < Cols; ++c) {
+            const qreal w = Widths[static_cast<std::size_t>(c)];
+            const QRectF cell(x, top, w, h);
+            if (back.style() != Qt::NoBrush)
+                P.fillRect(cell, back);
+            P.setPen(grid);
+            P.drawRect(cell);
+            P.setPen(Qt::black);
+            QTextOption o = Wrap;
+            o.setAlignment(r < 0
+                               ? Qt::AlignLeft | Qt::AlignVCenter
+                               : AlignmentOf(Model.data(Model.index(r, c), Qt::TextAlignmentRole)));
+            P.drawText(cell.adjusted(PadX, PadY, -PadX, -PadY), cells[c], o);
+            x += w;
+        }
+    }
+
+    // Measures the next rows' widths; true when all are measured.
+    bool MeasureRow() {
+        for (int c = 0; c < Cols; ++c) {
+            auto& w = Natural[static_cast<std::size_t>(c)];
+            w = std::max(w, Fm.horizontalAdvance(Text(Next, c)));
+        }
+        return ++Next >= Rows;
+    }
+
+    void EndMeasure() {
+        // A character's width to spare: the text layout may need a little more than the advance
+        // measured here.
+        for (qreal& w : Natural)
+            w += 2 * PadX + Fm.averageCharWidth();
+        Widths = FitWidths(Natural, Page.width());
+        HeaderHeight = RowHeight(Headers, Bold, FmBold);
+        const qreal headingHeight =
+            FmTitle.height() + Line * static_cast<qreal>(Heading.Lines.size()) + Line;
+        Y = headingHeight + HeaderHeight;
+        First = 0;
+        Next = 0;
+    }
+
+    bool LayOutRow() {
+        const int r = Next;
+        const qreal h = RowHeight(RowCells(r), Body, Fm);
+        Heights[static_cast<std::size_t>(r)] = h;
+        // A page takes at least one row, however tall.
+        if (r > First && Y + h > BodyBottom) {
+            Pages.push_back({First, r});
+            First = r;
+            Y = HeaderHeight;
+        }
+        Y += h;
+        return ++Next >= Rows;
+    }
+
+    void DrawPage(int i) {
+        const int pageCount = static_cast<int>(Pages.size());
+        if (i > 0 && !Printer.newPage())
+            throw ESchedulePrintError("Unable to start a new page of the schedule.");
+        qreal top = 0;
+        if (i == 0) {
+            P.setFont(TitleFont);
+            P.setPen(Qt::black);
+            P.drawText(QRectF(0, 0, Page.width(), FmTitle.height()), Qt::AlignLeft, Heading.Title);
+            top = FmTitle.height();
+            P.setFont(Body);
+            for (const QString& l : Heading.Lines) {
+                P.drawText(QRectF(0, top, Page.width(), Line), Qt::AlignLeft, l);
+                top += Line;
+            }
+            top += Line;
+        }
+        DrawRow(top, HeaderHeight, Headers, Bold, QBrush(QColor(0xe4, 0xe4, 0xe4)), -1);
+        top += HeaderHeight;
+        const auto& page = Pages[static_cast<std::size_t>(i)];
+        for (int r = page.First; r < page.End; ++r) {
+            const qreal h = Heights[static_cast<std::size_t>(r)];
+            const QVariant back = Model.data(Model.index(r, 0), Qt::BackgroundRole);
+            DrawRow(top, h, RowCells(r), Body, back.value<QBrush>(), r);
+            top += h;
+        }
+        P.setFont(Body);
+        P.setPen(Qt::black);
+        P.drawText(QRectF(0, Page.height() - Line, Page.width(), Line), Qt::AlignHCenter,
+                   QStringLiteral("Page %1 of %2").arg(i + 1).arg(pageCount));
+    }
+
+    QPrinter& Printer;
+    const QAbstractItemModel& Model;
+    TSchedulePrintHeading Heading;
+    QPainter P;
+    QFont Body, Bold, TitleFont;
+    QFontMetricsF Fm, FmBold, FmTitle;
+    qreal PadX = 0, PadY = 0, Line = 0, BodyBottom = 0, HeaderHeight = 0, Y = 0;
+    QRectF Page;
+    int Rows = 0, Cols = 0;
+    QStringList Headers;
+    std::vector<qreal> Natural, Widths, Heights;
+    QTextOption Wrap;
+    std::vector<TPage> Pages;
+    TPhase Phase = TPhase::Measure;
+    int Next = 0;  // the next row to measure or lay out, or page to draw
+    int First = 0; // the first row of the page being laid out
+};
+
+TSchedulePrintJob::TSchedulePrintJob(QPrinter& printer, const QAbstractItemModel& model,
+                                     TSchedulePrintHeading heading) {
     printer.setDocName(heading.Title);
-    QPainter p;
-    if (!p.begin(&printer)) {
+    m = std::make_unique<TState>(printer, model, std::move(heading));
+    if (!m->P.begin(&printer)) {
         throw ESchedulePrintError(QStringLiteral("Unable to print the schedule on \"%1\".")
                                       .arg(PrintTarget(printer))
                                       .toStdString());
     }
+}
 
-    const QFont body(QStringLiteral("Arial"), 8);
-    QFont bold = body;
-    bold.setBold(true);
-    QFont titleFont(QStringLiteral("Arial"), 14);
-    titleFont.setBold(true);
-    const QFontMetricsF fm(body, &printer);
-    const QFontMetricsF fmBold(bold, &printer);
-    const QFontMetricsF fmTitle(titleFont, &printer);
-    const qreal padX = fm.averageCharWidth() * 0.6;
-    const qreal padY = fm.height() * 0.2;
-    const qreal line = fm.height();
-    const QRectF page(0, 0, printer.width(), printer.height());
-    const qreal bodyBottom = page.height() - 2 * line; // the page number goes below
+TSchedulePrintJob::~TSchedulePrintJob() {
+    if (m->Phase != TState::TPhase::Done)
+        Abort();
+}
 
-    const int rows = model.rowCount();
-    const int cols = model.columnCount();
-    auto text = [&](int r, int c) { return model.data(model.index(r, c)).toString(); };
-    QStringList headers;
-    for (int c = 0; c < cols; ++c)
-        headers << model.headerData(c, Qt::Horizontal).toString();
-
-    std::vector<qreal> natural(static_cast<std::size_t>(cols));
-    for (int c = 0; c < cols; ++c) {
-        qreal w = fmBold.horizontalAdvance(headers[c]);
-        for (int r = 0; r < rows; ++r)
-            w = std::max(w, fm.horizontalAdvance(text(r, c)));
-        // A character's width to spare: the text layout may need a little more than the
-        // advance measured here.
-        natural[static_cast<std::size_t>(c)] = w + 2 * padX + fm.averageCharWidth();
-    }
-    const std::vector<qreal> widths = FitWidths(natural, page.width());
-
-    QTextOption wrap;
-    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    auto rowHeight = [&](const QStringList& cells, const QFont& font, const QFontMetricsF& m) {
-        qreal h = line;
-        p.setFont(font);
-        for (int c = 0; c < cols; ++c) {
-            // Only a column narrower than its text's widest line wraps.
-            const auto i = static_cast<std::size_t>(c);
-            const qreal inner = widths[i] - 2 * padX;
-            if (widths[i] < natural[i] && m.horizontalAdvance(cells[c]) > inner - padX)
-                h = std::max(h, p.boundingRect(QRectF(0, 0, inner, 1e9), cells[c], wrap).height());
-        }
-        return h + 2 * padY;
-    };
-    auto rowCells = [&](int r) {
-        QStringList cells;
-        for (int c = 0; c < cols; ++c)
-            cells << text(r, c);
-        return cells;
-    };
-
-    const qreal headerHeight = rowHeight(headers, bold, fmBold);
-    const qreal headingHeight =
-        fmTitle.height() + line * static_cast<qreal>(heading.Lines.size()) + line;
-    std::vector<qreal> heights(static_cast<std::size_t>(rows));
-    std::vector<TPage> pages;
-    qreal y = headingHeight + headerHeight;
-    int first = 0;
-    for (int r = 0; r < rows; ++r) {
-        const qreal h = rowHeight(rowCells(r), body, fm);
-        heights[static_cast<std::size_t>(r)] = h;
-        // A page takes at least one row, however tall.
-        if (r > first && y + h > bodyBottom) {
-            pages.push_back({first, r});
-            first = r;
-            y = headerHeight;
-        }
-        y += h;
-    }
-    pages.push_back({first, rows});
-
-    const QPen grid(QColor(0x80, 0x80, 0x80), 0);
-    auto drawRow = [&](qreal top, qreal h, const QStringList& cells, const QFont& font,
-                       const QBrush& back, int r) {
-        p.setFont(font);
-        qreal x = 0;
-        for (int c = 0; c < cols; ++c) {
-            const qreal w = widths[static_cast<std::size_t>(c)];
-            const QRectF cell(x, top, w, h);
-            if (back.style() != Qt::NoBrush)
-                p.fillRect(cell, back);
-            p.setPen(grid);
-            p.drawRect(cell);
-            p.setPen(Qt::black);
-            QTextOption o = wrap;
-            o.setAlignment(r < 0
-                               ? Qt::AlignLeft | Qt::AlignVCenter
-                               : AlignmentOf(model.data(model.index(r, c), Qt::TextAlignmentRole)));
-            p.drawText(cell.adjusted(padX, padY, -padX, -padY), cells[c], o);
-            x += w;
-        }
-    };
-
-    const int pageCount = static_cast<int>(pages.size());
-    for (int i = 0; i < pageCount; ++i) {
-        if (i > 0 && !printer.newPage())
-            throw ESchedulePrintError("Unable to start a new page of the schedule.");
-        qreal top = 0;
-        if (i == 0) {
-            p.setFont(titleFont);
-            p.setPen(Qt::black);
-            p.drawText(QRectF(0, 0, page.width(), fmTitle.height()), Qt::AlignLeft, heading.Title);
-            top = fmTitle.height();
-            p.setFont(body);
-            for (const QString& l : heading.Lines) {
-                p.drawText(QRectF(0, top, page.width(), line), Qt::AlignLeft, l);
-                top += line;
+bool TSchedulePrintJob::Step() {
+    using TPhase = TState::TPhase;
+    // Work is handed out by time, not by count: a row of long texts takes far longer than a row
+    // of short ones, and a page of many rows longer than a page of few.
+    constexpr qint64 kStepNs = 40'000'000;
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        switch (m->Phase) {
+        case TPhase::Measure:
+            if (m->Rows == 0 || m->MeasureRow()) {
+                m->EndMeasure();
+                m->Phase = TPhase::LayOut;
             }
-            top += line;
+            break;
+        case TPhase::LayOut:
+            if (m->Rows == 0 || m->LayOutRow()) {
+                m->Pages.push_back({m->First, m->Rows});
+                m->Next = 0;
+                m->Phase = TPhase::Draw;
+                // The page count is known: the caller may ask about it before any page is drawn.
+                return true;
+            }
+            break;
+        case TPhase::Draw:
+            m->DrawPage(m->Next);
+            if (++m->Next >= PageCount()) {
+                m->Phase = TPhase::Done;
+                if (!m->P.end())
+                    throw ESchedulePrintError("Unable to finish printing the schedule.");
+                return false;
+            }
+            break;
+        case TPhase::Done:
+            return false;
         }
-        drawRow(top, headerHeight, headers, bold, QBrush(QColor(0xe4, 0xe4, 0xe4)), -1);
-        top += headerHeight;
-        for (int r = pages[i].First; r < pages[i].End; ++r) {
-            const qreal h = heights[static_cast<std::size_t>(r)];
-            const QVariant back = model.data(model.index(r, 0), Qt::BackgroundRole);
-            drawRow(top, h, rowCells(r), body, back.value<QBrush>(), r);
-            top += h;
-        }
-        p.setFont(body);
-        p.setPen(Qt::black);
-        p.drawText(QRectF(0, page.height() - line, page.width(), line), Qt::AlignHCenter,
-                   QStringLiteral("Page %1 of %2").arg(i + 1).arg(pageCount));
+    } while (clock.nsecsElapsed() < kStepNs);
+    return true;
+}
+
+bool TSchedulePrintJob::LaidOut() const {
+    return m->Phase == TState::TPhase::Draw || m->Phase == TState::TPhase::Done;
+}
+
+int TSchedulePrintJob::PageCount() const {
+    return LaidOut() ? static_cast<int>(m->Pages.size()) : 0;
+}
+
+int TSchedulePrintJob::Progress() const {
+    // Measuring and laying out take about a tenth of the time each, drawing the rest.
+    const auto share = [](int done, int of) {
+        return of > 0 ? static_cast<int>(static_cast<qint64>(done) * 1000 / of) : 1000;
+    };
+    switch (m->Phase) {
+    case TState::TPhase::Measure:
+        return share(m->Next, m->Rows) / 10;
+    case TState::TPhase::LayOut:
+        return 100 + share(m->Next, m->Rows) / 10;
+    case TState::TPhase::Draw:
+        return 200 + share(m->Next, PageCount()) * 8 / 10;
+    case TState::TPhase::Done:
+        break;
     }
-    if (!p.end())
-        throw ESchedulePrintError("Unable to finish printing the schedule.");
+    return 1000;
+}
+
+void TSchedulePrintJob::Abort() {
+    if (m->Phase == TState::TPhase::Done)
+        return;
+    m->Phase = TState::TPhase::Done;
+    m->Printer.abort();
+    if (m->P.isActive())
+        m->P.end();
+}
+
+void PrintScheduleTable(QPrinter& printer, const QAbstractItemModel& model,
+                        const TSchedulePrintHeading& heading) {
+    TSchedulePrintJob job(printer, model, heading);
+    while (job.Step()) {
+    }
 }
 
 } // namespace qv

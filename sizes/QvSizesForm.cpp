@@ -1,6 +1,7 @@
 // The Cable Sizes window: its controls, the commands of its tool bar and the kept placement.
 #include "sizes/QvSizesForm.h"
 
+#include "settings/QvFirstPlacement.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
 #include "widgets/QvMessageBox.h"
@@ -216,6 +217,7 @@ void TSizesForm::BuildControls() {
 void TSizesForm::RestorePlacement() {
     TRegistryIniFile reg(AppRegistryKey());
     RestoreDesignedFormPlacement(this, reg, false, true);
+    PlaceBesideUnlessKept(this, parentWidget(), reg);
     // The chart takes what the table leaves, as it does when the window is resized.
     try {
         const int table = reg.ReadInt(kSection, "TableWidth", 0);

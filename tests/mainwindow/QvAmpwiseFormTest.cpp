@@ -20,6 +20,7 @@
 #include "verinfo/QvQuickAbout.h"
 #include "toolsmenu/QvToolPrograms.h"
 #include "tests/testsupport/AccessibleWalk.h"
+#include "tests/testsupport/AccessLetters.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvConv.h"
@@ -951,16 +952,47 @@ TEST_F(AmpwiseFormTest, ScheduleWindowIsMadeOnFirstUseAfterSizes) {
     schedule->hide();
     // Its letter in the context menu opens it, which it can only when no other item there has
     // the same letter (the menu would then move between them instead).
-    QStringList letters;
-    for (const QAction* item : form->PopupMenu1->actions())
-        if (const qsizetype amp = item->text().indexOf('&'); amp >= 0)
-            letters << item->text().mid(amp + 1, 1).toLower();
-    EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size())
-        << letters.join(' ').toStdString();
+    EXPECT_EQ(test::SharedLetters(items), QStringList()) << items.join(' ').toStdString();
     form->PopupMenu1->popup(form->mapToGlobal(QPoint(10, 10)));
     QTest::keyClick(form->PopupMenu1, 'e');
     EXPECT_EQ(ScheduleOf(*form), schedule);
     EXPECT_TRUE(schedule->isVisible());
+}
+
+// A letter that two items of one menu, or two controls of one window, share moves between them
+// instead of choosing one: in every window, each menu and the window's own letters differ.
+TEST_F(AmpwiseFormTest, EveryWindowsMenusHaveALetterForEachItem) {
+    auto form = Start();
+    TIniPadForm pad;
+    form->SizesButton->click();
+    form->ScheduleButton->click();
+    const struct {
+        const char* name;
+        QWidget* window;
+        // A menu whose captions are the program's established ones, shared letter and all.
+        const char* keptGroup = "";
+        const char* keptLetters = "";
+    } windows[] = {{"main window", form.get()},
+                   {"report", report.get()},
+                   {"INI editor", &pad, "IniPadForm/&Help", "b"},
+                   {"Cable Sizes", SizesOf(*form)},
+                   {"Cable Schedule", ScheduleOf(*form)}};
+    for (const auto& w : windows) {
+        ASSERT_NE(w.window, nullptr) << w.name;
+        int lettered = 0;
+        for (const auto& [group, texts] : test::LetterGroups(w.window)) {
+            const QStringList kept =
+                group == w.keptGroup ? QString(w.keptLetters).split(' ') : QStringList();
+            EXPECT_EQ(test::SharedLetters(texts), kept)
+                << w.name << ": " << group.toStdString() << ": " << texts.join(" | ").toStdString();
+            for (const QString& t : texts)
+                lettered += !test::AccessLetter(t).isEmpty();
+        }
+        // Each window has lettered items, so the check saw what it checks.
+        EXPECT_GT(lettered, 2) << w.name;
+    }
+    SizesOf(*form)->close();
+    ScheduleOf(*form)->close();
 }
 
 TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
@@ -1000,7 +1032,7 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
     EXPECT_EQ(form->Engine()->XArea, model.Rows()[1].Result.Size.value_or(-1));
     EXPECT_EQ(form->Engine()->Current, model.Rows()[1].Result.Current.value_or(-1));
 
-    // A row this window cannot hold changes nothing here, and says why.
+    // A row in error changes nothing here, and the schedule says why.
     schedule.PasteText("Bad\tTin\tResistive\tSingle\t1\t1\n");
     const QString amps = form->edAmps->text();
     QString message;
@@ -1011,7 +1043,8 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
         box->accept();
     });
     schedule.LoadRow(2);
-    EXPECT_EQ(message, "Material \"Tin\" is not in the window's list");
+    EXPECT_EQ(message, "Row 3 is not loaded into the main window: unknown material \"Tin\"; the "
+                       "data file has Copper, Aluminium");
     EXPECT_EQ(form->edMaterial->currentText(), "Copper");
     EXPECT_EQ(form->edAmps->text(), amps);
 }

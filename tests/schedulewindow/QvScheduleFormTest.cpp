@@ -9,6 +9,8 @@
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
 #include "printers/QvPrinters.h"
+#include "tests/testsupport/AccessLetters.h"
+#include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "units/QvFmtEdit.h"
@@ -19,18 +21,27 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QUrl>
+
+#include <cstring>
 
 namespace qv {
 namespace {
@@ -111,10 +122,33 @@ class ScheduleForm : public test::UiTestFixture {
         return p.readAllStandardOutput();
     }
 
+    // Shows the window, active, with one circuit "C1" whose cell of `column` is the current one.
+    static QModelIndex ShowAndChoose(TScheduleForm& form, TColumn column) {
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+        const QModelIndex cell = form.Model()->index(0, form.Model()->ColumnOfKind(column));
+        form.Table->setCurrentIndex(cell);
+        form.Table->setFocus();
+        return cell;
+    }
+
+    // Keys typed as a user types them: through the window, to whatever has the focus.
+    static void TypeInto(TScheduleForm& form, const QString& text) {
+        for (QChar ch : text)
+            QTest::keyClick(form.windowHandle(), ch.toLatin1());
+    }
+
     QString dataFile;
 };
 
 TEST_F(ScheduleForm, EditingARowSizesItAgain) {
+    const char* const solved = "C1\tCopper\tResistive\tSingle\t5.5\t40\n";
+    const char* const inError = "C1\tGold\tResistive\tSingle\t5.5\t40\n";
+    const char* const notSolved = "C1\tCopper\tResistive\tSingle\t5.5\t20000\n";
+    const char* tooFar = "Not Solved: 300 mm² carries 384 A and over 20000 m allows 4.62 A within "
+                         "5.5 V; 23.91 A is needed";
     struct Case {
         const char* name;
         TColumn column;
@@ -122,14 +156,13 @@ TEST_F(ScheduleForm, EditingARowSizesItAgain) {
         const char* status;
         const char* size;
         const char* counts;
+        const char* start = "C1\tCopper\tResistive\tSingle\t5.5\t40\n"; // the row edited
     } cases[] = {
         {"Power", TColumn::Power, "30 kW", "Solved", "70", "1 circuit, 0 not solved, 0 in error"},
         {"LengthDropGoverns", TColumn::Length, "400 m", "Solved", "35",
          "1 circuit, 0 not solved, 0 in error"},
-        {"NothingFits", TColumn::Length, "20000",
-         "Not Solved: 300 mm² carries 384 A and over 20000 m allows 4.62 A within 5.5 V; 23.91 A "
-         "is needed",
-         "", "1 circuit, 1 not solved, 0 in error"},
+        {"NothingFits", TColumn::Length, "20000", tooFar, "",
+         "1 circuit, 1 not solved, 0 in error"},
         {"UnknownMaterial", TColumn::Material, "Gold",
          "Error: unknown material \"Gold\"; the data file has Copper, Aluminium", "",
          "1 circuit, 0 not solved, 1 in error"},
@@ -137,13 +170,23 @@ TEST_F(ScheduleForm, EditingARowSizesItAgain) {
          "1 circuit, 0 not solved, 1 in error"},
         {"LoadType", TColumn::LoadType, "Inductive", "Solved", "6",
          "1 circuit, 0 not solved, 0 in error"},
+        // A row leaves the count it was in.
+        {"ErrorMadeSolved", TColumn::Material, "Copper", "Solved", "4",
+         "1 circuit, 0 not solved, 0 in error", inError},
+        {"ErrorMadeNotSolved", TColumn::Material, "Copper", tooFar, "",
+         "1 circuit, 1 not solved, 0 in error", "C1\tGold\tResistive\tSingle\t5.5\t20000\n"},
+        {"NotSolvedMadeError", TColumn::Material, "Gold",
+         "Error: unknown material \"Gold\"; the data file has Copper, Aluminium", "",
+         "1 circuit, 0 not solved, 1 in error", notSolved},
     };
     for (const Case& c : cases) {
         TScheduleForm form;
         TScheduleModel& m = *form.Model();
-        form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+        form.PasteText(c.start);
         ASSERT_EQ(m.rowCount(), 1);
-        ASSERT_EQ(m.index(0, m.ColumnOfKind(TColumn::Size)).data().toString(), "4");
+        if (QByteArray(c.start) == solved) {
+            ASSERT_EQ(m.index(0, m.ColumnOfKind(TColumn::Size)).data().toString(), "4");
+        }
         EXPECT_TRUE(m.setData(m.index(0, m.ColumnOfKind(c.column)), c.text)) << c.name;
         EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), c.status)
             << c.name;
@@ -168,12 +211,13 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
     editor->Number->selectAll();
     // The field refuses what it refuses in the main window: the comma goes, 75 stays.
     QTest::keyClicks(editor->Number, "7,5");
+    // The unit picked after typing is the typed number's unit.
     editor->Unit->setCurrentIndex(1);
     emit editor->Unit->activated(1);
-    EXPECT_EQ(editor->Number->text(), "75000");
+    EXPECT_EQ(editor->Number->text(), "75");
     QTest::keyClick(editor->Number, Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(power.data().toString(), "75000 W");
+    EXPECT_EQ(power.data().toString(), "75 W");
     EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Status)).data().toString(), "Solved");
 
     // Opening and leaving the editor without a change keeps the file's own text.
@@ -188,6 +232,118 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
     QApplication::processEvents();
     EXPECT_EQ(power.data().toString(), "5.5");
     EXPECT_FALSE(form.IsModified());
+}
+
+// A unit picked for the cell's own value converts it, and the value is kept whole: 20 kW shown
+// in HP is not stored as the field's rounded 26.82 HP, and back in kW it is 20 kW again.
+TEST_F(ScheduleForm, UnitPickedForTheCellsValueKeepsItWhole) {
+    const struct {
+        std::vector<const char*> units;
+        const char* unit;
+    } cases[] = {{{"HP"}, "HP"}, {{"HP", "W", "kW"}, "kW"}};
+    for (const auto& c : cases) {
+        TScheduleForm form;
+        form.show();
+        TScheduleModel& m = *form.Model();
+        form.PasteText("C1\tCopper\tResistive\tSingle\t20 kW\t40\n");
+        const QModelIndex power = m.index(0, m.ColumnOfKind(TColumn::Power));
+        form.Table->edit(power);
+        auto* editor = form.Table->findChild<TQuantityEditor*>();
+        ASSERT_NE(editor, nullptr);
+        for (const char* unit : c.units) {
+            editor->Unit->setCurrentIndex(editor->Unit->findText(unit));
+            emit editor->Unit->activated(editor->Unit->currentIndex());
+        }
+        QTest::keyClick(editor->Number, Qt::Key_Return);
+        const std::string stored = power.data().toString().toStdString();
+        EXPECT_EQ(UnitLabel(utPower, QuantityUnit(stored, utPower)), c.unit) << stored;
+        EXPECT_DOUBLE_EQ(ParseQuantity(stored, utPower, ""), 20.0) << stored;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// The unit list is reached from the keyboard alone: the number typed, the list opened with a
+// key, a unit chosen with the arrows and Enter, and Enter again to keep it.
+TEST_F(ScheduleForm, UnitChosenWithTheKeyboardAlone) {
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_F4, Qt::NoModifier}, {Qt::Key_Down, Qt::AltModifier}, {Qt::Key_Menu, {}}};
+    for (const auto& [key, modifiers] : keys) {
+        TScheduleForm form;
+        const QModelIndex length = ShowAndChoose(form, TColumn::Length);
+        TypeInto(form, "120");
+        auto* editor = form.Table->findChild<TQuantityEditor*>();
+        ASSERT_NE(editor, nullptr) << key;
+        QTest::keyClick(form.windowHandle(), key, modifiers);
+        QWidget* list = editor->Unit->view();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); })) << key;
+        for (int i = 0; i < editor->Unit->findText("ft"); ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+        const std::string stored = length.data().toString().toStdString();
+        EXPECT_EQ(UnitLabel(utLengthPrim, QuantityUnit(stored, utLengthPrim)), "ft") << stored;
+        EXPECT_DOUBLE_EQ(ParseQuantity(stored, utLengthPrim, ""), 36.576) << stored;
+    }
+}
+
+// A click on a cell of the chosen row opens its editor a moment later (a double click may
+// follow); keys typed in that moment start the edit themselves, and every one of them counts.
+TEST_F(ScheduleForm, KeysTypedAfterAClickAllReachTheCell) {
+    const struct {
+        const char* name;
+        bool waitForEditor; // type once the click has opened the editor
+        bool doubleClick;   // the row goes to the main window; nothing is edited
+    } cases[] = {{"TypedAtOnce", false, false},
+                 {"TypedIntoTheOpenedEditor", true, false},
+                 {"DoubleClicked", false, true}};
+    for (const auto& c : cases) {
+        TScheduleForm form;
+        int loaded = 0;
+        form.LoadIntoMain = [&](const TCircuitInputs&) { ++loaded; };
+        const QModelIndex cell = ShowAndChoose(form, TColumn::Circuit);
+        const QPoint at = form.Table->visualRect(cell).center();
+        QTest::mouseClick(form.Table->viewport(), Qt::LeftButton, {}, at);
+        if (c.doubleClick) {
+            QTest::mouseDClick(form.Table->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            if (c.waitForEditor) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return form.Table->findChild<QLineEdit*>(); }));
+            }
+            TypeInto(form, "Heater Z");
+        }
+        // Past the moment a double click could come in.
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+        EXPECT_EQ(cell.data().toString(), c.doubleClick ? "C1" : "Heater Z") << c.name;
+        EXPECT_EQ(loaded, c.doubleClick ? 1 : 0) << c.name;
+    }
+}
+
+// Save As has a key everywhere, each answer of the unsaved-changes question has a letter, and
+// the tool bar's buttons are of one kind: every one with a picture, or none.
+TEST_F(ScheduleForm, CommandsHaveKeysLettersAndOneLook) {
+    TScheduleForm form;
+    ShowAndChoose(form, TColumn::Circuit);
+    EXPECT_FALSE(form.findChild<QAction*>("FileSaveAs")->shortcut().isEmpty());
+    QStringList answers;
+    onNextModal([&](QWidget* w) {
+        for (QAbstractButton* b : qobject_cast<QMessageBox*>(w)->buttons())
+            answers << b->text();
+        qobject_cast<QMessageBox*>(w)->button(QMessageBox::Cancel)->click();
+    });
+    form.PasteText("A\tCopper\tResistive\tSingle\t5.5\t40\n");
+    EXPECT_FALSE(form.ConfirmSave());
+    for (const QString& a : answers)
+        EXPECT_NE(test::AccessLetter(a), "") << a.toStdString();
+    EXPECT_EQ(test::SharedLetters(answers), QStringList());
+    QStringList pictured, bare;
+    for (const QToolButton* b : form.findChild<QToolBar*>("ToolBar1")->findChildren<QToolButton*>())
+        if (b->defaultAction())
+            (b->toolButtonStyle() != Qt::ToolButtonTextOnly && !b->icon().isNull() ? pictured
+                                                                                   : bare)
+                << b->text();
+    EXPECT_TRUE(pictured.isEmpty() || bare.isEmpty())
+        << pictured.join(", ").toStdString() << " / " << bare.join(", ").toStdString();
 }
 
 TEST_F(ScheduleForm, UndoAndRedoEveryEdit) {
@@ -354,6 +510,18 @@ TEST_F(ScheduleForm, PastedSpreadsheetRowsBecomeCircuits) {
     other.PasteRows();
     EXPECT_EQ(Contents(other), Contents(form));
     EXPECT_EQ(copied, Contents(form));
+
+    // With the titles first: they name the columns, so the rows paste back the same.
+    form.CopyRowsWithHeader();
+    const QString titled = QGuiApplication::clipboard()->text();
+    QStringList titles;
+    for (int c = 0; c < form.Model()->columnCount(); ++c)
+        titles << form.Model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titled.section('\n', 0, 0).remove('\r'), titles.join('\t'));
+    EXPECT_EQ(titled.section('\n', 1), copied);
+    TScheduleForm titledPaste;
+    titledPaste.PasteRows();
+    EXPECT_EQ(Contents(titledPaste), Contents(form));
 }
 
 TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
@@ -407,6 +575,70 @@ TEST_F(ScheduleForm, PrintedScheduleHasEveryRowAndTheHeaderOnEachPage) {
     EXPECT_EQ(drawn.count("carrying capacity"), drawn.count("carrying"));
     for (int i = 1; i <= rows; ++i)
         EXPECT_TRUE(pages.join("").contains(QString("Feeder-%1").arg(i, 3, 10, QChar('0')))) << i;
+}
+
+// An export is made in steps behind a progress dialog: the windows handle their events between
+// steps, the cursor says the program is busy, Cancel stops it, and a long one is asked about
+// first. Stopped, it leaves no file and an older file as it was.
+TEST_F(ScheduleForm, ExportInStepsWithProgressCancelAndPageCount) {
+    if (!test::HavePoppler())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    QByteArray csv = kHeader;
+    for (int i = 0; i < 3000; ++i)
+        csv += "Feeder " + QByteArray::number(i) + ",Copper,Resistive,Single,5,40\n";
+    const QString input = WriteInput("long.csv", csv);
+    const struct {
+        const char* name;
+        int manyPages;
+        QMessageBox::StandardButton answer; // to the page count; NoButton: not asked
+        bool cancel;                        // while pages are drawn
+    } cases[] = {{"Whole", 100000, QMessageBox::NoButton, false},
+                 {"Cancelled", 100000, QMessageBox::NoButton, true},
+                 {"ManyPagesDeclined", 10, QMessageBox::Cancel, false},
+                 {"ManyPagesAccepted", 10, QMessageBox::Ok, false}};
+    for (const auto& c : cases) {
+        const QString folder = tempDir() + "/" + c.name;
+        QDir().mkpath(folder);
+        const QString pdf = folder + "/schedule.pdf";
+        Write(pdf, "older");
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, input));
+        form.ManyPages = c.manyPages;
+        bool busy = false, handled = false, handledAfterOneStep = false;
+        int steps = 0;
+        QTimer::singleShot(0, &form, [&] { handled = true; });
+        QObject::connect(&form, &TScheduleForm::OutputStep, &form, [&](int progress) {
+            // Events wait no longer than a step, before the dialog shows as well as after.
+            if (++steps == 2)
+                handledAfterOneStep = handled;
+            const QCursor* cursor = QApplication::overrideCursor();
+            busy |= cursor && cursor->shape() == Qt::BusyCursor;
+            if (c.cancel && progress > 200)
+                form.findChild<QProgressDialog*>()->cancel();
+        });
+        QString question;
+        // The progress dialog may be showing when the question comes.
+        std::function<void(QWidget*)> answer = [&](QWidget* w) {
+            if (qobject_cast<QMessageBox*>(w))
+                Answer(c.answer, &question)(w);
+            else
+                onNextModal(answer);
+        };
+        if (c.answer != QMessageBox::NoButton)
+            onNextModal(answer);
+        const bool written = form.ExportPdf(pdf);
+        EXPECT_EQ(written, !c.cancel && c.answer != QMessageBox::Cancel) << c.name;
+        EXPECT_TRUE(handledAfterOneStep && busy) << c.name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.name;
+        // No half file, and no file beside it either.
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"schedule.pdf"});
+        const int pages = written ? test::PdfPages(pdf) : 0;
+        EXPECT_TRUE(written ? pages > 10 : Read(pdf) == "older") << c.name;
+        EXPECT_EQ(question.isEmpty(), c.answer == QMessageBox::NoButton) << c.name;
+        if (written && !question.isEmpty()) {
+            EXPECT_EQ(question, QString("The cable schedule takes %1 pages.\nGo on?").arg(pages));
+        }
+    }
 }
 
 TEST_F(ScheduleForm, UnsavedChangesAreAskedAboutOnClose) {
@@ -547,6 +779,8 @@ TEST_F(ScheduleForm, LargeFileOpensInStepsWithProgressAndCancel) {
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_EQ(form.Model()->rowCount(), 1);
     EXPECT_TRUE(form.FileName().endsWith("small.csv"));
+    // The message of the file opened before is not left to read as this one's.
+    EXPECT_EQ(form.statusBar()->currentMessage(), "Did not open big.csv");
     EXPECT_FALSE(form.Progress->isVisible());
 
     ASSERT_TRUE(Open(form, big));
@@ -574,6 +808,51 @@ TEST_F(ScheduleForm, DroppedCsvOpens) {
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(form.FileName(), path);
     EXPECT_EQ(form.Model()->rowCount(), 1);
+}
+
+// The first time, the window opens beside the window it is opened from when the screen has room
+// for it, and it is wide enough for every column whether it has or not; its own placement wins
+// once it has one.
+TEST_F(ScheduleForm, FirstOpenedBesideTheWindowItComesFrom) {
+    // Columns narrow enough for the test screen to have room for all of them beside a small
+    // window, and not beside a big one.
+    QStringList widths;
+    for (int i = 0; i < 20; ++i)
+        widths << "45";
+    TRegistryIniFile(AppRegistryKey())
+        .WriteText("ScheduleForm", "ColumnWidths", widths.join(',').toStdString());
+    const struct {
+        const char* name;
+        int mainWidth, mainHeight;
+        bool beside;
+    } cases[] = {{"RoomBeside", 200, 300, true}, {"NoRoomBeside", 450, 700, false}};
+    for (const auto& c : cases) {
+        QWidget main;
+        main.setGeometry(10, 10, c.mainWidth, c.mainHeight);
+        main.show();
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        TScheduleForm form;
+        EXPECT_EQ(form.geometry().intersects(main.frameGeometry()), !c.beside)
+            << c.name << ": " << form.x() << " " << form.width();
+        EXPECT_TRUE(main.screen()->availableGeometry().contains(form.geometry())) << c.name;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_EQ(form.Table->horizontalScrollBar()->maximum(), 0) << c.name;
+    }
+    {
+        TScheduleForm form;
+        form.show();
+        form.move(500, 60);
+        form.close();
+    }
+    QWidget main;
+    main.setGeometry(10, 10, 200, 300);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    TScheduleForm again;
+    EXPECT_EQ(again.pos(), QPoint(500, 60));
 }
 
 TEST_F(ScheduleForm, PlacementAndColumnWidthsKeptUnderItsOwnKey) {
