@@ -83,10 +83,6 @@ QList<QPointF> Thinned(const QList<QPointF>& points) {
     return out;
 }
 
-QString Text(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 // The power of ten at or below (`up` false) or at or above a positive value.
 double Decade(double v, bool up) {
     const double e = std::log10(v);
@@ -120,7 +116,7 @@ class TSizesModel : public QAbstractTableModel {
         const bool chosen = index.row() == m_view.Chosen;
         switch (role) {
         case Qt::DisplayRole:
-            return Text(SizesCell(m_view, row, index.column()));
+            return QString::fromStdString(SizesCell(m_view, row, index.column()));
         case Qt::TextAlignmentRole:
             return index.column() == scGoverns ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                : int(Qt::AlignRight | Qt::AlignVCenter);
@@ -131,7 +127,7 @@ class TSizesModel : public QAbstractTableModel {
         case Qt::FontRole:
             return chosen ? QVariant(ChosenFont) : QVariant();
         case Qt::ToolTipRole:
-            return r.Fault.empty() ? QVariant() : QVariant(Text(r.Fault));
+            return r.Fault.empty() ? QVariant() : QVariant(QString::fromStdString(r.Fault));
         default:
             return {};
         }
@@ -140,7 +136,8 @@ class TSizesModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         // The unit on a line of its own keeps the columns narrow.
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-            return Text(SizesHeader(m_view, section)).replace(QStringLiteral(" ("), "\n(");
+            return QString::fromStdString(SizesHeader(m_view, section))
+                .replace(QStringLiteral(" ("), "\n(");
         return {};
     }
 
@@ -224,8 +221,9 @@ class TSizesChart {
         QString chosenText = QStringLiteral("no size fits");
         if (view.Chosen >= 0) {
             const TSizeRow& r = view.Rows[static_cast<std::size_t>(view.Chosen)];
-            chosenText = Text(SizesCell(view, static_cast<std::size_t>(view.Chosen), scSize)) +
-                         " " + Text(AreaUnitLabel(view)) + " chosen";
+            chosenText = QString::fromStdString(
+                             SizesCell(view, static_cast<std::size_t>(view.Chosen), scSize)) +
+                         " " + QString::fromStdString(AreaUnitLabel(view)) + " chosen";
             if (r.Permitted > 0)
                 chosen = {QPointF(ShownArea(view, r.Area), r.Permitted)};
         }
@@ -245,14 +243,14 @@ class TSizesChart {
             const auto input = [&](const char* caption) {
                 for (const auto& [name, value] : SizesInputs(view))
                     if (name == caption)
-                        return Text(value);
+                        return QString::fromStdString(value);
                 return QString();
             };
             m_chart->setTitle(QStringLiteral("%1 over %2 within %3: %4")
                                   .arg(input("Line Current"), input("Cable Length"),
                                        input("MaxVoltDrop"), chosenText));
         }
-        X->setTitleText(Text(SizesHeader(view, scSize)));
+        X->setTitleText(QString::fromStdString(SizesHeader(view, scSize)));
         // Whole decades, so that each axis has labelled ticks however narrow its range.
         if (xHi > 0)
             X->setRange(Decade(xLo, false), Decade(xHi, true));
@@ -484,7 +482,7 @@ void TSizesForm::Refresh() {
         try {
             m_view = MakeSizesView(m_table, *m_circuit, m_units);
             m_hasView = true;
-            m_verdict = Text(SizesVerdict(m_view));
+            m_verdict = QString::fromStdString(SizesVerdict(m_view));
         } catch (const std::exception& e) {
             m_view = TSizesView{};
             m_view.Units = m_units;
@@ -535,7 +533,7 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
     // The line current is one value; every other point is a size, the nearest one on the axis.
     if (series == m_chart->Current) {
         m_hoverText = QStringLiteral("Line current %1 A")
-                          .arg(Text(SignificantText(m_view.Circuit.Current, 3)));
+                          .arg(QString::fromStdString(SignificantText(m_view.Circuit.Current, 3)));
     } else {
         std::ptrdiff_t nearest = -1;
         double best = 0;
@@ -555,10 +553,12 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
         const TSizeRow& r = m_view.Rows[i];
         m_hoverText = QStringLiteral("%1 %2: carrying capacity %3 A, drop limit %4 A, permitted "
                                      "%5 A (%6)%7")
-                          .arg(Text(SizesCell(m_view, i, scSize)), Text(AreaUnitLabel(m_view)),
-                               Text(SizesCell(m_view, i, scCapacity)),
-                               Text(SizesCell(m_view, i, scDropLimit)),
-                               Text(SizesCell(m_view, i, scPermitted)), LimitName(r.Governs),
+                          .arg(QString::fromStdString(SizesCell(m_view, i, scSize)),
+                               QString::fromStdString(AreaUnitLabel(m_view)),
+                               QString::fromStdString(SizesCell(m_view, i, scCapacity)),
+                               QString::fromStdString(SizesCell(m_view, i, scDropLimit)),
+                               QString::fromStdString(SizesCell(m_view, i, scPermitted)),
+                               LimitName(r.Governs),
                                nearest == m_view.Chosen ? QStringLiteral(", chosen")
                                : r.Fits                 ? QString()
                                                         : QStringLiteral(", too small"));
@@ -567,7 +567,7 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
 }
 
 void TSizesForm::ButtonCopyClick() {
-    QGuiApplication::clipboard()->setText(Text(SizesTabText(m_view)));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(SizesTabText(m_view)));
     SetStatus(QStringLiteral("Copied to Clipboard..."));
 }
 
@@ -678,11 +678,12 @@ void TSizesForm::PaintPage(QPainter& p, const QRectF& page) const {
     const std::vector<std::pair<std::string, std::string>> inputs = SizesInputs(m_view);
     qreal captionWidth = 0;
     for (const auto& [name, value] : inputs)
-        captionWidth =
-            std::max(captionWidth, QFontMetricsF(caption, device).horizontalAdvance(Text(name)));
+        captionWidth = std::max(
+            captionWidth,
+            QFontMetricsF(caption, device).horizontalAdvance(QString::fromStdString(name)));
     for (const auto& [name, value] : inputs) {
-        line(caption, page.left(), Text(name));
-        line(plain, page.left() + captionWidth + pt(12), Text(value));
+        line(caption, page.left(), QString::fromStdString(name));
+        line(plain, page.left() + captionWidth + pt(12), QString::fromStdString(value));
         y += QFontMetricsF(plain, device).height();
     }
     y += pt(8);
@@ -728,10 +729,10 @@ void TSizesForm::PaintPage(QPainter& p, const QRectF& page) const {
 
     std::vector<qreal> widths(SizesColumnCount);
     for (int c = 0; c < SizesColumnCount; ++c) {
-        widths[c] = metrics.horizontalAdvance(Text(SizesHeader(m_view, c)));
+        widths[c] = metrics.horizontalAdvance(QString::fromStdString(SizesHeader(m_view, c)));
         for (std::size_t r = first; r < first + shown; ++r)
-            widths[c] =
-                std::max(widths[c], metrics.horizontalAdvance(Text(SizesCell(m_view, r, c))));
+            widths[c] = std::max(widths[c], metrics.horizontalAdvance(
+                                                QString::fromStdString(SizesCell(m_view, r, c))));
         widths[c] += 2 * pad;
     }
     qreal tableWidth = 0;
@@ -760,12 +761,13 @@ void TSizesForm::PaintPage(QPainter& p, const QRectF& page) const {
             x += widths[c];
         }
     };
-    rowAt(0, kHeaderRow, kText, head, [&](int c) { return Text(SizesHeader(m_view, c)); });
+    rowAt(0, kHeaderRow, kText, head,
+          [&](int c) { return QString::fromStdString(SizesHeader(m_view, c)); });
     for (std::size_t r = first; r < first + shown; ++r) {
         const bool chosen = static_cast<std::ptrdiff_t>(r) == m_view.Chosen;
         rowAt(rowHeight * static_cast<qreal>(r - first + 1), chosen ? kChosenRow : QColor(),
               m_view.Rows[r].Fits ? kText : kGreyText, chosen ? head : cell,
-              [&](int c) { return Text(SizesCell(m_view, r, c)); });
+              [&](int c) { return QString::fromStdString(SizesCell(m_view, r, c)); });
     }
     if (!cut.isEmpty()) {
         p.setPen(kGreyText);
