@@ -87,35 +87,39 @@ QImage ReadStoredPng(QByteArrayView png) {
     QImage image(width, height, QImage::Format_RGBA8888);
     if (image.isNull())
         return {};
-    const unsigned char* above = nullptr;
+    // The row above the first is zeros. One loop per filter: a start reads a dozen of these.
+    const QByteArray zeros(stride, '\0');
+    const auto* above = reinterpret_cast<const unsigned char*>(zeros.constData());
     for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const unsigned char*>(raw.constData()) + y * (stride + 1);
         const unsigned filter = *in++;
         unsigned char* out = image.scanLine(y);
-        for (qsizetype i = 0; i < stride; ++i) {
-            const unsigned a = i >= 4 ? out[i - 4] : 0;
-            const unsigned b = above ? above[i] : 0;
-            const unsigned c = above && i >= 4 ? above[i - 4] : 0;
-            unsigned predicted = 0;
-            switch (filter) {
-            case 0:
-                break;
-            case 1:
-                predicted = a;
-                break;
-            case 2:
-                predicted = b;
-                break;
-            case 3:
-                predicted = (a + b) / 2;
-                break;
-            case 4:
-                predicted = Paeth(a, b, c);
-                break;
-            default:
-                return {};
-            }
-            out[i] = static_cast<unsigned char>(in[i] + predicted);
+        const auto each = [&](auto predict) {
+            for (qsizetype i = 0; i < 4; ++i)
+                out[i] = static_cast<unsigned char>(in[i] + predict(0u, above[i], 0u));
+            for (qsizetype i = 4; i < stride; ++i)
+                out[i] = static_cast<unsigned char>(in[i] + predict(unsigned{out[i - 4]},
+                                                                    unsigned{above[i]},
+                                                                    unsigned{above[i - 4]}));
+        };
+        switch (filter) {
+        case 0:
+            std::memcpy(out, in, std::size_t(stride));
+            break;
+        case 1:
+            each([](unsigned a, unsigned, unsigned) { return a; });
+            break;
+        case 2:
+            each([](unsigned, unsigned b, unsigned) { return b; });
+            break;
+        case 3:
+            each([](unsigned a, unsigned b, unsigned) { return (a + b) / 2; });
+            break;
+        case 4:
+            each(Paeth);
+            break;
+        default:
+            return {};
         }
         above = out;
     }
