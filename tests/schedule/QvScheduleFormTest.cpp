@@ -188,39 +188,6 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
     EXPECT_FALSE(form.IsModified());
 }
 
-// The window sizes with the main window's tables as they are when it is activated: any change to
-// them gives it a new sizer holding the new tables; the same tables keep the sizer it has.
-TEST_F(ScheduleForm, RefreshTakesEveryChangedTableAndKeepsTheSame) {
-    struct Row {
-        const char* name;
-        std::function<void()> change;
-        bool replaced;
-    };
-    const Row rows[] = {
-        {"nothing changed", [] {}, false},
-        {"a standard size", [] { StandardSizes.back() = 400; }, true},
-        {"a motor's power factor", [] { MotorRatings[0].PowerFactor = 0.8; }, true},
-        {"a material's conductivity", [] { Materials[0].Conductivity = 58; }, true},
-        {"a material more",
-         [] {
-             Materials.push_back({"Tin", 8.7});
-         },
-         true},
-        {"the allowed drop", [] { MaxVoltDrop = 4; }, true},
-        {"nothing changed again", [] {}, false},
-    };
-    TScheduleForm form;
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        const std::shared_ptr<const TScheduleSizer> before = form.Model()->SharedSizer();
-        r.change();
-        form.RefreshSizer();
-        EXPECT_EQ(form.Model()->SharedSizer() != before, r.replaced);
-        EXPECT_TRUE(form.Model()->Sizer().Data().Materials == Materials);
-        EXPECT_EQ(form.Model()->Sizer().MaxVoltDrop(), MaxVoltDrop);
-    }
-}
-
 TEST_F(ScheduleForm, UndoAndRedoEveryEdit) {
     TScheduleForm form;
     TScheduleModel& m = *form.Model();
