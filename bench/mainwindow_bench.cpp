@@ -1,10 +1,12 @@
 // Speed of the main window's two busiest roads, each of which must fit well within one frame
 // (16 ms): Calculate through to the rewritten report (engine, result fields, the report's lines
 // in the report window), and a keystroke in the Power field through to its re-formatted text on
-// leaving it (offscreen, on the shipped data).
+// leaving it (offscreen, on the shipped data); and the pictures a start reads before its first
+// window.
 #include "core/QvAmpwise.h"
 #include "settings/QvApplicationPath.h"
 #include "mainwindow/QvAmpwiseForm.h"
+#include "mainwindow/QvAmpwiseIcons.h"
 #include "report/QvReporter.h"
 #include "units/QvFmtEdit.h"
 
@@ -14,6 +16,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -64,6 +68,33 @@ void BM_PowerKeystrokeToFormattedText(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PowerKeystrokeToFormattedText)->Unit(benchmark::kMicrosecond);
+
+// What the pictures cost a start before its first window: the window icon's four sizes and the
+// tool bar's pictures, read from their stored files into fresh icons; against painting them.
+void StartPictures(benchmark::State& state, bool stored) {
+    using qv::TAmpwiseIcon;
+    const std::pair<TAmpwiseIcon, std::vector<int>> asked[] = {
+        {TAmpwiseIcon::Program, {16, 32, 64, 128}},
+        {TAmpwiseIcon::Calculate, {24}},
+        {TAmpwiseIcon::Report, {24}},
+        {TAmpwiseIcon::Sizes, {24}},
+        {TAmpwiseIcon::Schedule, {24}},
+        {TAmpwiseIcon::Reset, {24}},
+        {TAmpwiseIcon::Settings, {24}},
+        {TAmpwiseIcon::Help, {24}},
+        {TAmpwiseIcon::About, {24}},
+        {TAmpwiseIcon::Motor, {20}}};
+    for (auto _ : state) {
+        for (const auto& [kind, sides] : asked) {
+            const QIcon icon =
+                stored ? qv::AmpwiseIcon(kind) : qv::PaintedIcon(qv::AmpwiseDrawing(kind));
+            for (int side : sides)
+                benchmark::DoNotOptimize(icon.pixmap(QSize(side, side), 1.0).cacheKey());
+        }
+    }
+}
+BENCHMARK_CAPTURE(StartPictures, stored, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StartPictures, painted, false)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -15,6 +15,14 @@ if(AMPWISE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The fuzz build: every library a fuzzer links carries the coverage libFuzzer steers by, and the
+# sanitizers; the fuzzers add libFuzzer's main (fuzz/CMakeLists.txt).
+if(AMPWISE_FUZZ)
+  add_compile_options(-O1 -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # A pure library must not see Qt: it gets no Qt include paths, so a widget include fails to build,
 # and a Qt library linked into it, directly or through another library, stops the configure (the
 # check runs once every folder has declared its targets).

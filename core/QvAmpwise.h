@@ -41,11 +41,15 @@ struct MotorRatingRec {
     double RatingKW;
     double PowerFactor;
     double EfficiencyPct;
+
+    bool operator==(const MotorRatingRec&) const = default;
 };
 
 struct MaterialRec {
     std::string Name;
     double Conductivity;
+
+    bool operator==(const MaterialRec&) const = default;
 };
 
 // The standard sizes used when the data file gives none.
@@ -69,6 +73,8 @@ struct TElecData {
     std::vector<MotorRatingRec> Ratings;
     std::vector<MaterialRec> Materials;
     std::string MaterialList; // the material names as one comma list
+
+    bool operator==(const TElecData&) const = default;
 };
 
 // Reads the electrical data file at path. A missing file, section or key gives the defaults;

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace qv {
@@ -220,6 +221,14 @@ std::vector<int> BakedSides(TAmpwiseIcon kind) {
         // The tool bar's.
         return {24, 48};
     }
+}
+
+QString StoredIconPath(TAmpwiseIcon kind) {
+    static constexpr const char* names[] = {"calculate", "report", "sizes", "schedule", "reset",
+                                            "settings",  "help",   "about", "motor",    "program"};
+    static_assert(std::size(names) == AllAmpwiseIcons.size());
+    return QStringLiteral(":/mainwindow/icons/%1-%2.png")
+        .arg(QString::fromLatin1(names[static_cast<int>(kind)]), QStringLiteral("%1"));
 }
 
 } // namespace qv

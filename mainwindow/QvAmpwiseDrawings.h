@@ -1,11 +1,10 @@
 // The drawings of the main window's pictures, and the sizes of each that the build draws ahead of
-// time into the program (QvAmpwiseIcons.cpp tells why).
+// time into image files in the program's resources (QvAmpwiseIcons.cpp tells why).
 #pragma once
 
 #include "widgets/QvPaintedIcon.h"
 
 #include <array>
-#include <span>
 #include <vector>
 
 namespace qv {
@@ -33,8 +32,8 @@ TIconDrawing AmpwiseDrawing(TAmpwiseIcon kind);
 // The pixel sizes a start asks for, on a plain screen and on a 2x one.
 std::vector<int> BakedSides(TAmpwiseIcon kind);
 
-// The drawing's pixels at each of BakedSides, in that order. Defined by the file the build
-// generates with BakeIcons.
-std::span<const TBakedPixels> BakedPixels(TAmpwiseIcon kind);
+// Where the build stores the drawing at each of BakedSides, "%1" standing for the side in pixels:
+// a PNG file in the program's resources, named after the picture and the side.
+QString StoredIconPath(TAmpwiseIcon kind);
 
 } // namespace qv

@@ -20,11 +20,6 @@ namespace {
 // take what it takes.
 constexpr double kQuantityRangeHi = 1e6;
 
-std::string ToStd(const QString& s) {
-    const QByteArray utf8 = s.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
-
 // The number of a quantity's text: up to its last digit.
 QString NumberPart(const QString& text) {
     for (qsizetype i = text.size(); i > 0; --i)
@@ -100,7 +95,7 @@ void TQuantityEditor::ShowUnits() {
 }
 
 void TQuantityEditor::SetText(const QString& text) {
-    const std::string t = ToStd(text);
+    const std::string t = text.toStdString();
     const int unit = std::max(0, QuantityUnit(t, m_type, m_unit));
     Unit->setCurrentIndex(unit);
     // The field needs a number to take up a unit's factor and format.

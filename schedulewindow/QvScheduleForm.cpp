@@ -62,15 +62,6 @@ constexpr std::size_t kRowsPerStep = 2000;
 constexpr int kMinWidth = 16;
 constexpr int kMaxWidth = 4000;
 
-std::string ToStd(const QString& s) {
-    const QByteArray utf8 = s.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
-
-QString FromStd(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // What a shown column is made wide enough for at first, beside its title.
 QString DesignSample(TColumn kind) {
     switch (kind) {
@@ -90,22 +81,6 @@ QString DesignSample(TColumn kind) {
     default:
         return QStringLiteral("0000.00");
     }
-}
-
-bool SameData(const TElecData& a, const TElecData& b) {
-    if (a.Sizes != b.Sizes || a.Ratings.size() != b.Ratings.size() ||
-        a.Materials.size() != b.Materials.size())
-        return false;
-    for (std::size_t i = 0; i < a.Ratings.size(); ++i)
-        if (a.Ratings[i].RatingKW != b.Ratings[i].RatingKW ||
-            a.Ratings[i].PowerFactor != b.Ratings[i].PowerFactor ||
-            a.Ratings[i].EfficiencyPct != b.Ratings[i].EfficiencyPct)
-            return false;
-    for (std::size_t i = 0; i < a.Materials.size(); ++i)
-        if (a.Materials[i].Name != b.Materials[i].Name ||
-            a.Materials[i].Conductivity != b.Materials[i].Conductivity)
-            return false;
-    return true;
 }
 
 // The table, with the editor's commit made reachable: a command (Save, Print) takes a cell still
@@ -368,7 +343,7 @@ void TScheduleForm::RestoreSettings() {
     // Kept by kind of column, so that they hold for any file's columns; 0 for none.
     m_widths.assign(kInputColumnCount + kResultColumnCount, 0);
     std::size_t k = 0;
-    for (const QString& item : FromStd(stored).split(QLatin1Char(','))) {
+    for (const QString& item : QString::fromStdString(stored).split(QLatin1Char(','))) {
         bool ok = false;
         const int w = item.trimmed().toInt(&ok);
         if (k < m_widths.size())
@@ -425,7 +400,7 @@ void TScheduleForm::SaveSettings() {
     TRegistryIniFile reg(AppRegistryKey());
     reg.BeginUpdate();
     SaveFormPlacement(this, reg);
-    reg.WriteText(kSection, "ColumnWidths", ToStd(items.join(QLatin1Char(','))));
+    reg.WriteText(kSection, "ColumnWidths", items.join(QLatin1Char(',')).toStdString());
     reg.EndUpdate();
 }
 
@@ -531,7 +506,7 @@ void TScheduleForm::RefreshSizer() {
     data.Ratings = MotorRatings;
     data.Materials = Materials;
     const TScheduleSizer& now = m_model->Sizer();
-    if (SameData(now.Data(), data) && now.MaxVoltDrop() == MaxVoltDrop)
+    if (now.Data() == data && now.MaxVoltDrop() == MaxVoltDrop)
         return;
     m_model->SetSizer(std::make_shared<const TScheduleSizer>(std::move(data), MaxVoltDrop));
 }
@@ -705,8 +680,10 @@ bool TScheduleForm::RunPrintJob(QPrinter& printer, const QString& doing, const Q
                         ? kTitle
                         : kTitle + QStringLiteral(" - ") + QFileInfo(m_fileName).fileName();
     heading.Lines << QStringLiteral("Date: ") + QDate::currentDate().toString(Qt::ISODate)
-                  << QStringLiteral("Data file: ") + FromStd(SharedDataPath + "ElecData.ini")
-                  << QStringLiteral("MaxVoltDrop: ") + FromStd(drop) + QStringLiteral(" V");
+                  << QStringLiteral("Data file: ") +
+                         QString::fromStdString(SharedDataPath + "ElecData.ini")
+                  << QStringLiteral("MaxVoltDrop: ") + QString::fromStdString(drop) +
+                         QStringLiteral(" V");
     TSchedulePrintJob job(printer, *m_model, heading);
 
     // Every window stays drawn while the job runs; none takes input, so the schedule cannot
@@ -891,11 +868,11 @@ void TScheduleForm::AddFromMainWindow() {
         return;
     try {
         const TCircuitInputs in = MainInputs();
-        InsertRows({MakeFields(m_model->Layout(), {{TColumn::Material, ToStd(in.Material)},
-                                                   {TColumn::LoadType, ToStd(in.LoadType)},
-                                                   {TColumn::Phase, ToStd(in.Phase)},
-                                                   {TColumn::Power, ToStd(in.Power)},
-                                                   {TColumn::Length, ToStd(in.Length)}})},
+        InsertRows({MakeFields(m_model->Layout(), {{TColumn::Material, in.Material.toStdString()},
+                                                   {TColumn::LoadType, in.LoadType.toStdString()},
+                                                   {TColumn::Phase, in.Phase.toStdString()},
+                                                   {TColumn::Power, in.Power.toStdString()},
+                                                   {TColumn::Length, in.Length.toStdString()}})},
                    QStringLiteral("Add from Main Window"));
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
@@ -928,7 +905,7 @@ void TScheduleForm::CopySelection(bool header) {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return;
-    QGuiApplication::clipboard()->setText(FromStd(m_model->TabText(rows, header)));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(m_model->TabText(rows, header)));
     statusBar()->showMessage(rows.size() == 1 ? QStringLiteral("Copied 1 row")
                                               : QStringLiteral("Copied %1 rows").arg(rows.size()),
                              5000);
@@ -942,7 +919,7 @@ void TScheduleForm::PasteText(const QString& text) {
     if (Loading())
         return;
     std::vector<std::vector<std::string>> records =
-        RecordsFromTable(ParseTabText(ToStd(text)), m_model->Header(), m_model->Layout());
+        RecordsFromTable(ParseTabText(text.toStdString()), m_model->Header(), m_model->Layout());
     if (records.empty()) {
         statusBar()->showMessage(QStringLiteral("Nothing to paste"), 5000);
         return;
@@ -959,21 +936,21 @@ void TScheduleForm::LoadRow(int row) {
     if (chosen.Result.Status == TRowStatus::Error) {
         ShowError(QStringLiteral("Row %1 is not loaded into the main window: %2")
                       .arg(row + 1)
-                      .arg(FromStd(chosen.Result.Error)));
+                      .arg(QString::fromStdString(chosen.Result.Error)));
         return;
     }
     const std::vector<std::string>& fields = chosen.Fields;
     auto field = [&](TColumn c) {
         const int i = m_model->Layout().Position(c);
         return i >= 0 && static_cast<std::size_t>(i) < fields.size()
-                   ? FromStd(fields[static_cast<std::size_t>(i)])
+                   ? QString::fromStdString(fields[static_cast<std::size_t>(i)])
                    : QString();
     };
     // A number under "Length [ft]" is in feet wherever it goes.
     auto quantity = [&](TColumn c, TUnitsType type) {
         const TScheduleLayout& layout = m_model->Layout();
-        return FromStd(
-            CellWithUnit(ToStd(field(c)), type, layout.UnitOf(c), layout.DecimalComma()));
+        return QString::fromStdString(
+            CellWithUnit(field(c).toStdString(), type, layout.UnitOf(c), layout.DecimalComma()));
     };
     try {
         LoadIntoMain({field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),

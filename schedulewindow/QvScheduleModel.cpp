@@ -16,10 +16,6 @@ const QColor kNotSolvedBack(0xff, 0xf0, 0xc2);
 const QColor kErrorBack(0xf9, 0xd6, 0xd5);
 const QColor kMarkedText(0x20, 0x20, 0x20);
 
-QString Text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QString Number(const std::optional<double>& v, const char* format) {
     return v ? QString::fromStdString(FormatFloat(format, *v)) : QString();
 }
@@ -201,7 +197,9 @@ QVariant TScheduleModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
     case Qt::ToolTipRole:
         if (IsInputColumn(index.column()))
-            return role == Qt::ToolTipRole ? QVariant() : Text(Field(index.row(), index.column()));
+            return role == Qt::ToolTipRole
+                       ? QVariant()
+                       : QString::fromStdString(Field(index.row(), index.column()));
         switch (kind) {
         case TColumn::Current:
             return Number(r.Current, "%0.2f");
@@ -212,7 +210,7 @@ QVariant TScheduleModel::data(const QModelIndex& index, int role) const {
         case TColumn::LimitedBy:
             return r.LimitedBy ? QString::fromLatin1(LimitName(*r.LimitedBy)) : QString();
         case TColumn::Status:
-            return Text(r.StatusText());
+            return QString::fromStdString(r.StatusText());
         default:
             return {};
         }
@@ -242,7 +240,7 @@ QVariant TScheduleModel::headerData(int section, Qt::Orientation orientation, in
     if (section < 0 || section >= columnCount())
         return {};
     if (IsInputColumn(section))
-        return Text(m_header[FieldPosition(section)]);
+        return QString::fromStdString(m_header[FieldPosition(section)]);
     return QString::fromUtf8(ColumnName(ColumnKind(section)));
 }
 

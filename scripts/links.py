@@ -25,6 +25,9 @@ set(GRAPHVIZ_CUSTOM_TARGETS FALSE)
 
 
 def own(name):
+    # A Qt resource compiled into a library is an object library of the build, not one of ours.
+    if re.search(r"_resources_\d+$", name):
+        return False
     return name.startswith(("ampwise", "Ampwise")) or name in ("BakeIcons", "RenderIcon")
 
 

@@ -9,7 +9,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-charts-dev libqt6opengl6-dev
   qt6-qpa-plugins libgl-dev
-  libqscintilla2-qt6-dev
+  libqscintilla2-qt6-dev zlib1g-dev
   fonts-liberation fonts-dejavu-core xdg-utils
 )
 test_packages=(

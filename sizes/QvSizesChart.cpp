@@ -38,10 +38,6 @@ QList<QPointF> Thinned(const QList<QPointF>& points) {
     return out;
 }
 
-QString Text(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 // The power of ten at or below (`up` false) or at or above a positive value.
 double Decade(double v, bool up) {
     const double e = std::log10(v);
@@ -141,8 +137,9 @@ void TSizesChart::Update(const TSizesView& view) {
     QString chosenText = QStringLiteral("no size fits");
     if (view.Chosen >= 0) {
         const TSizeRow& r = view.Rows[static_cast<std::size_t>(view.Chosen)];
-        chosenText = Text(SizesCell(view, static_cast<std::size_t>(view.Chosen), scSize)) + " " +
-                     Text(AreaUnitLabel(view)) + " chosen";
+        chosenText =
+            QString::fromStdString(SizesCell(view, static_cast<std::size_t>(view.Chosen), scSize)) +
+            " " + QString::fromStdString(AreaUnitLabel(view)) + " chosen";
         if (r.Permitted > 0)
             chosen = {QPointF(ShownArea(view, r.Area), r.Permitted)};
     }
@@ -162,14 +159,14 @@ void TSizesChart::Update(const TSizesView& view) {
         const auto input = [&](const char* caption) {
             for (const auto& [name, value] : SizesInputs(view))
                 if (name == caption)
-                    return Text(value);
+                    return QString::fromStdString(value);
             return QString();
         };
         m_chart->setTitle(QStringLiteral("%1 over %2 within %3: %4")
                               .arg(input("Line Current"), input("Cable Length"),
                                    input("MaxVoltDrop"), chosenText));
     }
-    X->setTitleText(Text(SizesHeader(view, scSize)));
+    X->setTitleText(QString::fromStdString(SizesHeader(view, scSize)));
     // Whole decades, so that each axis has labelled ticks however narrow its range.
     if (xHi > 0)
         X->setRange(Decade(xLo, false), Decade(xHi, true));

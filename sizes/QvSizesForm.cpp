@@ -60,10 +60,6 @@ constexpr int kChartWidth = 520;
 // How long the answer to a command stays in the status bar.
 constexpr int kPassingStatusMs = 5000;
 
-QString Text(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 } // namespace
 
 std::function<QString(QWidget*, const QString&, const QString&, const QString&)>
@@ -278,7 +274,7 @@ void TSizesForm::Refresh() {
         try {
             m_view = MakeSizesView(m_table, *m_circuit, m_units);
             m_hasView = true;
-            m_verdict = Text(SizesVerdict(m_view));
+            m_verdict = QString::fromStdString(SizesVerdict(m_view));
         } catch (const std::exception& e) {
             m_view = TSizesView{};
             m_view.Units = m_units;
@@ -333,7 +329,7 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
     // The line current is one value; every other point is a size, the nearest one on the axis.
     if (series == m_chart->Current) {
         m_hoverText = QStringLiteral("Line current %1 A")
-                          .arg(Text(SignificantText(m_view.Circuit.Current, 3)));
+                          .arg(QString::fromStdString(SignificantText(m_view.Circuit.Current, 3)));
     } else {
         std::ptrdiff_t nearest = -1;
         double best = 0;
@@ -353,10 +349,12 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
         const TSizeRow& r = m_view.Rows[i];
         m_hoverText = QStringLiteral("%1 %2: carrying capacity %3 A, drop limit %4 A, permitted "
                                      "%5 A (%6)%7")
-                          .arg(Text(SizesCell(m_view, i, scSize)), Text(AreaUnitLabel(m_view)),
-                               Text(SizesCell(m_view, i, scCapacity)),
-                               Text(SizesCell(m_view, i, scDropLimit)),
-                               Text(SizesCell(m_view, i, scPermitted)), LimitName(r.Governs),
+                          .arg(QString::fromStdString(SizesCell(m_view, i, scSize)),
+                               QString::fromStdString(AreaUnitLabel(m_view)),
+                               QString::fromStdString(SizesCell(m_view, i, scCapacity)),
+                               QString::fromStdString(SizesCell(m_view, i, scDropLimit)),
+                               QString::fromStdString(SizesCell(m_view, i, scPermitted)),
+                               LimitName(r.Governs),
                                nearest == m_view.Chosen ? QStringLiteral(", chosen")
                                : r.Fits                 ? QString()
                                                         : QStringLiteral(", too small"));
@@ -365,7 +363,7 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
 }
 
 void TSizesForm::ButtonCopyClick() {
-    QGuiApplication::clipboard()->setText(Text(SizesTabText(m_view)));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(SizesTabText(m_view)));
     SetStatus(QStringLiteral("Copied to Clipboard..."), true);
 }
 

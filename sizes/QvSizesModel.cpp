@@ -10,10 +10,6 @@ namespace {
 // "Carrying capacity": a longer name takes two lines.
 constexpr qsizetype kLongestName = 17;
 
-QString Text(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 } // namespace
 
 void TSizesModel::Reset() {
@@ -37,7 +33,7 @@ QVariant TSizesModel::data(const QModelIndex& index, int role) const {
     const bool chosen = index.row() == m_view.Chosen;
     switch (role) {
     case Qt::DisplayRole:
-        return Text(SizesCell(m_view, row, index.column()));
+        return QString::fromStdString(SizesCell(m_view, row, index.column()));
     case Qt::TextAlignmentRole:
         return index.column() == scGoverns ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                            : int(Qt::AlignRight | Qt::AlignVCenter);
@@ -48,7 +44,7 @@ QVariant TSizesModel::data(const QModelIndex& index, int role) const {
     case Qt::FontRole:
         return chosen ? QVariant(ChosenFont) : QVariant();
     case Qt::ToolTipRole:
-        return r.Fault.empty() ? QVariant() : QVariant(Text(r.Fault));
+        return r.Fault.empty() ? QVariant() : QVariant(QString::fromStdString(r.Fault));
     default:
         return {};
     }
@@ -59,7 +55,7 @@ QVariant TSizesModel::headerData(int section, Qt::Orientation orientation, int r
         return {};
     // The unit on a line of its own keeps the columns narrow; a name longer than that of the
     // widest figure's column is broken in two instead, the unit after it.
-    const QString header = Text(SizesHeader(m_view, section));
+    const QString header = QString::fromStdString(SizesHeader(m_view, section));
     const qsizetype unit = header.indexOf(QStringLiteral(" ("));
     if (unit < 0)
         return header;

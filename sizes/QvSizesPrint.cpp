@@ -24,10 +24,6 @@ namespace {
 const QColor kHeaderRow(0xee, 0xee, 0xee);
 const QColor kRule(0xd0, 0xd0, 0xd0);
 
-QString Text(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
     QPaintDevice* device = p.device();
     const qreal dpi = device->logicalDpiY();
@@ -53,11 +49,12 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
     const std::vector<std::pair<std::string, std::string>> inputs = SizesInputs(sheet.View);
     qreal captionWidth = 0;
     for (const auto& [name, value] : inputs)
-        captionWidth =
-            std::max(captionWidth, QFontMetricsF(caption, device).horizontalAdvance(Text(name)));
+        captionWidth = std::max(
+            captionWidth,
+            QFontMetricsF(caption, device).horizontalAdvance(QString::fromStdString(name)));
     for (const auto& [name, value] : inputs) {
-        line(caption, page.left(), Text(name));
-        line(plain, page.left() + captionWidth + pt(12), Text(value));
+        line(caption, page.left(), QString::fromStdString(name));
+        line(plain, page.left() + captionWidth + pt(12), QString::fromStdString(value));
         y += QFontMetricsF(plain, device).height();
     }
     y += pt(8);
@@ -103,10 +100,10 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
 
     std::vector<qreal> widths(SizesColumnCount);
     for (int c = 0; c < SizesColumnCount; ++c) {
-        widths[c] = metrics.horizontalAdvance(Text(SizesHeader(sheet.View, c)));
+        widths[c] = metrics.horizontalAdvance(QString::fromStdString(SizesHeader(sheet.View, c)));
         for (std::size_t r = first; r < first + shown; ++r)
-            widths[c] =
-                std::max(widths[c], metrics.horizontalAdvance(Text(SizesCell(sheet.View, r, c))));
+            widths[c] = std::max(widths[c], metrics.horizontalAdvance(QString::fromStdString(
+                                                SizesCell(sheet.View, r, c))));
         widths[c] += 2 * pad;
     }
     qreal tableWidth = 0;
@@ -135,12 +132,13 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
             x += widths[c];
         }
     };
-    rowAt(0, kHeaderRow, kSizesText, head, [&](int c) { return Text(SizesHeader(sheet.View, c)); });
+    rowAt(0, kHeaderRow, kSizesText, head,
+          [&](int c) { return QString::fromStdString(SizesHeader(sheet.View, c)); });
     for (std::size_t r = first; r < first + shown; ++r) {
         const bool chosen = static_cast<std::ptrdiff_t>(r) == sheet.View.Chosen;
         rowAt(rowHeight * static_cast<qreal>(r - first + 1), chosen ? kSizesChosenRow : QColor(),
               sheet.View.Rows[r].Fits ? kSizesText : kSizesGreyText, chosen ? head : cell,
-              [&](int c) { return Text(SizesCell(sheet.View, r, c)); });
+              [&](int c) { return QString::fromStdString(SizesCell(sheet.View, r, c)); });
     }
     if (!cut.isEmpty()) {
         p.setPen(kSizesGreyText);

@@ -17,14 +17,6 @@ namespace qv {
 
 std::function<void()> QvCustomEdit::Beep = [] { QApplication::beep(); };
 
-namespace {
-
-std::string ToStd(const QString& s) {
-    return s.toStdString();
-}
-
-} // namespace
-
 QvCustomEdit::QvCustomEdit(QWidget* parent) : QLineEdit(parent) {
     // Every character must pass the key filter: no input-method commits, no dropped text.
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -67,7 +59,7 @@ void QvCustomEdit::setUnitsLabel(QLabel* label) {
 
 std::variant<double, QString> QvCustomEdit::GetValue() const {
     const QString t = text();
-    if (std::optional<double> v = TextToBaseValue(ToStd(t), m_unitsFactor, m_unitsOffset))
+    if (std::optional<double> v = TextToBaseValue(t.toStdString(), m_unitsFactor, m_unitsOffset))
         return *v;
     return t;
 }
@@ -83,7 +75,8 @@ void QvCustomEdit::SetValue(double value) {
     std::string shown;
     try {
         const double y = ConvertToUnit(value, m_unitsFactor, m_unitsOffset);
-        shown = FormatValue(y, m_formatType, ToStd(m_formatStr), m_sigDigs, m_formatDecimals);
+        shown =
+            FormatValue(y, m_formatType, m_formatStr.toStdString(), m_sigDigs, m_formatDecimals);
     } catch (const std::exception&) {
         shown.clear();
     }
@@ -109,7 +102,7 @@ void QvCustomEdit::ApplyUnits() {
     m_unitsOffset = offset;
     if (m_formatType != ft_Manual)
         m_formatStr = QString::fromStdString(format);
-    m_formatDecimals = DecimalsOfFormat(ToStd(m_formatStr));
+    m_formatDecimals = DecimalsOfFormat(m_formatStr.toStdString());
     if (m_unitsLabel)
         m_unitsLabel->setText(QString::fromStdString(label));
     RenameForAssistiveTech();
@@ -189,7 +182,7 @@ void QvCustomEdit::EnterChar(QChar c) {
         setCursorPosition(start);
     }
     setModified(true);
-    if (!IsAllowedEntryChar(c.unicode(), ToStd(m_formatStr))) {
+    if (!IsAllowedEntryChar(c.unicode(), m_formatStr.toStdString())) {
         Beeped();
         return;
     }
@@ -207,14 +200,14 @@ void QvCustomEdit::UndoEntry() {
 bool QvCustomEdit::ValidateText(const QString& t) {
     TFieldFormat format;
     format.formatType = m_formatType;
-    format.formatStr = ToStd(m_formatStr);
+    format.formatStr = m_formatStr.toStdString();
     format.sigDigs = m_sigDigs;
     format.formatDecimals = m_formatDecimals;
     format.rangeLo = m_rangeLo;
     format.rangeHi = m_rangeHi;
     format.factor = m_unitsFactor;
     format.offset = m_unitsOffset;
-    TValidation result = ValidateEntryText(ToStd(t), format);
+    TValidation result = ValidateEntryText(t.toStdString(), format);
     if (!result.changed)
         return true;
     ReplaceText(QString::fromStdString(result.text));

@@ -1,12 +1,16 @@
 // The icon engine of drawn icons.
 #include "widgets/QvPaintedIcon.h"
 
+#include "widgets/QvStoredPng.h"
+
+#include <QFile>
 #include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -18,8 +22,8 @@ const QColor kAccent(0x1e, 0x88, 0xe5);
 
 class TPaintedIconEngine : public QIconEngine {
   public:
-    TPaintedIconEngine(TIconDrawing drawing, std::span<const TBakedPixels> baked)
-        : m_drawing(drawing), m_baked(baked) {}
+    TPaintedIconEngine(TIconDrawing drawing, TStoredSizes stored)
+        : m_drawing(drawing), m_stored(std::move(stored)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         const bool disabled = mode == QIcon::Disabled;
@@ -44,7 +48,7 @@ class TPaintedIconEngine : public QIconEngine {
         for (const TDrawn& d : m_drawn)
             if (d.Size == size && d.Disabled == disabled)
                 return d.Pixmap;
-        QPixmap pm = disabled ? QPixmap() : Baked(size);
+        QPixmap pm = disabled ? QPixmap() : Stored(size);
         if (pm.isNull()) {
             pm = QPixmap(size);
             pm.fill(Qt::transparent);
@@ -55,15 +59,21 @@ class TPaintedIconEngine : public QIconEngine {
         return pm;
     }
 
-    QIconEngine* clone() const override { return new TPaintedIconEngine(m_drawing, m_baked); }
+    QIconEngine* clone() const override { return new TPaintedIconEngine(m_drawing, m_stored); }
 
   private:
-    QPixmap Baked(const QSize& size) const {
-        for (const TBakedPixels& b : m_baked)
-            if (size == QSize(b.Side, b.Side))
-                return QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(b.Pixels), b.Side,
-                                                 b.Side, QImage::Format_ARGB32_Premultiplied));
-        return {};
+    // The stored file of this size, if there is one and it reads as that size.
+    QPixmap Stored(const QSize& size) const {
+        if (size.width() != size.height() || std::find(m_stored.Sides.begin(), m_stored.Sides.end(),
+                                                       size.width()) == m_stored.Sides.end())
+            return {};
+        QFile file(m_stored.Path.arg(size.width()));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QImage image = ReadStoredPng(file.readAll());
+        if (image.size() != size)
+            return {};
+        return QPixmap::fromImage(std::move(image));
     }
 
     struct TDrawn {
@@ -72,14 +82,14 @@ class TPaintedIconEngine : public QIconEngine {
         QPixmap Pixmap;
     };
     TIconDrawing m_drawing;
-    std::span<const TBakedPixels> m_baked;
+    TStoredSizes m_stored;
     std::vector<TDrawn> m_drawn;
 };
 
 } // namespace
 
-QIcon PaintedIcon(TIconDrawing drawing, std::span<const TBakedPixels> baked) {
-    return QIcon(new TPaintedIconEngine(drawing, baked));
+QIcon PaintedIcon(TIconDrawing drawing, TStoredSizes stored) {
+    return QIcon(new TPaintedIconEngine(drawing, std::move(stored)));
 }
 
 } // namespace qv

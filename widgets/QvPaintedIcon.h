@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QIcon>
 
-#include <span>
+#include <QString>
+
+#include <vector>
 
 class QPainter;
 
@@ -15,15 +17,16 @@ namespace qv {
 // icon is drawn disabled.
 using TIconDrawing = void (*)(QPainter& painter, const QColor& ink, const QColor& accent);
 
-// The drawing's pixels at one size, made ahead of time: side x side premultiplied ARGB values,
-// row by row, in storage that lives as long as the program.
-struct TBakedPixels {
-    int Side;
-    const quint32* Pixels;
+// Sizes of the drawing made ahead of time as PNG files (read by ReadStoredPng): `Path` holds "%1"
+// where the side in pixels goes, and there is a file for each of `Sides`.
+struct TStoredSizes {
+    QString Path;
+    std::vector<int> Sides;
 };
 
-// `baked` serves those sizes (not disabled) without painting; every other is painted.
-QIcon PaintedIcon(TIconDrawing drawing, std::span<const TBakedPixels> baked = {});
+// The stored sizes (not disabled) are read from their files, each when first asked for, instead
+// of painted; every other size is painted.
+QIcon PaintedIcon(TIconDrawing drawing, TStoredSizes stored = {});
 
 // The paper white of sheets and pages in the drawings.
 inline const QColor PaintedIconPaper{0xff, 0xff, 0xff};

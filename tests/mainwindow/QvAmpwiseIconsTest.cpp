@@ -2,7 +2,9 @@
 #include "mainwindow/QvAmpwiseIcons.h"
 
 #include "widgets/QvPaintedIcon.h"
+#include "widgets/QvStoredPng.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <gtest/gtest.h>
@@ -61,10 +63,15 @@ TEST(AmpwiseIcon, StoredSizesAreTheDrawingsPixels) {
     };
     for (TAmpwiseIcon kind : AllAmpwiseIcons) {
         const std::vector<int> sides = BakedSides(kind);
-        ASSERT_EQ(BakedPixels(kind).size(), sides.size()) << int(kind);
         const QIcon drawn = PaintedIcon(AmpwiseDrawing(kind));
         for (std::size_t i = 0; i < sides.size(); ++i) {
-            EXPECT_EQ(BakedPixels(kind)[i].Side, sides[i]) << int(kind);
+            QFile file(StoredIconPath(kind).arg(sides[i]));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << int(kind) << " at " << sides[i];
+            const QImage stored = ReadStoredPng(file.readAll());
+            ASSERT_EQ(stored.size(), QSize(sides[i], sides[i])) << int(kind);
+            EXPECT_EQ(stored.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      image(drawn, sides[i], 1.0))
+                << int(kind) << " at " << sides[i] << " px";
             for (qreal ratio : {1.0, 2.0})
                 EXPECT_EQ(image(AmpwiseIcon(kind), sides[i], ratio), image(drawn, sides[i], ratio))
                     << int(kind) << " at " << sides[i] << " px, ratio " << ratio;

@@ -304,6 +304,14 @@ TEST_F(VerInfoFiles, HostileFilesRaiseTheNamedErrorAndStayUnchanged) {
          Want::NoInfo},
         {"section name offset outside the table", bent([](TElf& e) { e.SetName(1, 5000); }),
          Want::NoInfo},
+        {"section name runs to the end of the table unterminated",
+         bent([](TElf& e) { e.SetSize(2, 1 + qv::VersionSectionName.size()); }), Want::NoInfo},
+        {"name table without file bytes", bent([](TElf& e) { e.SetType(2, 8); }), Want::NoInfo},
+        {"extended string table index out of range", bent([](TElf& e) {
+             e.SetShStrNdx(0xFFFF);
+             e.SetLink(0, 3);
+         }),
+         Want::NoInfo},
         {"extended count larger than the file", bent([](TElf& e) {
              e.SetShNum(0);
              e.SetSize(0, 1ull << 40);
