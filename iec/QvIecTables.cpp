@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kNo = 0;
 constexpr double kUnconfirmed = -1;
+constexpr double kUnc = kUnconfirmed; // short, to keep the table's rows on a line
 
 // [insulation][loaded conductors - 2][material][method A1..E][size of kTableSizes], A, for
 // conductors at their full temperature in 30 °C air or 20 °C ground of 2.5 K·m/W.
@@ -32,9 +33,9 @@ constexpr double kCapacity[2][2][2][8][16] = {
                 {22, 30, 40, 51, 70, 94, 119, 148, 180, 232, 282, 328, 379, 434, 514, 593}, // E
             },
             { // aluminium
-                {kNo, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed}, // A1
-                {kNo, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed}, // A2
-                {kNo, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed}, // B1
+                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // A1
+                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // A2
+                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // B1
                 {kNo, 17.5, 24, 30, 41, 54, 71, 86, 104, 131, 157, 181, 201, 230, 269, 308}, // B2
                 {kNo, 21, 28, 36, 49, 66, 83, 103, 125, 160, 195, 226, 261, 298, 352, 406}, // C
                 {kNo, 22, 29, 36, 47, 61, 77, 93, 109, 135, 159, 180, 204, 228, 262, 296}, // D1
@@ -55,7 +56,7 @@ constexpr double kCapacity[2][2][2][8][16] = {
             },
             { // aluminium
                 {kNo, 14, 18.5, 24, 32, 43, 57, 70, 84, 107, 129, 149, 170, 194, 227, 261}, // A1
-                {kNo, 13.5, 17.5, 23, 31, 41, 53, 65, 78, 98, 118, 135, 155, 176, 207, kUnconfirmed}, // A2
+                {kNo, 13.5, 17.5, 23, 31, 41, 53, 65, 78, 98, 118, 135, 155, 176, 207, kUnc}, // A2
                 {kNo, 16.5, 22, 28, 39, 53, 70, 86, 104, 133, 161, 186, 204, 230, 269, 306}, // B1
                 {kNo, 15.5, 21, 27, 36, 48, 62, 77, 92, 116, 139, 160, 176, 199, 232, 265}, // B2
                 {kNo, 18.5, 25, 32, 44, 59, 73, 90, 110, 140, 170, 197, 227, 259, 305, 351}, // C
@@ -85,7 +86,7 @@ constexpr double kCapacity[2][2][2][8][16] = {
                 {kNo, 26, 35, 45, 62, 84, 101, 126, 154, 198, 241, 280, 324, 371, 439, 508}, // C
                 {kNo, 26, 33, 42, 55, 71, 90, 108, 128, 158, 186, 211, 238, 267, 307, 346}, // D1
                 {kNo, kNo, kNo, kNo, kNo, 76, 98, 117, 139, 170, 204, 233, 261, 296, 343, 386}, // D2
-                {kNo, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed, kUnconfirmed}, // E
+                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // E
             },
         },
         { // 3 loaded conductors: Table B.52.5 (A1 to D2), the three-core column of Tables B.52.12 and B.52.13 (E)
