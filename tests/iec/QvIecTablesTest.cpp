@@ -4,8 +4,8 @@
 // from reproductions other than the one the data was first taken from:
 // [1] TCVN 7447-5-52:2010 (Vietnamese adoption), [2] a Belgian installer's calculator,
 // [3] a DS/HD 60364 calculator, [4] a three-phase sizing module, [5] a Russian PVC table,
-// [6] a French capacity table, [7] GOST R 50571.5.52-2011 (Russian adoption),
-// [8] a buried-circuit trench tool. iec/README.md names them in full.
+// [6] a French capacity table, [7] GOST R 50571.5.52-2011 (Russian adoption). iec/README.md
+// names them in full.
 #include "iec/QvIecTables.h"
 
 #include <gtest/gtest.h>
