@@ -109,15 +109,20 @@ void Validate(const TIecInputs& in, const std::vector<double>& sizes) {
     }
 }
 
+// "the device check", "the current, device and voltage drop checks".
 std::string CheckList(unsigned checks) {
-    std::string text;
+    std::vector<const char*> names;
     for (TCheck check : kChecks) {
         if (Has(checks, check)) {
-            text += text.empty() ? "" : " and ";
-            text += CheckName(check);
+            names.push_back(CheckName(check));
         }
     }
-    return text;
+    std::string text = "the ";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == names.size() ? " and " : ", ";
+        text += names[i];
+    }
+    return text + (names.size() > 1 ? " checks" : " check");
 }
 
 // Why a size fails, one figure per failed check: "Iz 26.7 A < In 32 A".
@@ -381,8 +386,8 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
                 (unconfirmed ? " (the library holds no confirmed values for it)." : ".");
         } else {
             answer.Reason = head + "no size of the list passes; the largest rated, " +
-                            Num(largest->Area) + " mm², fails the " + CheckList(largest->Failed) +
-                            " check, " + FailureFigures(*largest, in) + ".";
+                            Num(largest->Area) + " mm², fails " + CheckList(largest->Failed) +
+                            ", " + FailureFigures(*largest, in) + ".";
         }
         return answer;
     }
@@ -405,8 +410,8 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
             text += "; " + Num(below.Area) + " mm² is not rated";
         } else {
             answer.Governing = below.Failed;
-            text += "; " + Num(below.Area) + " mm² fails the " + CheckList(below.Failed) +
-                    " check, " + FailureFigures(below, in);
+            text += "; " + Num(below.Area) + " mm² fails " + CheckList(below.Failed) + ", " +
+                    FailureFigures(below, in);
         }
     }
     answer.Reason = text;

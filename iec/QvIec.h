@@ -85,6 +85,9 @@ struct TIecInputs {
     double FaultTime = 0;
 };
 
+// What a size the tables do not rate shows in place of its figures.
+inline constexpr const char* kNotRated = "not rated";
+
 // The figures of one size of the caller's list.
 struct TIecRow {
     double Area = 0;      // mm²

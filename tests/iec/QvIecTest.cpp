@@ -62,6 +62,16 @@ TEST(IecSizing, TheDefaultCircuit) {
         EXPECT_FALSE(Row(a, area).Rated) << area;
         EXPECT_FALSE(Row(a, area).Passes()) << area;
     }
+    TIecInputs in = DefaultCircuit();
+    in.DeviceRating = 25;
+    EXPECT_NE(
+        SizeToStandard(in, kSizes)
+            .Reason.find(
+                "4 mm² — Iz 26.7 A ≥ In 25 A ≥ Ib 23.9 A, drop 4.7 % ≤ 5 %; 2.5 mm² fails the "
+                "current, device and voltage drop checks, Iz 20.1 A < Ib 23.9 A, Iz 20.1 A < "
+                "In 25 A, drop 7.5 % > 5 %"),
+        std::string::npos)
+        << SizeToStandard(in, kSizes).Reason;
     EXPECT_EQ(Row(a, 2.5).Failed, static_cast<unsigned>(TCheck::Current) |
                                       static_cast<unsigned>(TCheck::Device) |
                                       static_cast<unsigned>(TCheck::VoltageDrop));
