@@ -1,8 +1,9 @@
 // The command-line sizer's parts around the schedule: its arguments, where it finds the main
-// window's settings, the output file that appears only when complete, and the streaming run.
+// window's settings and the streaming run; its output file is in QvOutputFile.h.
 #pragma once
 
 #include "schedule/QvCsv.h"
+#include "schedule/QvOutputFile.h"
 #include "schedule/QvSchedule.h"
 
 #include <functional>
@@ -38,28 +39,6 @@ std::string UsageText();
 // The settings INI file that the main window installed in appPath reads: the file beside it,
 // or its per-user copy when it cannot write there and has made one. Nothing is created.
 std::string MainWindowSettingsPath(const std::string& appPath);
-
-// Standard output, or a file that takes the place of `path` only once Commit has run: until then
-// the output goes to an unnamed (or, where the file system has none, a temporary) file beside
-// it, which is dropped when the object goes without a Commit.
-class TOutputFile {
-  public:
-    // "" or "-": standard output. Raises EScheduleError when the file cannot be made.
-    explicit TOutputFile(const std::string& path);
-    ~TOutputFile();
-    TOutputFile(const TOutputFile&) = delete;
-    TOutputFile& operator=(const TOutputFile&) = delete;
-
-    void Write(std::string_view data); // raises EScheduleError
-    void Commit();                     // raises EScheduleError
-
-  private:
-    std::string m_path;
-    std::string m_tempName; // a named temporary file, when there is one
-    int m_fd = 1;
-    bool m_file = false;
-    bool m_done = false;
-};
 
 // How a run shares out its rows.
 struct TScheduleRunOptions {
