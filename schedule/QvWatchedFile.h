@@ -30,8 +30,6 @@ class TWatchedFile : public QObject {
     void Changed();
 
   private:
-    void Rearm();
-
     QFileSystemWatcher* m_watcher = nullptr;
     QString m_path;
     TFileStamp m_stamp;

@@ -734,12 +734,15 @@ TEST_F(ScheduleForm, AnotherProgramsSaveIsOfferedForReadingAgain) {
     struct Case {
         const char* name;
         bool edited;
+        bool savedHere; // the edit saved before the other program writes
+        bool inPlace;   // the other program writes into the file rather than replacing it
         QMessageBox::StandardButton answer; // NoButton: not asked
         const char* shown;                  // the circuit shown afterwards
     } cases[] = {
-        {"ReadAgain", false, QMessageBox::Yes, "Theirs"},
-        {"Kept", false, QMessageBox::No, "First"},
-        {"UnsavedEditsNotAsked", true, QMessageBox::NoButton, "Mine"},
+        {"ReadAgain", false, false, false, QMessageBox::Yes, "Theirs"},
+        {"Kept", false, false, false, QMessageBox::No, "First"},
+        {"UnsavedEditsNotAsked", true, false, false, QMessageBox::NoButton, "Mine"},
+        {"WrittenIntoAfterASaveHere", true, true, true, QMessageBox::Yes, "Theirs"},
     };
     for (const Case& c : cases) {
         const QString path =
@@ -750,12 +753,18 @@ TEST_F(ScheduleForm, AnotherProgramsSaveIsOfferedForReadingAgain) {
         TScheduleModel& m = *form.Model();
         if (c.edited)
             m.setData(m.index(0, m.ColumnOfKind(TColumn::Circuit)), "Mine");
+        if (c.savedHere) {
+            ASSERT_TRUE(form.SaveFile(path)) << c.name;
+        }
         QString question;
         if (c.answer != QMessageBox::NoButton)
             onNextModal(Answer(c.answer, &question));
         QSignalSpy changed(form.File(), &TWatchedFile::Changed);
         QSignalSpy loaded(&form, &TScheduleForm::LoadFinished);
-        OtherCopySaves(path, "Theirs");
+        if (c.inPlace)
+            Write(path, QByteArray(kHeader) + "Theirs,Copper,Resistive,Single,5,40\n");
+        else
+            OtherCopySaves(path, "Theirs");
         ASSERT_TRUE(changed.wait(10000)) << c.name;
         if (c.answer == QMessageBox::Yes) {
             ASSERT_TRUE(loaded.count() > 0 || loaded.wait(10000)) << c.name;
