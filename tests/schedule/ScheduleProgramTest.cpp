@@ -237,5 +237,13 @@ TEST_F(ScheduleProgram, OutputOntoWhatIsNotAPlainNewFile) {
     }
 }
 
+TEST_F(ScheduleProgram, OutputToStandardOutputByName) {
+    const std::string good = std::string(kHeader) + "C1,Copper,Resistive,Single,5.5,40\n";
+    ASSERT_EQ(Run({}, good), 0) << err_;
+    const std::string expected = out_;
+    EXPECT_EQ(Run({"-o", "/dev/stdout"}, good), 0) << err_;
+    EXPECT_EQ(out_, expected);
+}
+
 } // namespace
 } // namespace qv
