@@ -172,6 +172,11 @@ TEST(OutputFile, FifosAndDescriptorsAreWrittenIntoNotReplaced) {
     EXPECT_EQ(std::string(got, n > 0 ? static_cast<std::size_t>(n) : 0u), kText);
     EXPECT_TRUE(S_ISFIFO(ModeOf(fifo)));
     EXPECT_TRUE(Temporaries(dir.Path()).empty());
+    // A reader gone before the write fails a window's save, not the whole process.
+    const int gone = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    TOutputFile out(fifo, Window());
+    ::close(gone);
+    EXPECT_EQ(ErrorOf([&] { out.Write(kText); }), "cannot write " + fifo + ": Broken pipe");
 
     // A descriptor the process has, as /dev/stdout is, on a regular file: the file is written
     // into and keeps its inode.
