@@ -1,6 +1,7 @@
 // The default error display.
 #include "mainwindow/QvErrorDisplay.h"
 
+#include "settings/QvRegistry.h"
 #include "widgets/QvMessageBox.h"
 
 #include <QApplication>
@@ -26,6 +27,8 @@ void ShowErrorMessage(const QString& message) {
 void ShowCurrentException() {
     try {
         throw;
+    } catch (const ERegistryStoreNotUsed&) {
+        // The store's own report, shown already, says why: one message for one cause.
     } catch (const std::exception& e) {
         ShowErrorMessage(QString::fromUtf8(e.what()));
     } catch (...) {

@@ -12,7 +12,8 @@ namespace qv {
 
 // Shows `message` through ErrorDisplay.
 void ShowErrorMessage(const QString& message);
-// Shows the message of the exception in flight (call only inside a catch block).
+// Shows the message of the exception in flight (call only inside a catch block); a settings write
+// refused for a store already reported as not used shows nothing more.
 void ShowCurrentException();
 
 // A message box owned by the active window, unless replaced (tests record the messages).

@@ -1,9 +1,7 @@
-// The all-or-nothing output file and the streaming run of the command-line sizer (see
-// QvScheduleRun.h).
+// The streaming run of the command-line sizer (see QvScheduleRun.h).
 #include "schedule/QvScheduleRun.h"
 
 #include "settings/QvApplicationPath.h"
-#include "settings/QvFiles.h"
 #include "settings/QvSysUtils.h"
 
 #include <algorithm>
@@ -14,7 +12,6 @@
 #include <cstring>
 #include <deque>
 #include <exception>
-#include <fcntl.h>
 #include <mutex>
 #include <thread>
 #include <tuple>
@@ -28,81 +25,7 @@ namespace {
 
 constexpr std::size_t kFlushBytes = 64 * 1024;
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path) {
-    throw EScheduleError(what + " " + path + ": " + std::strerror(errno));
-}
-
 } // namespace
-
-TOutputFile::TOutputFile(const std::string& path) : m_path(path) {
-    if (path.empty() || path == "-")
-        return;
-    m_file = true;
-    const std::string folder = FolderOf(path);
-    struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode))
-        throw EScheduleError("cannot write " + path + ": it is a folder");
-    // An unnamed file leaves nothing behind even when the run is killed.
-    m_fd = ::access("/proc/self/fd", X_OK) == 0
-               ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
-               : -1;
-    if (m_fd < 0) {
-        std::string name;
-        m_fd = CreateTemporary(path, 0666, name);
-        if (m_fd < 0)
-            Fail("cannot create a file beside", path);
-        m_tempName = name;
-    }
-    if (exists)
-        (void)::fchmod(m_fd, st.st_mode & 07777);
-}
-
-TOutputFile::~TOutputFile() {
-    if (!m_file || m_done)
-        return;
-    ::close(m_fd);
-    if (!m_tempName.empty())
-        ::unlink(m_tempName.c_str());
-}
-
-void TOutputFile::Write(std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(m_fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            Fail("cannot write", m_file ? m_path : std::string("the output"));
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-}
-
-void TOutputFile::Commit() {
-    if (!m_file || m_done)
-        return;
-    if (::fsync(m_fd) != 0)
-        Fail("cannot write", m_path);
-    if (m_tempName.empty()) {
-        // Give the unnamed file a name beside the target, then move it into place.
-        const std::string proc = "/proc/self/fd/" + std::to_string(m_fd);
-        for (int attempt = 0; m_tempName.empty(); ++attempt) {
-            const std::string name =
-                m_path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-            if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-                m_tempName = name;
-            else if (errno != EEXIST || attempt > 100)
-                Fail("cannot write", m_path);
-        }
-    }
-    const bool closed = ::close(m_fd) == 0;
-    m_done = true;
-    if (!closed || ::rename(m_tempName.c_str(), m_path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(m_tempName.c_str());
-        errno = error;
-        Fail("cannot write", m_path);
-    }
-}
 
 void TScheduleTally::Append(const TScheduleTally& later, std::size_t lineOffset) {
     if (NotSolved == 0 && later.NotSolved)

@@ -1,7 +1,8 @@
 // The command-line sizer's parts around the schedule that the Cable Schedule window shares: the
-// output file that appears only when complete, and the streaming run.
+// streaming run; its output file is in QvOutputFile.h.
 #pragma once
 
+#include "schedule/QvOutputFile.h"
 #include "text/QvCsv.h"
 #include "schedule/QvSchedule.h"
 
@@ -13,28 +14,6 @@
 #include <vector>
 
 namespace qv {
-
-// Standard output, or a file that takes the place of `path` only once Commit has run: until then
-// the output goes to an unnamed (or, where the file system has none, a temporary) file beside
-// it, which is dropped when the object goes without a Commit.
-class TOutputFile {
-  public:
-    // "" or "-": standard output. Raises EScheduleError when the file cannot be made.
-    explicit TOutputFile(const std::string& path);
-    ~TOutputFile();
-    TOutputFile(const TOutputFile&) = delete;
-    TOutputFile& operator=(const TOutputFile&) = delete;
-
-    void Write(std::string_view data); // raises EScheduleError
-    void Commit();                     // raises EScheduleError
-
-  private:
-    std::string m_path;
-    std::string m_tempName; // a named temporary file, when there is one
-    int m_fd = 1;
-    bool m_file = false;
-    bool m_done = false;
-};
 
 // How a run shares out its rows.
 struct TScheduleRunOptions {

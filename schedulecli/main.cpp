@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
         if (fromFile && (in = ::open(options.Input.c_str(), O_RDONLY | O_CLOEXEC)) < 0)
             throw EScheduleError("cannot read " + options.Input + ": " + std::strerror(errno));
         TCsvReader reader(FdSource(in));
+        // Ctrl+C or a kill leaves no part-written file beside the output.
+        RemoveTemporaryOnSignals();
         TOutputFile out(options.Output);
         TScheduleTally tally;
         TScheduleRunOptions run;

@@ -8,6 +8,7 @@
 #include "schedulewindow/QvScheduleModel.h"
 #include "schedulewindow/QvSchedulePrint.h"
 #include "schedule/QvScheduleRun.h"
+#include "schedulewindow/QvWatchedFile.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFiles.h"
 #include "settings/QvFirstPlacement.h"
@@ -134,6 +135,7 @@ class TScheduleTable : public QTableView {
 
 struct TScheduleForm::TLoad {
     QString Path;
+    TFileStamp Stamp;
     int Fd = -1;
     qint64 Size = 0;
     qint64 Read = 0;
@@ -154,6 +156,8 @@ TScheduleForm::TScheduleForm(QWidget* parent) : QMainWindow(parent) {
     m_model = new TScheduleModel(this);
     UndoStack = new QUndoStack(this);
     m_model->SetUndoStack(UndoStack);
+    m_file = new TWatchedFile(this);
+    connect(m_file, &TWatchedFile::Changed, this, &TScheduleForm::OfferReload);
     m_loadTimer = new QTimer(this);
     m_loadTimer->setInterval(0);
     connect(m_loadTimer, &QTimer::timeout, this, &TScheduleForm::LoadStep);
@@ -521,7 +525,7 @@ void TScheduleForm::FileNew() {
     if (Loading() || !ConfirmSave())
         return;
     m_model->Clear();
-    m_fileName.clear();
+    SetFileName({}, {});
     UndoStack->clear();
     UpdateTitle();
 }
@@ -559,13 +563,18 @@ bool TScheduleForm::OpenFile(const QString& path) {
         ShowError(QStringLiteral("Unable to open the cable schedule\n%1\n%2").arg(path, reason));
         return false;
     };
-    load->Fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO or a device at the path would stop the whole program in open().
+    load->Fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     struct stat st {};
     if (load->Fd < 0 || ::fstat(load->Fd, &st) != 0)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISDIR(st.st_mode))
         return fail(QStringLiteral("It is a folder."));
+    if (!S_ISREG(st.st_mode))
+        return fail(QStringLiteral("It is not a regular file."));
     load->Size = st.st_size;
+    load->Stamp = StampOfOpen(load->Fd);
     TLoad* counted = load.get();
     TCsvReader::TSource source = [read = FdSource(load->Fd), counted](char* buf, std::size_t cap) {
         const std::size_t n = read(buf, cap);
@@ -615,7 +624,7 @@ void TScheduleForm::LoadStep() {
     // The main window's data or allowed drop changed while the file was being read.
     if (load->Sizer != m_model->SharedSizer())
         m_model->SetSizer(m_model->SharedSizer());
-    m_fileName = load->Path;
+    SetFileName(load->Path, load->Stamp);
     UndoStack->clear();
     UpdateTitle();
     EndLoading(true);
@@ -646,22 +655,78 @@ bool TScheduleForm::SaveFile(const QString& path) {
     if (Loading())
         return false;
     CommitEditing();
+    return WriteFile(path, false);
+}
+
+bool TScheduleForm::WriteFile(const QString& path, bool overwrite) {
+    TOutputOptions options;
+    options.Interactive = true;
+    // Another program's save since this window read or wrote the file is not lost unasked.
+    if (!overwrite && path == m_file->Path())
+        options.Expected = m_file->Stamp();
+    TFileStamp written;
     try {
         // Written beside the file and renamed over it when complete, as ampwise-schedule -o does.
-        TOutputFile out(std::string(QFile::encodeName(path).constData()));
+        TOutputFile out(std::string(QFile::encodeName(path).constData()), options);
         WriteScheduleCsv(m_model->Header(), m_model->Layout(), m_model->Rows(),
                          [&out](std::string_view s) { out.Write(s); });
         out.Commit();
+        written = out.Written();
+    } catch (const EFileChangedError&) {
+        QMessageBox box(QMessageBox::Warning, kTitle,
+                        QStringLiteral("The cable schedule \"%1\" was changed by another program "
+                                       "since it was opened or saved here.\nOverwrite it, or save "
+                                       "this schedule elsewhere?")
+                            .arg(QFileInfo(path).fileName()),
+                        QMessageBox::Cancel, this);
+        box.setObjectName(QStringLiteral("ChangedOnDiskBox"));
+        box.setTextFormat(Qt::PlainText);
+        QAbstractButton* overwriteButton =
+            box.addButton(QStringLiteral("&Overwrite"), QMessageBox::DestructiveRole);
+        overwriteButton->setObjectName(QStringLiteral("Overwrite"));
+        QAbstractButton* elsewhere =
+            box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+        elsewhere->setObjectName(QStringLiteral("SaveAs"));
+        box.setDefaultButton(QMessageBox::Cancel);
+        FitMessageBox(box);
+        box.exec();
+        if (box.clickedButton() == overwriteButton)
+            return WriteFile(path, true);
+        if (box.clickedButton() == elsewhere)
+            return FileSaveAs();
+        return false;
     } catch (const std::exception& e) {
         ShowError(QStringLiteral("Unable to save the cable schedule\n%1\n%2")
                       .arg(path, QString::fromUtf8(e.what())));
         return false;
     }
-    m_fileName = path;
+    SetFileName(path, written);
     UndoStack->setClean();
     UpdateTitle();
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()), 5000);
     return true;
+}
+
+void TScheduleForm::SetFileName(const QString& path, const TFileStamp& stamp) {
+    m_fileName = path;
+    m_file->Set(path, stamp);
+}
+
+void TScheduleForm::OfferReload() {
+    // Unsaved edits are asked about when they are saved, not now.
+    if (Loading() || IsModified() || m_fileName.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Question, kTitle,
+                    QStringLiteral("The cable schedule \"%1\" was changed by another program.\n"
+                                   "Read it again?")
+                        .arg(QFileInfo(m_fileName).fileName()),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("ReloadBox"));
+    box.setTextFormat(Qt::PlainText);
+    FitMessageBox(box);
+    // Edits made while the question was open are not thrown away by the answer.
+    if (box.exec() == QMessageBox::Yes && !IsModified())
+        OpenFile(m_fileName);
 }
 
 // --- Printing ---------------------------------------------------------------------------------
@@ -981,7 +1046,7 @@ void TScheduleForm::closeEvent(QCloseEvent* e) {
             UndoStack->setIndex(UndoStack->cleanIndex());
         } else {
             m_model->Clear();
-            m_fileName.clear();
+            SetFileName({}, {});
             UndoStack->clear();
             UpdateTitle();
         }

@@ -28,7 +28,9 @@ namespace qv {
 class TScheduleModel;
 class TScheduleReader;
 class TScheduleSizer;
+class TWatchedFile;
 struct TScheduleRow;
+struct TFileStamp;
 
 class TScheduleForm : public QMainWindow {
     Q_OBJECT
@@ -64,11 +66,14 @@ class TScheduleForm : public QMainWindow {
 
     // Starts reading a CSV file, a step at a time from the event loop, with a progress bar and
     // a Cancel button; LoadFinished tells the outcome. False, after a message, when the file
-    // cannot be opened or has no usable header: the schedule shown stays as it was.
+    // cannot be opened, is no regular file or has no usable header: the schedule shown stays as
+    // it was.
     bool OpenFile(const QString& path);
     bool Loading() const;
     void CancelLoading();
-    // Writes the schedule; false after a message when it could not (the edits are kept).
+    // Writes the schedule; false after a message when it could not (the edits are kept). When
+    // another program wrote the file since this window read or wrote it, asks first whether to
+    // overwrite it, save elsewhere or cancel.
     bool SaveFile(const QString& path);
     // Print and export run a step at a time behind a progress dialog with Cancel, the windows
     // live meanwhile; a job of ManyPages pages or more is first asked about. False when the user
@@ -84,6 +89,9 @@ class TScheduleForm : public QMainWindow {
     void RefreshSizer();
 
     QString FileName() const { return m_fileName; }
+    // The file as last read or written, watched for other programs' saves: with no unsaved
+    // changes, the window offers to read it again.
+    TWatchedFile* File() const { return m_file; }
     bool IsModified() const;
     QString StatusText() const;
     TScheduleModel* Model() const { return m_model; }
@@ -124,6 +132,9 @@ class TScheduleForm : public QMainWindow {
     bool ConfirmPages(int pages);
     void EndLoading(bool ok);
     void ShowError(const QString& text);
+    bool WriteFile(const QString& path, bool overwrite);
+    void SetFileName(const QString& path, const TFileStamp& stamp);
+    void OfferReload();
     QString AskFileName(bool save, const QString& title, const QString& filter,
                         const QString& suffix);
     std::vector<int> SelectedRows() const;
@@ -133,6 +144,7 @@ class TScheduleForm : public QMainWindow {
 
     TScheduleModel* m_model = nullptr;
     QString m_fileName;
+    TWatchedFile* m_file = nullptr;
     QLabel* m_status = nullptr;
     QAction* m_save = nullptr;
     std::vector<QAction*> m_editActions;

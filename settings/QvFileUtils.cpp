@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <random>
 #include <unistd.h>
 
@@ -44,6 +46,44 @@ int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
             return fd;
     }
     return -1;
+}
+
+bool HoldTemporary(int fd) {
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            return true; // a file system without locks: nobody can tell it from a leftover either
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_nlink > 0;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
+    DIR* dir = ::opendir(FolderOf(path).c_str());
+    if (!dir)
+        return;
+    while (const dirent* e = ::readdir(dir)) {
+        if (!std::string_view(e->d_name).starts_with(prefix))
+            continue;
+        // A writer holds the lock from before its file has a name to after it has none, so a
+        // file free of it belongs to nobody; it is removed still locked, so that a writer just
+        // making it finds its name gone and makes another. Opened for writing, as network file
+        // systems lock only such.
+        const int fd = ::openat(::dirfd(dir), e->d_name,
+                                O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        struct stat held {
+        }, named{};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(::dirfd(dir), e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_ino == held.st_ino && named.st_dev == held.st_dev)
+            ::unlinkat(::dirfd(dir), e->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 std::string FolderOf(const std::string& path) {

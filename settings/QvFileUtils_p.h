@@ -25,13 +25,6 @@ enum class TReadResult { Ok, Missing, Failed, NotRegular, TooLarge };
 TReadResult ReadWholeFile(const std::string& path, std::string& out,
                           std::size_t maxSize = static_cast<std::size_t>(-1));
 
-// The file a write to `path` lands in: a symbolic link is followed, so the link itself survives.
-std::string WriteTarget(const std::string& path);
-
-// A regular file with a write bit that this process may write. Read-only counts even for the
-// superuser, who could otherwise replace any file.
-bool IsWritableFile(const std::string& path, const struct stat& st);
-
 // Writes `text` to a temporary file beside `path` (named `path` + ".tmp-" and six characters),
 // flushes it, renames it over `path` and flushes the folder, so that the rename survives a crash
 // too. An existing file keeps its mode (and, for the superuser, its owner); a new one is created

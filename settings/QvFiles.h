@@ -1,8 +1,10 @@
-// The file helpers other libraries share with the settings stores: the folder of a path, and a
-// new temporary file beside one. No Qt.
+// The file helpers other libraries share with the settings stores: the folder of a path, the file
+// a write lands in, new temporary files beside one and the removal of those a killed writer left.
+// No Qt.
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace qv {
@@ -15,5 +17,21 @@ std::string FolderOf(const std::string& path);
 // makes the file 0600, and reading the umask to widen that is not safe while other threads make
 // files.
 int CreateTemporary(const std::string& path, mode_t mode, std::string& name);
+
+// Takes the lock that tells other writers' leftover removal that the temporary file open on `fd`
+// is in use, waiting while one of them looks at it. False when the file lost its name meanwhile
+// (another program took it for a leftover): make another.
+bool HoldTemporary(int fd);
+
+// Removes the temporary files beside `path` (its name + ".tmp-" and anything) that a killed
+// writer left: regular files on which nobody holds the lock that HoldTemporary takes.
+void RemoveStaleTemporaries(const std::string& path);
+
+// The file a write to `path` lands in: a symbolic link is followed, so the link itself survives.
+std::string WriteTarget(const std::string& path);
+
+// A regular file with a write bit that this process may write. Read-only counts even for the
+// superuser, who could otherwise replace any file.
+bool IsWritableFile(const std::string& path, const struct stat& st);
 
 } // namespace qv

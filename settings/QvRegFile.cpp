@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -87,21 +86,6 @@ class TStoreLock {
   private:
     int m_fd = -1;
 };
-
-// Writers make temporary files only while holding the lock, so whoever holds it may remove the
-// ones a killed writer left behind.
-void RemoveStaleTemporaries(const std::string& path) {
-    std::string folder = FolderOf(path);
-    std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return;
-    while (const dirent* e = readdir(dir)) {
-        if (std::string_view(e->d_name).starts_with(prefix))
-            unlinkat(dirfd(dir), e->d_name, 0);
-    }
-    closedir(dir);
-}
 
 std::string SetAsideName(const std::string& path) {
     std::time_t now = std::time(nullptr);

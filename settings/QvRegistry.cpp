@@ -32,28 +32,34 @@ TDamageState& Damage() {
     return state;
 }
 
-void ReportDamage(const std::string& report) {
+// False when the same report was given before.
+bool ReportDamage(const std::string& report) {
     if (report.empty())
-        return;
+        return false;
     std::function<void(const std::string&)> handler;
     {
         TDamageState& d = Damage();
         std::lock_guard guard(d.Lock);
         if (!d.Told.insert(report).second)
-            return;
+            return false;
         if (!d.Handler) {
             d.Pending = d.Pending.empty() ? report : d.Pending + "\n" + report;
-            return;
+            return true;
         }
         handler = d.Handler;
     }
     handler(report);
+    return true;
+}
+
+std::string Format(const char* format, const std::string& name) {
+    std::string f = format;
+    std::size_t at = f.find("%s");
+    return f.substr(0, at) + name + f.substr(at + 2);
 }
 
 [[noreturn]] void Fail(const char* format, const std::string& name) {
-    std::string f = format;
-    std::size_t at = f.find("%s");
-    throw ERegistryException(f.substr(0, at) + name + f.substr(at + 2));
+    throw ERegistryException(Format(format, name));
 }
 
 } // namespace
@@ -112,12 +118,17 @@ struct TRegistryIniFile::TImpl {
                     p.Change(d, p.Path);
             },
             Doc, &damage, &error);
-        ReportDamage(damage);
+        // The store's report given again, which the user has seen: the failure follows from it.
+        const bool toldBefore = !damage.empty() && !ReportDamage(damage);
         if (!ok) {
             const TPending& first = changes.front();
-            if (first.KeyExisted)
-                Fail("Failed to set data for '%s'", first.Key);
-            Fail("Failed to create key %s", first.Section.empty() ? KeyFull : first.Section);
+            const std::string message =
+                first.KeyExisted ? Format("Failed to set data for '%s'", first.Key)
+                                 : Format("Failed to create key %s",
+                                          first.Section.empty() ? KeyFull : first.Section);
+            if (toldBefore)
+                throw ERegistryStoreNotUsed(message);
+            throw ERegistryException(message);
         }
     }
 

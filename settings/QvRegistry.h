@@ -17,6 +17,14 @@ class ERegistryException : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A write refused because the store file is one the user has already been told is not used (not
+// a regular file, or damaged and not set aside). The message is the usual one; a window that let
+// the report through may leave this one out, as it follows from it.
+class ERegistryStoreNotUsed : public ERegistryException {
+  public:
+    using ERegistryException::ERegistryException;
+};
+
 // "Software\\Brannoworks\\": the root of all of the maker's programs under the current user.
 extern const std::string RegistryRoot;
 

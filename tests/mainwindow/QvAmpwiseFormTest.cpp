@@ -54,6 +54,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace qv {
 namespace {
@@ -538,6 +539,19 @@ TEST_F(AmpwiseFormTest, ValueOfTheWrongKindFallsBackOnceAndIsRepaired) {
     messages.clear();
     TAmpwiseForm again;
     EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+}
+
+TEST_F(AmpwiseFormTest, AStoreThatIsNoRegularFileIsToldOnceFromStartToClose) {
+    const QString store = configDir() + "/Brannoworks/user.reg";
+    QDir().mkpath(configDir() + "/Brannoworks");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(store).constData(), 0600), 0);
+    {
+        auto form = Start();
+        form->close();
+    }
+    ASSERT_EQ(messages.size(), 1) << messages.join("\n").toStdString();
+    EXPECT_TRUE(messages[0].contains("not a regular file")) << messages[0].toStdString();
+    EXPECT_TRUE(QFileInfo(store).isFile() == false && QFileInfo::exists(store));
 }
 
 TEST_F(AmpwiseFormTest, StoredMagnitudesOutsideTheFieldsRangesFallBackAndAreNamed) {

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -220,6 +221,23 @@ TEST_F(ScheduleProgram, OutputFileIsWholeOrUntouched) {
     for (const auto& e : fs::directory_iterator(dir_ / "out"))
         files += e.is_regular_file();
     EXPECT_EQ(files, 1u);
+}
+
+TEST_F(ScheduleProgram, OutputKeepsTheFilesModeAndGoesToStandardOutputByName) {
+    const std::string good = std::string(kHeader) + "C1,Copper,Resistive,Single,5.5,40\n";
+    ASSERT_EQ(Run({}, good), 0) << err_;
+    const std::string expected = out_;
+    const std::string path = dir_ / "private.csv";
+    test::WriteFile(path, "old");
+    ::chmod(path.c_str(), 0600);
+    EXPECT_EQ(Run({"-o", path}, good), 0) << err_;
+    EXPECT_EQ(test::ReadFile(path), expected);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Written into as the shell would, not replaced (here standard output is a file).
+    EXPECT_EQ(Run({"-o", "/dev/stdout"}, good), 0) << err_;
+    EXPECT_EQ(out_, expected);
 }
 
 } // namespace

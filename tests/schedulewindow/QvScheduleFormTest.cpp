@@ -6,6 +6,7 @@
 #include "core/QvAmpwise.h"
 #include "schedulewindow/QvScheduleDelegate.h"
 #include "schedulewindow/QvScheduleModel.h"
+#include "schedulewindow/QvWatchedFile.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvRegistry.h"
 #include "printers/QvPrinters.h"
@@ -42,6 +43,9 @@
 #include <QUrl>
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv {
 namespace {
@@ -140,8 +144,30 @@ class ScheduleForm : public test::UiTestFixture {
             QTest::keyClick(form.windowHandle(), ch.toLatin1());
     }
 
+    // Another copy of the program saving `path` with one circuit named `circuit`.
+    void OtherCopySaves(const QString& path, const QByteArray& circuit) {
+        const QString input = WriteInput("other-input.csv", QByteArray(kHeader) + circuit +
+                                                                ",Copper,Resistive,Single,5,40\n");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("AMPWISE_MACHINE_REG", tempDir() + "/none.reg");
+        p.setProcessEnvironment(env);
+        p.start(AMPWISE_SCHEDULE_PROGRAM, {"--data", dataFile, "-o", path, input});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    }
+
     QString dataFile;
 };
+
+// Clicks the button of a message box that has the given object name.
+std::function<void(QWidget*)> Click(const char* button) {
+    return [button](QWidget* w) {
+        auto* target = w->findChild<QAbstractButton*>(button);
+        ASSERT_NE(target, nullptr) << button;
+        target->click();
+    };
+}
 
 TEST_F(ScheduleForm, EditingARowSizesItAgain) {
     const char* const solved = "C1\tCopper\tResistive\tSingle\t5.5\t40\n";
@@ -889,6 +915,185 @@ TEST_F(ScheduleForm, PlacementAndColumnWidthsKeptUnderItsOwnKey) {
     TRegistryIniFile reg(AppRegistryKey());
     EXPECT_EQ(reg.ReadInt("ScheduleForm", "Width", 0), 960);
     EXPECT_FALSE(reg.ReadText("ScheduleForm", "ColumnWidths", "").empty());
+}
+
+TEST_F(ScheduleForm, OpenRefusesWhatIsNotARegularFileWithoutWaiting) {
+    const QString fifo = tempDir() + "/pipe.csv";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    int writer = -1; // a program at the FIFO's other end, for the cases that have one
+    struct Case {
+        const char* name;
+        QString path;
+        bool withWriter;
+        bool dropped;
+    } cases[] = {
+        {"FifoNobodyWrites", fifo, false, false},
+        {"FifoAProgramWrites", fifo, true, false},
+        {"DroppedFifo", fifo, false, true},
+        {"Device", "/dev/null", false, false},
+    };
+    const QString good =
+        WriteInput("good.csv", QByteArray(kHeader) + "Good,Copper,Resistive,Single,5,40\n");
+    for (const Case& c : cases) {
+        if (c.withWriter) // read and write: opens without waiting for a reader
+            writer = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_CLOEXEC);
+        TScheduleForm form;
+        form.show();
+        ASSERT_TRUE(Open(form, good));
+        QString message;
+        onNextModal(Answer(QMessageBox::Ok, &message));
+        if (c.dropped) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(c.path)});
+            QDragEnterEvent enter(form.rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(&form, &enter);
+            QDropEvent drop(form.rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                            Qt::NoModifier);
+            QApplication::sendEvent(&form, &drop);
+            for (int i = 0; i < 100 && message.isEmpty(); ++i)
+                QTest::qWait(20);
+        } else {
+            EXPECT_FALSE(form.OpenFile(c.path)) << c.name;
+        }
+        EXPECT_EQ(message,
+                  "Unable to open the cable schedule\n" + c.path + "\nIt is not a regular file.")
+            << c.name;
+        EXPECT_EQ(form.FileName(), good) << c.name;
+        EXPECT_EQ(form.Model()->rowCount(), 1) << c.name;
+        if (writer >= 0)
+            ::close(writer);
+        writer = -1;
+    }
+}
+
+TEST_F(ScheduleForm, SaveKeepsALinkAndRefusesAReadOnlyFileWhileSaveAsStillWorks) {
+    QDir().mkpath(tempDir() + "/elsewhere");
+    const QByteArray first = QByteArray(kHeader) + "First,Copper,Resistive,Single,5,40\n";
+    const QString target = WriteInput("elsewhere/target.csv", first);
+    const QString link = tempDir() + "/s.csv";
+    ASSERT_TRUE(QFile::link("elsewhere/target.csv", link));
+    const QString locked = WriteInput("locked.csv", first);
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0444), 0);
+    for (const QString& path : {link, locked}) {
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, path));
+        form.AddRow();
+        QString message;
+        if (path == locked)
+            onNextModal(Answer(QMessageBox::Ok, &message));
+        EXPECT_EQ(form.SaveFile(path), path == link);
+        if (path == link) {
+            EXPECT_TRUE(QFileInfo(link).isSymLink());
+            EXPECT_EQ(Read(target), Program(link));
+            EXPECT_EQ(QDir(tempDir() + "/elsewhere").entryList(QDir::Files),
+                      QStringList{"target.csv"});
+            continue;
+        }
+        EXPECT_EQ(message, "Unable to save the cable schedule\n" + path + "\ncannot write " + path +
+                               ": it is read-only");
+        EXPECT_EQ(Read(path), first);
+        EXPECT_TRUE(form.IsModified());
+        ASSERT_TRUE(form.SaveFile(tempDir() + "/copy.csv"));
+        EXPECT_EQ(Read(tempDir() + "/copy.csv").count("\n"), 3);
+    }
+}
+
+TEST_F(ScheduleForm, AnotherCopysSaveIsNeverLostUnasked) {
+    struct Case {
+        const char* name;
+        const char* button; // in the question about the other copy's save
+        bool saved;
+        const char* onDisk; // the circuit in the file afterwards
+    } cases[] = {
+        {"Cancel", nullptr, false, "Theirs"},
+        {"Overwrite", "Overwrite", true, "Mine"},
+        {"SaveElsewhere", "SaveAs", false, "Theirs"}, // its dialog is left with Cancel
+    };
+    for (const Case& c : cases) {
+        const QString path =
+            WriteInput(QString("%1.csv").arg(c.name),
+                       QByteArray(kHeader) + "First,Copper,Resistive,Single,5,40\n");
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, path));
+        TScheduleModel& m = *form.Model();
+        m.setData(m.index(0, m.ColumnOfKind(TColumn::Circuit)), "Mine");
+        OtherCopySaves(path, "Theirs");
+        QString question, dialogShown;
+        onNextModal([&](QWidget* w) {
+            question = qobject_cast<QMessageBox*>(w)->text();
+            if (!c.button) {
+                Answer(QMessageBox::Cancel, nullptr)(w);
+                return;
+            }
+            if (QByteArray(c.button) == "SaveAs")
+                onNextModal([&](QWidget* dialog) {
+                    dialogShown = dialog->objectName();
+                    static_cast<QDialog*>(dialog)->reject();
+                });
+            Click(c.button)(w);
+        });
+        EXPECT_EQ(form.FileSave(), c.saved) << c.name;
+        EXPECT_EQ(question, "The cable schedule \"" + QFileInfo(path).fileName() +
+                                "\" was changed by another program since it was opened or saved "
+                                "here.\nOverwrite it, or save this schedule elsewhere?")
+            << c.name;
+        EXPECT_TRUE(Read(path).contains("\n" + QByteArray(c.onDisk) + ",")) << c.name;
+        EXPECT_EQ(form.IsModified(), !c.saved) << c.name;
+        EXPECT_EQ(dialogShown, QByteArray(c.name) == "SaveElsewhere" ? "SaveDialog" : "") << c.name;
+    }
+}
+
+TEST_F(ScheduleForm, AnotherProgramsSaveIsOfferedForReadingAgain) {
+    struct Case {
+        const char* name;
+        bool edited;
+        bool savedHere; // the edit saved before the other program writes
+        bool inPlace;   // the other program writes into the file rather than replacing it
+        QMessageBox::StandardButton answer; // NoButton: not asked
+        const char* shown;                  // the circuit shown afterwards
+    } cases[] = {
+        {"ReadAgain", false, false, false, QMessageBox::Yes, "Theirs"},
+        {"Kept", false, false, false, QMessageBox::No, "First"},
+        {"UnsavedEditsNotAsked", true, false, false, QMessageBox::NoButton, "Mine"},
+        {"WrittenIntoAfterASaveHere", true, true, true, QMessageBox::Yes, "Theirs"},
+    };
+    for (const Case& c : cases) {
+        const QString path =
+            WriteInput(QString("%1.csv").arg(c.name),
+                       QByteArray(kHeader) + "First,Copper,Resistive,Single,5,40\n");
+        TScheduleForm form;
+        ASSERT_TRUE(Open(form, path));
+        TScheduleModel& m = *form.Model();
+        if (c.edited)
+            m.setData(m.index(0, m.ColumnOfKind(TColumn::Circuit)), "Mine");
+        if (c.savedHere) {
+            ASSERT_TRUE(form.SaveFile(path)) << c.name;
+        }
+        QString question;
+        if (c.answer != QMessageBox::NoButton)
+            onNextModal(Answer(c.answer, &question));
+        QSignalSpy changed(form.File(), &TWatchedFile::Changed);
+        QSignalSpy loaded(&form, &TScheduleForm::LoadFinished);
+        if (c.inPlace)
+            Write(path, QByteArray(kHeader) + "Theirs,Copper,Resistive,Single,5,40\n");
+        else
+            OtherCopySaves(path, "Theirs");
+        ASSERT_TRUE(changed.wait(10000)) << c.name;
+        if (c.answer == QMessageBox::Yes) {
+            ASSERT_TRUE(loaded.count() > 0 || loaded.wait(10000)) << c.name;
+        }
+        EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::Circuit)).data().toString(), c.shown)
+            << c.name;
+        if (c.answer != QMessageBox::NoButton) {
+            EXPECT_EQ(question, "The cable schedule \"" + QFileInfo(path).fileName() +
+                                    "\" was changed by another program.\nRead it again?")
+                << c.name;
+        }
+        // The same version is not offered twice.
+        form.File()->Check();
+        EXPECT_EQ(changed.count(), 1) << c.name;
+    }
 }
 
 } // namespace

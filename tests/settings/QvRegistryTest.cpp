@@ -603,6 +603,39 @@ TEST_F(RegistryStore, AnUpdateIsOneCommitThatReadsSeeAtOnce) {
     EXPECT_EQ(ReadFile(StoreFile()), before);
 }
 
+TEST_F(RegistryStore, AFailedUpdateIsNotWrittenLaterWhenTheStoreGoes) {
+    const std::string lock = StoreFile() + ".lock";
+    const struct {
+        const char* how;
+        std::function<void()> fail, mend; // mended, a write would succeed again
+    } ways[] = {
+        {"read-only store", [&] { chmod(StoreFile().c_str(), 0444); },
+         [&] { chmod(StoreFile().c_str(), 0644); }},
+        {"lock that can't be opened",
+         [&] {
+             std::filesystem::remove(lock);
+             std::filesystem::create_directory(lock);
+         },
+         [&] { std::filesystem::remove(lock); }},
+    };
+    for (const auto& way : ways) {
+        StoreWithValue(R"("Left"=dword:00000001)");
+        {
+            TRegistryIniFile store(kApp);
+            way.fail();
+            store.BeginUpdate();
+            store.WriteInt("Settings", "Left", 5);
+            store.WriteInt("Settings", "Top", 6);
+            EXPECT_EQ(ErrorOf([&] { store.EndUpdate(); }), "Failed to set data for 'Left'")
+                << way.how;
+            way.mend();
+        }
+        TRegistryIniFile again(kApp);
+        EXPECT_EQ(again.ReadInt("Settings", "Left", 0), 1) << way.how;
+        EXPECT_FALSE(again.ValueExists("Settings", "Top")) << way.how;
+    }
+}
+
 TEST(RegistryFile, LivesInTheUsersConfigFolder) {
     const char* oldHome = std::getenv("HOME");
     const std::string home = oldHome ? oldHome : "";
