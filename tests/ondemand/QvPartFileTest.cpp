@@ -14,8 +14,9 @@
 namespace qv {
 namespace {
 
-std::string Plugin() {
-    return test::ReadFile(AMPWISE_ONDEMAND_FILE);
+const std::string& Plugin() {
+    static const std::string bytes = test::ReadFile(AMPWISE_ONDEMAND_FILE);
+    return bytes;
 }
 
 // The plugin with its first load segment's file range changed.
