@@ -1,6 +1,8 @@
 // The checks of a library file before it is loaded (see QvPartFile.h).
 #include "ondemand/QvPartFile.h"
 
+#include "settings/QvFiles.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -12,21 +14,6 @@
 namespace qv {
 
 namespace {
-
-class TFd {
-  public:
-    explicit TFd(int fd) : m_fd(fd) {}
-    ~TFd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int Get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset) {
     auto* out = static_cast<char*>(buf);

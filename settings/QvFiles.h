@@ -1,13 +1,30 @@
-// The file helpers other libraries share with the settings stores: the folder of a path, the file
-// a write lands in, new temporary files beside one and the removal of those a killed writer left.
-// No Qt.
+// The file helpers other libraries share with the settings stores: a descriptor closed with its
+// owner, the folder of a path, the file a write lands in, new temporary files beside one and the
+// removal of those a killed writer left. No Qt.
 #pragma once
 
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace qv {
+
+// An open file descriptor, closed when its owner goes; -1 for none.
+class TFd {
+  public:
+    explicit TFd(int fd) : m_fd(fd) {}
+    ~TFd() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
 
 // "/a/b/c" gives "/a/b", "/c" gives "/", "c" gives ".".
 std::string FolderOf(const std::string& path);

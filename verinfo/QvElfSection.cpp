@@ -1,6 +1,8 @@
 // ELF section lookup by name, for 32- and 64-bit files of either byte order.
 #include "verinfo/QvElfSection_p.h"
 
+#include "settings/QvFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,21 +19,6 @@ constexpr std::uint64_t MaxTableBytes = 16u << 20;
 
 constexpr std::uint16_t ShnXIndex = 0xFFFF;
 constexpr std::uint32_t ShtNoBits = 8;
-
-class TFd {
-  public:
-    explicit TFd(int fd) : m_fd(fd) {}
-    ~TFd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 // Reads exactly `size` bytes at `offset`, or fails; the caller has checked the range already.
 bool ReadAt(int fd, std::uint64_t offset, std::uint64_t size, std::vector<std::uint8_t>& out) {
@@ -86,15 +73,15 @@ TElfSectionResult ReadElfSection(const std::string& path, std::string_view name,
     data.clear();
     // O_NONBLOCK: opening a FIFO must not hang us; anything but a regular file is refused below.
     TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0)
+    if (fd.Get() < 0)
         return TElfSectionResult::Missing;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return TElfSectionResult::Missing;
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
 
     std::vector<std::uint8_t> header;
-    if (fileSize < 52 || !ReadAt(fd.get(), 0, std::min<std::uint64_t>(64, fileSize), header))
+    if (fileSize < 52 || !ReadAt(fd.Get(), 0, std::min<std::uint64_t>(64, fileSize), header))
         return TElfSectionResult::Missing;
     if (std::memcmp(header.data(),
                     "\x7F"
@@ -134,7 +121,7 @@ TElfSectionResult ReadElfSection(const std::string& path, std::string_view name,
     // section 0.
     if (shnum == 0 || shstrndx == ShnXIndex) {
         std::vector<std::uint8_t> first;
-        if (!InFile(shoff, shentsize, fileSize) || !ReadAt(fd.get(), shoff, shentsize, first))
+        if (!InFile(shoff, shentsize, fileSize) || !ReadAt(fd.Get(), shoff, shentsize, first))
             return TElfSectionResult::Missing;
         const TSection s0 = readSection(first, 0);
         if (shnum == 0)
@@ -146,7 +133,7 @@ TElfSectionResult ReadElfSection(const std::string& path, std::string_view name,
         return TElfSectionResult::Missing;
     const std::uint64_t tableBytes = shnum * shentsize;
     std::vector<std::uint8_t> table;
-    if (!InFile(shoff, tableBytes, fileSize) || !ReadAt(fd.get(), shoff, tableBytes, table))
+    if (!InFile(shoff, tableBytes, fileSize) || !ReadAt(fd.Get(), shoff, tableBytes, table))
         return TElfSectionResult::Missing;
 
     const TSection strtab = readSection(table, shstrndx);
@@ -154,7 +141,7 @@ TElfSectionResult ReadElfSection(const std::string& path, std::string_view name,
         !InFile(strtab.Offset, strtab.Size, fileSize))
         return TElfSectionResult::Missing;
     std::vector<std::uint8_t> names;
-    if (!ReadAt(fd.get(), strtab.Offset, strtab.Size, names))
+    if (!ReadAt(fd.Get(), strtab.Offset, strtab.Size, names))
         return TElfSectionResult::Missing;
 
     for (std::uint64_t i = 0; i < shnum; ++i) {
@@ -171,7 +158,7 @@ TElfSectionResult ReadElfSection(const std::string& path, std::string_view name,
         if (s.Type == ShtNoBits || s.Size > MaxElfSectionSize ||
             !InFile(s.Offset, s.Size, fileSize))
             return TElfSectionResult::Unreadable;
-        if (!ReadAt(fd.get(), s.Offset, s.Size, data)) {
+        if (!ReadAt(fd.Get(), s.Offset, s.Size, data)) {
             data.clear();
             return TElfSectionResult::Unreadable;
         }
