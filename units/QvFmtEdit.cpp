@@ -261,6 +261,13 @@ void QvCustomEdit::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    // The unit list without a mouse: F4 or Alt+Down, the keys that open a drop-down list.
+    auto* units = qobject_cast<TFmtEditLabel*>(m_unitsLabel.data());
+    if (units && (key == Qt::Key_F4 || (key == Qt::Key_Down && (mods & Qt::AltModifier)))) {
+        e->accept();
+        units->Click();
+        return;
+    }
 
     // The character the key types, if any; keys that type nothing go to the control.
     QChar c;

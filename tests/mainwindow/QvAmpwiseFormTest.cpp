@@ -762,6 +762,33 @@ TEST_F(AmpwiseFormTest, MotorPickerFromTheKeyboard) {
     EXPECT_EQ(opened, 2);
 }
 
+// The unit list opens from the field with the keys that open a drop-down list, and a unit is
+// chosen there with the keyboard alone.
+TEST_F(AmpwiseFormTest, UnitListFromTheKeyboard) {
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* unit;
+    } cases[] = {{Qt::Key_F4, Qt::NoModifier, "ft"}, {Qt::Key_Down, Qt::AltModifier, "cm"}};
+    for (const auto& c : cases) {
+        auto form = Start();
+        bool listed = false;
+        onNextModal([&](QWidget* w) {
+            auto* units = qobject_cast<TUnitsForm*>(w);
+            ASSERT_NE(units, nullptr);
+            listed = true;
+            while (units->ListBox1->currentItem()->text() != c.unit)
+                QTest::keyClick(units->ListBox1, Qt::Key_Down);
+            QTest::keyClick(units->ListBox1, Qt::Key_Return);
+        });
+        form->edLength->setFocus();
+        QTest::keyClick(form->edLength, c.key, c.mods);
+        EXPECT_TRUE(listed) << c.unit;
+        EXPECT_EQ(form->FmtEditLabel2->text(), c.unit);
+        EXPECT_EQ(test::AccessibleName(form->edLength), QString("Cable Length, ") + c.unit);
+    }
+}
+
 TEST_F(AmpwiseFormTest, PickedRatingIsTakenInTheShownUnit) {
     auto form = Start();
     form->edPower->setUnitsValue(UnitIndex(utPower, "W"));
