@@ -11,6 +11,7 @@
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 
 namespace qv {
 
@@ -32,6 +33,16 @@ QComboBox* ChoiceEditor(const QStringList& items, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->addItems(items);
     return box;
+}
+
+// On Linux a drop-down list's name is its value; a screen reader names the list by the label that
+// it is the buddy of. The label stands beside the list unseen, and goes with it.
+void NameList(QComboBox* box, const QString& name) {
+    auto* label = new QLabel(name, box->parentWidget());
+    label->setBuddy(box);
+    label->hide();
+    QObject::connect(box, &QObject::destroyed, label, &QObject::deleteLater);
+    box->setAccessibleName(name);
 }
 
 } // namespace
@@ -74,8 +85,21 @@ TQuantityEditor::TQuantityEditor(TUnitsType type, QWidget* parent, int unit, boo
     connect(Unit, &QComboBox::activated, this, &TQuantityEditor::PickUnit);
 }
 
+void TQuantityEditor::SetColumnName(const QString& name) {
+    m_name = name;
+    setAccessibleName(name);
+    NameList(Unit, name + QStringLiteral(" unit"));
+    NameFields();
+}
+
+void TQuantityEditor::NameFields() {
+    if (!m_name.isEmpty())
+        Number->setAccessibleName(m_name + QStringLiteral(", ") + Unit->currentText());
+}
+
 void TQuantityEditor::PickUnit(int index) {
     m_touched = true;
+    NameFields();
     if (!m_typed && Number->hasNumber()) {
         Number->setUnitsValue(index);
         return;
@@ -98,6 +122,7 @@ void TQuantityEditor::SetText(const QString& text) {
     const std::string t = text.toStdString();
     const int unit = std::max(0, QuantityUnit(t, m_type, m_unit));
     Unit->setCurrentIndex(unit);
+    NameFields();
     // The field needs a number to take up a unit's factor and format.
     Number->setText(QStringLiteral("0"));
     Number->setUnitsValue(unit);
@@ -173,6 +198,8 @@ QWidget* TScheduleDelegate::createEditor(QWidget* parent, const QStyleOptionView
                                          const QModelIndex& index) const {
     const auto* model = qobject_cast<const TScheduleModel*>(index.model());
     const TColumn kind = model ? model->ColumnKind(index.column()) : TColumn::Other;
+    // An editor stands where the cell was: a screen reader names it after the cell's column.
+    const QString column = index.model()->headerData(index.column(), Qt::Horizontal).toString();
     QComboBox* choice = nullptr;
     switch (kind) {
     case TColumn::Material: {
@@ -196,6 +223,7 @@ QWidget* TScheduleDelegate::createEditor(QWidget* parent, const QStyleOptionView
         auto* editor =
             new TQuantityEditor(kind == TColumn::Power ? utPower : utLengthPrim, parent,
                                 model->Layout().UnitOf(kind), model->Layout().DecimalComma());
+        editor->SetColumnName(column);
         // Each editor says once that it is done; the view then closes it.
         connect(editor, &TQuantityEditor::Done, this, [this, editor] {
             if (editor->property("closing").toBool())
@@ -213,9 +241,14 @@ QWidget* TScheduleDelegate::createEditor(QWidget* parent, const QStyleOptionView
         });
         return editor;
     }
-    default:
-        return QStyledItemDelegate::createEditor(parent, option, index);
+    default: {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor)
+            editor->setAccessibleName(column);
+        return editor;
     }
+    }
+    NameList(choice, column);
     // A choice from the list is the whole edit.
     connect(choice, &QComboBox::activated, this, [this, choice] {
         emit const_cast<TScheduleDelegate*>(this)->commitData(choice);

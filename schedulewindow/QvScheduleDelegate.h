@@ -36,6 +36,9 @@ class TQuantityEditor : public QWidget {
     bool Touched() const { return m_touched; }
     // Shows the list of units, as a click on it does.
     void ShowUnits();
+    // The column's title, which names the field to a screen reader, with the unit shown
+    // ("Power, kW"), and its list of units.
+    void SetColumnName(const QString& name);
 
     TFmtEdit* Number;
     QComboBox* Unit;
@@ -51,10 +54,13 @@ class TQuantityEditor : public QWidget {
 
   private:
     void PickUnit(int index);
+    // Names the field again after its unit: the name says what a number typed there means.
+    void NameFields();
 
     TUnitsType m_type;
     int m_unit = 0;
     bool m_decimalComma = false;
+    QString m_name;
     bool m_touched = false;
     // A number typed since SetText: a unit picked then names its unit.
     bool m_typed = false;

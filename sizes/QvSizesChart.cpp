@@ -101,6 +101,36 @@ int TSizesChart::LegendWidth() const {
     return width + margins.left() + margins.right() + 3 * metrics.height() / 2;
 }
 
+namespace {
+
+// The chosen size and both limits at it; with none chosen, the largest size whose figures exist,
+// as the one that comes nearest.
+QString LimitsText(const TSizesView& view) {
+    std::ptrdiff_t at = view.Chosen;
+    QString what = QStringLiteral(" chosen");
+    if (at < 0) {
+        what = QStringLiteral(" the largest");
+        for (std::size_t i = 0; i < view.Rows.size(); ++i)
+            if (view.Rows[i].Fault.empty() &&
+                (at < 0 || view.Rows[i].Area > view.Rows[static_cast<std::size_t>(at)].Area))
+                at = static_cast<std::ptrdiff_t>(i);
+    }
+    if (at < 0)
+        return QStringLiteral("No size fits");
+    const auto row = static_cast<std::size_t>(at);
+    const auto cell = [&](int column) {
+        return QString::fromStdString(SizesCell(view, row, column));
+    };
+    const QString limits = QStringLiteral("carrying capacity %1 A, current at drop limit %2 A")
+                               .arg(cell(scCapacity), cell(scDropLimit));
+    const QString size = cell(scSize) + " " + QString::fromStdString(AreaUnitLabel(view));
+    return view.Chosen >= 0
+               ? size + what + ": " + limits
+               : QStringLiteral("No size fits; at ") + size + "," + what + ", " + limits;
+}
+
+} // namespace
+
 void TSizesChart::Update(const TSizesView& view) {
     QList<QPointF> capacity, drop;
     double xLo = 0, xHi = 0, yLo = 0, yHi = 0;
@@ -155,6 +185,7 @@ void TSizesChart::Update(const TSizesView& view) {
     // The legend stays short; what the curves are drawn for goes above them.
     if (view.Rows.empty()) {
         m_chart->setTitle(QString());
+        Description = QStringLiteral("No sizes to show.");
     } else {
         const auto input = [&](const char* caption) {
             for (const auto& [name, value] : SizesInputs(view))
@@ -165,6 +196,7 @@ void TSizesChart::Update(const TSizesView& view) {
         m_chart->setTitle(QStringLiteral("%1 over %2 within %3: %4")
                               .arg(input("Line Current"), input("Cable Length"),
                                    input("MaxVoltDrop"), chosenText));
+        Description = LimitsText(view) + "; " + input("Line Current") + " needed";
     }
     X->setTitleText(QString::fromStdString(SizesHeader(view, scSize)));
     // Whole decades, so that each axis has labelled ticks however narrow its range.

@@ -7,12 +7,12 @@
 
 #include <QColor>
 #include <QList>
+#include <QString>
 
 class QChart;
 class QLineSeries;
 class QLogValueAxis;
 class QScatterSeries;
-class QString;
 class QXYSeries;
 
 namespace qv {
@@ -33,6 +33,9 @@ class TSizesChart {
     QScatterSeries* Chosen = nullptr;
     QLogValueAxis* X = nullptr;
     QLogValueAxis* Y = nullptr;
+    // What the chart shows, in words, for those who cannot see it: the chosen size (or the
+    // largest, when none fits), both limits there and the current needed.
+    QString Description;
 
   private:
     QLineSeries* Line(const QColor& color, Qt::PenStyle style, const QString& name);

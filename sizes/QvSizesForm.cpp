@@ -4,6 +4,7 @@
 #include "settings/QvFirstPlacement.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "widgets/QvAccessibility.h"
 #include "widgets/QvMessageBox.h"
 #include "printers/QvPrinters.h"
 #include "widgets/QvTextToolBar.h"
@@ -73,6 +74,7 @@ TSizesForm::TSizesForm(const std::vector<double>& sizes, QWidget* parent)
     setObjectName(QStringLiteral("SizesForm"));
     setWindowTitle(QStringLiteral("Cable Sizes"));
     BuildControls();
+    FollowPalette();
     // Beside the main window, on its screen, until a placement of its own is kept. The frame is
     // not there yet: room is left for one.
     const QSize frame(16, 48);
@@ -132,9 +134,6 @@ void TSizesForm::BuildControls() {
     NoteLabel->setObjectName(QStringLiteral("NoteLabel"));
     NoteLabel->setText(
         QStringLiteral("The inputs have changed since this calculation: calculate again."));
-    QPalette notePalette = NoteLabel->palette();
-    notePalette.setColor(QPalette::WindowText, kSizesNote);
-    NoteLabel->setPalette(notePalette);
     NoteLabel->setVisible(false);
     body->addWidget(NoteLabel);
 
@@ -153,12 +152,6 @@ void TSizesForm::BuildControls() {
     SizesGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     SizesGrid->verticalHeader()->setDefaultSectionSize(SizesGrid->fontMetrics().height() + 6);
     SizesGrid->horizontalHeader()->setHighlightSections(false);
-    // The rows' colours are fixed (a page shows the same), so their ground is too: a dark desktop
-    // theme would leave dark text on dark.
-    QPalette gridPalette = SizesGrid->palette();
-    gridPalette.setColor(QPalette::Base, Qt::white);
-    gridPalette.setColor(QPalette::Text, kSizesText);
-    SizesGrid->setPalette(gridPalette);
     // Each column as wide as its heading's longer line or a six-character figure in bold (the
     // chosen row's), whichever is wider.
     m_model->ChosenFont = SizesGrid->font();
@@ -184,6 +177,7 @@ void TSizesForm::BuildControls() {
         connect(s, &QXYSeries::hovered, this,
                 [this, s](const QPointF& point, bool state) { ShowPoint(s, point, state); });
     ChartView->viewport()->installEventFilter(this);
+    ChartView->setAccessibleName(QStringLiteral("Chart of current against size"));
     split->addWidget(SizesGrid);
     split->addWidget(ChartView);
     split->setStretchFactor(0, 0);
@@ -283,6 +277,7 @@ void TSizesForm::Refresh() {
     }
     m_model->Reset();
     m_chart->Update(m_view);
+    ChartView->setAccessibleDescription(m_chart->Description);
     VerdictLabel->setText(m_verdict);
     NoteLabel->setVisible(m_inputsChanged && m_circuit.has_value());
     for (QToolButton* b : {ButtonCopy, ButtonCsv, ButtonPdf, ButtonPrint})
@@ -457,6 +452,24 @@ bool TSizesForm::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     return QWidget::eventFilter(watched, e);
+}
+
+void TSizesForm::FollowPalette() {
+    const QPalette theme = palette();
+    m_model->SetPalette(theme);
+    QPalette grid = SizesGrid->palette();
+    grid.setColor(QPalette::Text, m_model->TextColor());
+    SizesGrid->setPalette(grid);
+    QPalette note = NoteLabel->palette();
+    note.setColor(QPalette::WindowText, ReadableOn(kSizesNote, theme.color(QPalette::Window)));
+    NoteLabel->setPalette(note);
+}
+
+void TSizesForm::changeEvent(QEvent* e) {
+    if ((e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) &&
+        SizesGrid)
+        FollowPalette();
+    QWidget::changeEvent(e);
 }
 
 bool TSizesForm::event(QEvent* e) {

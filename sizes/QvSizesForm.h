@@ -91,6 +91,7 @@ class TSizesForm : public QWidget, public TSizesWindow {
   protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -98,6 +99,8 @@ class TSizesForm : public QWidget, public TSizesWindow {
   private:
     void BuildControls();
     void RestorePlacement();
+    // The table's and the note's colours, readable on the window's palette.
+    void FollowPalette();
     void SavePlacement();
     // Works the rows out again from the circuit and units held, and redraws.
     void Refresh();

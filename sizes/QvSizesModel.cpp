@@ -1,6 +1,8 @@
 // The Cable Sizes table model: cells, alignment, the chosen row's highlight and the greyed rows.
 #include "sizes/QvSizesModel_p.h"
 
+#include "widgets/QvAccessibility.h"
+
 #include <cstdlib>
 
 namespace qv {
@@ -11,6 +13,17 @@ namespace {
 constexpr qsizetype kLongestName = 17;
 
 } // namespace
+
+void TSizesModel::SetPalette(const QPalette& palette) {
+    const QColor base = palette.color(QPalette::Base);
+    m_text = ContrastRatio(kSizesText, base) >= 4.5
+                 ? kSizesText
+                 : ReadableOn(palette.color(QPalette::Text), base);
+    m_grey = ReadableOn(kSizesGreyText, base);
+    if (rowCount({}) > 0)
+        emit dataChanged(index(0, 0), index(rowCount({}) - 1, SizesColumnCount - 1),
+                         {Qt::ForegroundRole});
+}
 
 void TSizesModel::Reset() {
     beginResetModel();
@@ -40,7 +53,10 @@ QVariant TSizesModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
         return chosen ? QVariant(kSizesChosenRow) : QVariant();
     case Qt::ForegroundRole:
-        return r.Fits ? kSizesText : kSizesGreyText;
+        // The chosen row keeps its own ground whatever the theme, and so the page's ink on it.
+        if (chosen)
+            return ReadableOn(r.Fits ? kSizesText : kSizesGreyText, kSizesChosenRow);
+        return r.Fits ? m_text : m_grey;
     case Qt::FontRole:
         return chosen ? QVariant(ChosenFont) : QVariant();
     case Qt::ToolTipRole:

@@ -7,12 +7,14 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 
 namespace qv {
 
-// Fixed colours, not the desktop theme's, so a page prints as the window shows it.
+// The page's colours, and the window's on a light theme: a page prints as the window shows it
+// there. Each text keeps a contrast of 4.5 on white.
 inline const QColor kSizesText(0x21, 0x21, 0x21);
-inline const QColor kSizesGreyText(0x9e, 0x9e, 0x9e);
+inline const QColor kSizesGreyText(0x75, 0x75, 0x75);
 inline const QColor kSizesChosenRow(0xff, 0xe0, 0x82);
 inline const QColor kSizesNote(0xb2, 0x6a, 0x00);
 
@@ -32,8 +34,16 @@ class TSizesModel : public QAbstractTableModel {
     // The table's own font in bold.
     QFont ChosenFont;
 
+    // The view's palette: the page's colours stay where they stand out on its ground, the others
+    // give way to its own text or to a readable shade of theirs.
+    void SetPalette(const QPalette& palette);
+    // The text of the sizes that fit, as drawn on the table's ground.
+    QColor TextColor() const { return m_text; }
+
   private:
     const TSizesView& m_view;
+    QColor m_text = kSizesText;
+    QColor m_grey = kSizesGreyText;
 };
 
 } // namespace qv

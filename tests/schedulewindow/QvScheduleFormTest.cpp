@@ -11,6 +11,7 @@
 #include "settings/QvRegistry.h"
 #include "printers/QvPrinters.h"
 #include "tests/testsupport/AccessLetters.h"
+#include "tests/testsupport/AccessibleWalk.h"
 #include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
@@ -262,6 +263,53 @@ TEST_F(ScheduleForm, PowerTypedAsInTheMainWindowWithItsUnit) {
 
 // A unit picked for the cell's own value converts it, and the value is kept whole: 20 kW shown
 // in HP is not stored as the field's rounded 26.82 HP, and back in kW it is 20 kW again.
+TEST_F(ScheduleForm, EveryCellEditorIsNamedAfterItsColumn) {
+    TScheduleForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    TScheduleModel& m = *form.Model();
+    form.PasteText("C1\tCopper\tResistive\tSingle\t5.5\t40\n");
+    const struct {
+        TColumn column;
+        const char* name;
+        const char* unit = nullptr; // the number's list of units, for a quantity
+        const char* number = nullptr;
+    } cases[] = {
+        {TColumn::Circuit, "Circuit"},
+        {TColumn::Material, "Material"},
+        {TColumn::LoadType, "Load Type"},
+        {TColumn::Phase, "Phase"},
+        {TColumn::Power, "Power", "Power unit", "Power, kW"},
+        {TColumn::Length, "Length", "Length unit", "Length, m"},
+    };
+    for (const auto& c : cases) {
+        const QModelIndex cell = m.index(0, m.ColumnOfKind(c.column));
+        form.Table->setCurrentIndex(cell);
+        form.Table->edit(cell);
+        QWidget* editor = form.Table->indexWidget(cell);
+        ASSERT_NE(editor, nullptr) << c.name;
+        if (auto* quantity = qobject_cast<TQuantityEditor*>(editor)) {
+            ASSERT_NE(c.unit, nullptr) << c.name;
+            EXPECT_EQ(test::AccessibleName(quantity->Unit), c.unit);
+            EXPECT_EQ(test::AccessibleName(quantity->Number), c.number);
+            // The name follows the unit picked, as the main window's fields' do.
+            quantity->Unit->setCurrentIndex(1);
+            emit quantity->Unit->activated(1);
+            EXPECT_EQ(test::AccessibleName(quantity->Number),
+                      QString(c.name) + ", " + quantity->Unit->currentText());
+            EXPECT_NE(quantity->Unit->currentText(), QString(c.number).section(", ", 1));
+        } else {
+            EXPECT_EQ(test::AccessibleName(editor->focusProxy() ? editor->focusProxy() : editor),
+                      c.name);
+        }
+        // Nothing else in the window goes nameless or shares a name with the open editor.
+        EXPECT_EQ(test::AccessibilityProblems(&form), QStringList()) << c.name;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST_F(ScheduleForm, UnitPickedForTheCellsValueKeepsItWhole) {
     const struct {
         std::vector<const char*> units;

@@ -10,6 +10,7 @@
 #include "tests/testsupport/UiTestFixture.h"
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -250,6 +251,34 @@ TEST_F(SizesFormTest, FollowsCalculationsAndSaysWhenInputsChanged) {
     EXPECT_EQ(form->SizesGrid->model()->rowCount(), 0);
     for (QToolButton* b : {form->ButtonCopy, form->ButtonCsv, form->ButtonPdf, form->ButtonPrint})
         EXPECT_FALSE(b->isEnabled());
+}
+
+TEST_F(SizesFormTest, ChartIsDescribedInWordsForEachCalculation) {
+    auto form = Shown();
+    QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(form->ChartView);
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(chart->text(QAccessible::Name), "Chart of current against size");
+    const struct {
+        double length;
+        const char* description; // a pattern
+    } cases[] = {
+        {40, "4 mm² chosen: carrying capacity 28\\.4 A, current at drop limit 30\\.8 A; 23\\.9 A "
+             "needed"},
+        {5,
+         "4 mm² chosen: carrying capacity 28\\.4 A, current at drop limit 246 A; 23\\.9 A needed"},
+        {10000, "No size fits; at 625 mm², the largest, carrying capacity \\d+ A, current at drop "
+                "limit [\\d.]+ A; 23\\.9 A needed"},
+        {0, "No sizes to show\\."},
+    };
+    for (const auto& c : cases) {
+        form->ShowCalculation(Circuit(c.length), {});
+        const QString said = chart->text(QAccessible::Description);
+        EXPECT_TRUE(QRegularExpression(
+                        QRegularExpression::anchoredPattern(QString::fromUtf8(c.description)))
+                        .match(said)
+                        .hasMatch())
+            << c.length << ": " << said.toStdString();
+    }
 }
 
 TEST_F(SizesFormTest, CopyAndCsv) {

@@ -1,6 +1,7 @@
 #include "tests/testsupport/AccessibleWalk.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QAccessible>
 #include <QAction>
@@ -141,6 +142,11 @@ QStringList AccessibilityProblems(QWidget* window) {
         return {"no accessible interface for the window"};
     for (int i = 0; i < root->childCount(); ++i)
         walk.Visit(root->child(i), 1);
+    // An open cell editor is no child of its table's cells: it is walked on its own.
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        for (QWidget* editor : view->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (editor->isVisibleTo(window))
+                walk.Visit(QAccessible::queryAccessibleInterface(editor), 1);
     return walk.problems + SharedLetters(window);
 }
 
