@@ -18,6 +18,8 @@ constexpr long double kSinglePhaseFactor = 0.23L;               // kW to A at 23
 constexpr long double kThreePhaseFactor = 0.692820323028L;      // √3 × 0.4 kV
 constexpr long double kSingleMotorFallback = 0.09338L;          // 0.23 × 0.7 × 0.58
 constexpr long double kThreeMotorFallback = 0.281285051149368L; // 0.692820323028 × 0.7 × 0.58
+// The power factor those fallbacks assume.
+constexpr double kFallbackPowerFactor = 0.7;
 constexpr long double kPercent = 100.0L;
 constexpr long double kCapacityCoefficient = 12.278L;
 constexpr long double kCapacityExponent = 0.6037L;
@@ -69,18 +71,24 @@ std::optional<double> Ratio(long double numerator, long double denominator) {
     return static_cast<double>(v);
 }
 
-// -1 when no rating is at or above the power.
-double MotorCurrent(std::uint8_t phase, double power, const std::vector<MotorRatingRec>& ratings) {
+// The first motor rating at or above the power, or none.
+const MotorRatingRec* MotorRow(double power, const std::vector<MotorRatingRec>& ratings) {
     for (const MotorRatingRec& row : ratings) {
         // Written so that a comparison with a value that is not a number skips the row too.
-        if (!(row.RatingKW >= power))
-            continue;
-        const long double factor = phase == 0 ? kSinglePhaseFactor : kThreePhaseFactor;
-        const long double numerator = kPercent * row.RatingKW;
-        const long double denominator = factor * row.PowerFactor * row.EfficiencyPct;
-        return Stored(Divide(numerator, denominator));
+        if (row.RatingKW >= power)
+            return &row;
     }
-    return -1;
+    return nullptr;
+}
+
+// -1 when there is no rating.
+double MotorCurrent(std::uint8_t phase, const MotorRatingRec* row) {
+    if (row == nullptr)
+        return -1;
+    const long double factor = phase == 0 ? kSinglePhaseFactor : kThreePhaseFactor;
+    const long double numerator = kPercent * row->RatingKW;
+    const long double denominator = factor * row->PowerFactor * row->EfficiencyPct;
+    return Stored(Divide(numerator, denominator));
 }
 
 } // namespace
@@ -99,10 +107,19 @@ double LineCurrent(std::uint8_t loadType, std::uint8_t phase, double power,
                    const std::vector<MotorRatingRec>& ratings) {
     if (loadType == 0)
         return Stored(Divide(power, phase == 0 ? kSinglePhaseFactor : kThreePhaseFactor));
-    const double current = MotorCurrent(phase, power, ratings);
+    const double current = MotorCurrent(phase, MotorRow(power, ratings));
     if (current != -1)
         return current;
     return Stored(Divide(power, phase == 0 ? kSingleMotorFallback : kThreeMotorFallback));
+}
+
+double LoadPowerFactor(std::uint8_t loadType, std::uint8_t phase, double power,
+                       const std::vector<MotorRatingRec>& ratings) {
+    if (loadType == 0)
+        return 1;
+    // The same row and the same -1 test as LineCurrent, so the two never disagree on the load.
+    const MotorRatingRec* row = MotorRow(power, ratings);
+    return MotorCurrent(phase, row) != -1 ? row->PowerFactor : kFallbackPowerFactor;
 }
 
 double CarryingCapacity(double area) {

@@ -28,6 +28,10 @@ const char* LimitName(TLimit limit);
 // first motor rating at or above the power, else by the built-in motor data. Raises EMathError.
 double LineCurrent(std::uint8_t loadType, std::uint8_t phase, double power,
                    const std::vector<MotorRatingRec>& ratings);
+// The power factor the line current assumes: 1 for a resistive load, that of the motor rating
+// LineCurrent used for an inductive one, and 0.7 (the built-in motor data) where it fell back.
+double LoadPowerFactor(std::uint8_t loadType, std::uint8_t phase, double power,
+                       const std::vector<MotorRatingRec>& ratings);
 // 12.278 · A^0.6037 (0 for an area of 0); raises EInvalidOp for a negative area.
 double CarryingCapacity(double area);
 // The largest current whose drop over the length stays within maxVoltDrop:

@@ -76,6 +76,36 @@ TEST(CableSizes, FiguresThatDoNotExistAndFaults) {
     EXPECT_FALSE(past[1].Fits);
 }
 
+// The power factor follows the row LineCurrent used, including the rows it skips.
+TEST(CableSizes, LoadPowerFactorFollowsTheRowOfTheCurrent) {
+    const double nan = std::nan("");
+    const std::vector<MotorRatingRec> ratings = {
+        {nan, 0.5, 80}, {1.5, 0.8, 75}, {4, 0.85, 82}, {7.5, -1, 100}};
+    const struct {
+        std::uint8_t loadType;
+        double power;
+        double factor;
+    } cases[] = {
+        {0, 3, 1},      // resistive
+        {1, 1, 0.8},    // the first row at or above: the NaN row is skipped
+        {1, 1.5, 0.8},  // equality picks the row
+        {1, 1.6, 0.85}, // the next row
+        {1, 9, 0.7},    // above every row: the built-in data
+        {1, nan, 0.7},  // no row compares with NaN
+    };
+    for (const auto& c : cases) {
+        for (std::uint8_t phase : {0, 1}) {
+            EXPECT_EQ(LoadPowerFactor(c.loadType, phase, c.power, ratings), c.factor)
+                << int(c.loadType) << ' ' << c.power;
+        }
+    }
+    // A row whose current works out to exactly -1 (100 · 0.23 / (0.23 · -1 · 100)) is the
+    // engine's "no rating": the fallback.
+    const std::vector<MotorRatingRec> minusOne = {{0.23, -1, 100}};
+    EXPECT_DOUBLE_EQ(LineCurrent(1, 0, 0.1, minusOne), 0.1 / 0.09338);
+    EXPECT_EQ(LoadPowerFactor(1, 0, 0.1, minusOne), 0.7);
+}
+
 TEST(CableSizes, PowerLimits) {
     EXPECT_EQ(PowerLimit(0, 0), 84);
     EXPECT_EQ(PowerLimit(0, 1), 84);
