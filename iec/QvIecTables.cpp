@@ -33,9 +33,9 @@ constexpr double kCapacity[2][2][2][8][16] = {
                 {22, 30, 40, 51, 70, 94, 119, 148, 180, 232, 282, 328, 379, 434, 514, 593}, // E
             },
             { // aluminium
-                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // A1
-                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // A2
-                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // B1
+                {kNo, kUnc, kUnc, kUnc, kUnc, 48, 63, 77, 93, 118, 142, 164, 189, 215, 252, 289}, // A1
+                {kNo, kUnc, kUnc, kUnc, kUnc, 44, 58, 71, 86, 108, 130, 150, 172, 195, 229, 263}, // A2
+                {kNo, kUnc, kUnc, kUnc, kUnc, 60, 79, 97, 118, 150, 181, 210, 234, 266, 312, 358}, // B1
                 {kNo, 17.5, 24, 30, 41, 54, 71, 86, 104, 131, 157, 181, 201, 230, 269, 308}, // B2
                 {kNo, 21, 28, 36, 49, 66, 83, 103, 125, 160, 195, 226, 261, 298, 352, 406}, // C
                 {kNo, 22, 29, 36, 47, 61, 77, 93, 109, 135, 159, 180, 204, 228, 262, 296}, // D1
@@ -56,7 +56,7 @@ constexpr double kCapacity[2][2][2][8][16] = {
             },
             { // aluminium
                 {kNo, 14, 18.5, 24, 32, 43, 57, 70, 84, 107, 129, 149, 170, 194, 227, 261}, // A1
-                {kNo, 13.5, 17.5, 23, 31, 41, 53, 65, 78, 98, 118, 135, 155, 176, 207, kUnc}, // A2
+                {kNo, 13.5, 17.5, 23, 31, 41, 53, 65, 78, 98, 118, 135, 155, 176, 207, 237}, // A2
                 {kNo, 16.5, 22, 28, 39, 53, 70, 86, 104, 133, 161, 186, 204, 230, 269, 306}, // B1
                 {kNo, 15.5, 21, 27, 36, 48, 62, 77, 92, 116, 139, 160, 176, 199, 232, 265}, // B2
                 {kNo, 18.5, 25, 32, 44, 59, 73, 90, 110, 140, 170, 197, 227, 259, 305, 351}, // C
@@ -86,7 +86,7 @@ constexpr double kCapacity[2][2][2][8][16] = {
                 {kNo, 26, 35, 45, 62, 84, 101, 126, 154, 198, 241, 280, 324, 371, 439, 508}, // C
                 {kNo, 26, 33, 42, 55, 71, 90, 108, 128, 158, 186, 211, 238, 267, 307, 346}, // D1
                 {kNo, kNo, kNo, kNo, kNo, 76, 98, 117, 139, 170, 204, 233, 261, 296, 343, 386}, // D2
-                {kNo, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc, kUnc}, // E
+                {kNo, 28, 38, 49, 67, 91, 108, 135, 164, 211, 257, 300, 346, 397, 470, 543}, // E
             },
         },
         { // 3 loaded conductors: Table B.52.5 (A1 to D2), the three-core column of Tables B.52.12 and B.52.13 (E)
@@ -156,10 +156,11 @@ constexpr TFactorRow kLadder[] = {{1, 1.00}, {2, 0.87}, {3, 0.82}, {4, 0.80}, {5
 constexpr TFactorRow kDirect[] = {{1, 1.00}, {2, 0.75},  {3, 0.65},  {4, 0.60},
                                   {5, 0.55}, {6, 0.50},  {7, 0.45},  {8, 0.43},
                                   {9, 0.41}, {12, 0.36}, {16, 0.32}, {20, 0.29}};
-// Table B.52.19, multi-core cables in ducts in the ground, ducts touching (D1), 1 to 12 ducts.
-constexpr TFactorRow kDucts[] = {{1, 1.00}, {2, 0.85},  {3, 0.75},  {4, 0.70},
-                                 {5, 0.65}, {6, 0.60},  {7, 0.57},  {8, 0.54},
-                                 {9, 0.52}, {10, 0.49}, {11, 0.47}, {12, 0.45}};
+// Table B.52.19, multi-core cables in ducts in the ground, ducts touching (D1), 1 to 20 ducts.
+constexpr TFactorRow kDucts[] = {{1, 1.00},  {2, 0.85},  {3, 0.75},  {4, 0.70},  {5, 0.65},
+                                 {6, 0.60},  {7, 0.57},  {8, 0.54},  {9, 0.52},  {10, 0.49},
+                                 {11, 0.47}, {12, 0.45}, {13, 0.44}, {14, 0.42}, {15, 0.41},
+                                 {16, 0.39}, {17, 0.38}, {18, 0.37}, {19, 0.35}, {20, 0.34}};
 
 // The first row whose key is at or above `key`; none past the last row.
 template <std::size_t N> std::optional<double> AtOrAbove(const TFactorRow (&rows)[N], double key) {

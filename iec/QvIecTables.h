@@ -37,10 +37,9 @@ std::optional<double> GroundTemperatureFactor(TInsulation insulation, double tem
 // above the resistivity; none above 3 K·m/W.
 std::optional<double> SoilFactor(bool inDucts, double resistivity);
 // Grouping factor for 1 to 20 circuits: the column at or above the count; the single-layer
-// arrangements take their nine-circuit value beyond nine. None where the library holds no
-// confirmed value (more than 12 ducts).
+// arrangements take their nine-circuit value beyond nine. None outside 1 to 20.
 std::optional<double> GroupingFactor(TArrangement arrangement, int circuits);
 // The most ducts touching in the ground the library has a confirmed factor for.
-inline constexpr int kMostConfirmedDucts = 12;
+inline constexpr int kMostConfirmedDucts = 20;
 
 } // namespace qv::iec

@@ -4,8 +4,10 @@
 // from reproductions other than the one the data was first taken from:
 // [1] TCVN 7447-5-52:2010 (Vietnamese adoption), [2] a Belgian installer's calculator,
 // [3] a DS/HD 60364 calculator, [4] a three-phase sizing module, [5] a Russian PVC table,
-// [6] a French capacity table, [7] GOST R 50571.5.52-2011 (Russian adoption). iec/README.md
-// names them in full.
+// [6] a French capacity table, [7] GOST R 50571.5.52-2011 (Russian adoption), [17] NBR 5410
+// (Brazilian adoption) Tabela 36, [18] a cable maker's aluminium table sharing BS 7671's values,
+// [19] TCVN 7447-5-52:2010 Tables B.52.10 to B.52.13, [20] NBR 5410 Tabela 45, [21] a design
+// manual's copy of B.52.19. iec/README.md names them in full.
 #include "iec/QvIecTables.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +43,9 @@ const CapacityCase kCapacities[] = {
     {PVC, 2, Copper, D1, {{1.5, 22}, {35, 119}, {240, 336}}}, // [2]
     {PVC, 2, Copper, D2, {{1.5, 22}, {35, 132}, {240, 382}}}, // [2]
     {PVC, 2, Copper, E, {{1.5, 22}, {50, 180}, {300, 593}}}, // [7]
+    {PVC, 2, Aluminium, A1, {{16, 48}, {50, 93}, {300, 289}}}, // [17]
+    {PVC, 2, Aluminium, A2, {{16, 44}, {50, 86}, {300, 263}}}, // [17]
+    {PVC, 2, Aluminium, B1, {{16, 60}, {150, 234}, {300, 358}}}, // [17] to 120 mm², [18] above
     {PVC, 2, Aluminium, B2, {{2.5, 17.5}, {50, 104}, {300, 308}}}, // [3]
     {PVC, 2, Aluminium, C, {{2.5, 21}, {50, 125}, {300, 406}}}, // [6]
     {PVC, 2, Aluminium, D1, {{2.5, 22}, {50, 109}, {300, 296}}}, // [3]
@@ -61,6 +66,7 @@ const CapacityCase kCapacities[] = {
     {XLPE, 2, Aluminium, C, {{2.5, 26}, {50, 154}, {300, 508}}}, // [1]
     {XLPE, 2, Aluminium, D1, {{2.5, 26}, {50, 128}, {300, 346}}}, // [1]
     {XLPE, 2, Aluminium, D2, {{16, 76}, {95, 204}, {300, 386}}}, // [1]
+    {XLPE, 2, Aluminium, E, {{2.5, 28}, {16, 91}, {300, 543}}}, // [19]
     {PVC, 3, Copper, A1, {{1.5, 13.5}, {35, 89}, {240, 286}}}, // [2]
     {PVC, 3, Copper, A2, {{1.5, 13}, {35, 83}, {240, 261}}}, // [2]
     {PVC, 3, Copper, B1, {{1.5, 15.5}, {35, 110}, {240, 346}}}, // [2]
@@ -70,7 +76,7 @@ const CapacityCase kCapacities[] = {
     {PVC, 3, Copper, D2, {{1.5, 19}, {35, 110}, {240, 320}}}, // [2]
     {PVC, 3, Copper, E, {{1.5, 18.5}, {50, 153}, {300, 497}}}, // [4]
     {PVC, 3, Aluminium, A1, {{2.5, 14}, {50, 84}, {300, 261}}}, // [4]
-    {PVC, 3, Aluminium, A2, {{2.5, 13.5}, {50, 78}, {240, 207}}}, // [5]
+    {PVC, 3, Aluminium, A2, {{2.5, 13.5}, {50, 78}, {300, 237}}}, // [5], [17] at 300 mm²
     {PVC, 3, Aluminium, B1, {{2.5, 16.5}, {50, 104}, {300, 306}}}, // [4]
     {PVC, 3, Aluminium, B2, {{2.5, 15.5}, {50, 92}, {300, 265}}}, // [3]
     {PVC, 3, Aluminium, C, {{2.5, 18.5}, {50, 110}, {300, 351}}}, // [4]
@@ -127,11 +133,11 @@ TEST(IecTables, EmptyAndUnconfirmedCells) {
         {TInsulation::XLPE, 2, TMaterial::Aluminium, TMethod::D2, 10, TTabulated::NotListed},
         {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::D2, 16, TTabulated::Value},
         {TInsulation::PVC, 2, TMaterial::Copper, TMethod::D2, 1.5, TTabulated::Value},
-        {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::A1, 16, TTabulated::Unconfirmed},
-        {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::B1, 2.5, TTabulated::Unconfirmed},
-        {TInsulation::XLPE, 2, TMaterial::Aluminium, TMethod::E, 50, TTabulated::Unconfirmed},
-        {TInsulation::PVC, 3, TMaterial::Aluminium, TMethod::A2, 300, TTabulated::Unconfirmed},
-        {TInsulation::PVC, 3, TMaterial::Aluminium, TMethod::A2, 240, TTabulated::Value},
+        // two-loaded PVC aluminium in conduit: confirmed from 16 mm² only
+        {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::A1, 10, TTabulated::Unconfirmed},
+        {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::A2, 2.5, TTabulated::Unconfirmed},
+        {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::B1, 4, TTabulated::Unconfirmed},
+        {TInsulation::PVC, 2, TMaterial::Aluminium, TMethod::B1, 16, TTabulated::Value},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -205,11 +211,14 @@ TEST(IecTables, GroupingColumns) {
         {A::SingleLayerCeiling, 12, 0.61}, {A::PerforatedTray, 2, 0.88},
         {A::PerforatedTray, 6, 0.73}, {A::PerforatedTray, 10, 0.72}, {A::Ladder, 3, 0.82},
         {A::Ladder, 5, 0.80}, {A::Ladder, 9, 0.78},
-        // B.52.18 touching; B.52.19 touching as far as it is confirmed
+        // B.52.18 and B.52.19, touching
         {A::DirectTouching, 1, 1.00}, {A::DirectTouching, 2, 0.75}, {A::DirectTouching, 9, 0.41},
         {A::DirectTouching, 10, 0.36}, {A::DirectTouching, 20, 0.29},
         {A::DuctsTouching, 2, 0.85}, {A::DuctsTouching, 6, 0.60}, {A::DuctsTouching, 10, 0.49},
-        {A::DuctsTouching, 12, 0.45}, {A::DuctsTouching, 13, none},
+        {A::DuctsTouching, 12, 0.45}, {A::DuctsTouching, 13, 0.44}, {A::DuctsTouching, 14, 0.42},
+        {A::DuctsTouching, 15, 0.41}, {A::DuctsTouching, 16, 0.39}, {A::DuctsTouching, 17, 0.38},
+        {A::DuctsTouching, 18, 0.37}, {A::DuctsTouching, 19, 0.35}, {A::DuctsTouching, 20, 0.34},
+        {A::DuctsTouching, 21, none},
         // clang-format on
     };
     for (const Case& c : cases) {

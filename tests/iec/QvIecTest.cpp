@@ -278,8 +278,11 @@ TEST(IecSizing, ConditionsTheTablesExclude) {
         // the air temperature does not touch a cable in the ground
         {[](I& in) { in.Method = TMethod::D1; in.AirTemperature = 90; }, 1.5, "1.5 mm²"},
         {[](I& in) { in.Method = TMethod::D1; in.SoilResistivity = 3.2; }, none, "soil of 3.2 K·m/W"},
-        {[](I& in) { in.Method = TMethod::D1; in.Circuits = 13; }, none, "no confirmed grouping factor for 13 ducts"},
-        {[](I& in) { in.Material = TMaterial::Aluminium; in.Method = TMethod::A1; }, none, "no confirmed values"},
+        // 20 ducts: 1.5 mm² carries 22 A · 0.34 = 7.48 A
+        {[](I& in) { in.Method = TMethod::D1; in.Circuits = 20; in.DesignCurrent = 7.4; }, 1.5, "1.5 mm²"},
+        {[](I& in) { in.Method = TMethod::D1; in.Circuits = 20; in.DesignCurrent = 7.5; }, 2.5, "1.5 mm² fails"},
+        // aluminium in conduit, two loaded: below 16 mm² no two reproductions agree
+        {[](I& in) { in.Material = TMaterial::Aluminium; in.Method = TMethod::A1; }, 16, "10 mm² is not rated"},
         {[](I& in) { in.Material = TMaterial::Aluminium; }, 2.5, "1.5 mm² is not rated"},
         {[](I& in) { in.DesignCurrent = 1e300; }, none, "the largest rated, 300 mm², fails the current check"},
         // clang-format on
@@ -292,6 +295,12 @@ TEST(IecSizing, ConditionsTheTablesExclude) {
         EXPECT_EQ(a.Chosen ? std::optional(a.Rows[*a.Chosen].Area) : none, c.chosen) << a.Reason;
         EXPECT_NE(a.Reason.find(c.says), std::string::npos) << a.Reason;
     }
+    TIecInputs aluminium;
+    aluminium.Material = TMaterial::Aluminium;
+    aluminium.Method = TMethod::A1;
+    aluminium.DesignCurrent = 1;
+    const std::string reason = SizeToStandard(aluminium, {2.5, 4, 6, 10}).Reason;
+    EXPECT_NE(reason.find("no confirmed values"), std::string::npos) << reason;
 }
 
 TEST(IecSizing, ArrangementsByMethod) {
