@@ -292,12 +292,8 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
     }
     answer.KTemperature = *kTemperature;
     const std::optional<double> kGrouping = GroupingFactor(answer.Arrangement, in.Circuits);
-    if (!kGrouping) {
-        answer.Reason = "IEC 60364-5-52: the library holds no confirmed grouping factor for " +
-                        std::to_string(in.Circuits) + " ducts touching; it has them up to " +
-                        std::to_string(kMostConfirmedDucts) + ".";
-        return answer;
-    }
+    if (!kGrouping) // the count was checked above; kept so a table gap can never read as 1
+        throw EIecInputError("no grouping factor for " + std::to_string(in.Circuits) + " circuits");
     answer.KGrouping = *kGrouping;
 
     bool unconfirmed = false;

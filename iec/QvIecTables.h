@@ -39,7 +39,5 @@ std::optional<double> SoilFactor(bool inDucts, double resistivity);
 // Grouping factor for 1 to 20 circuits: the column at or above the count; the single-layer
 // arrangements take their nine-circuit value beyond nine. None outside 1 to 20.
 std::optional<double> GroupingFactor(TArrangement arrangement, int circuits);
-// The most ducts touching in the ground the library has a confirmed factor for.
-inline constexpr int kMostConfirmedDucts = 20;
 
 } // namespace qv::iec
