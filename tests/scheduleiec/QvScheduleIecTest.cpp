@@ -521,7 +521,8 @@ TEST(ScheduleIec, HeldScheduleWrittenAsTheProgramWritesIt) {
                               "Fault Current,Fault Time\n"
                               "A,Copper,Inductive,Three,15,60,B2,XLPE,6,0.4\n"
                               "B,Copper,Inductive,Three,15,60,,,,\n"
-                              "C,Copper,Inductive,Three,15,60,X,,,\n";
+                              "C,Copper,Inductive,Three,15,60,X,,,\n"
+                              "D,Copper,Inductive,Three,15,60,C,,,,extra\n";
     TScheduleReader reader(TextSource(input));
     std::vector<TScheduleRow> rows;
     while (reader.ReadRows(rows, 1, Sizer())) {
@@ -532,11 +533,14 @@ TEST(ScheduleIec, HeldScheduleWrittenAsTheProgramWritesIt) {
     const auto records = Records(out);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto cells = IecResultCells(rows[i].Result);
-        EXPECT_TRUE(
-            std::equal(cells.begin(), cells.end(), records[i + 1].end() - kIecResultColumnCount))
+        EXPECT_TRUE(std::equal(cells.begin(), cells.end(),
+                               records[i + 1].begin() + 10 + kResultColumnCount))
             << i;
     }
     EXPECT_EQ(IecResultCells(rows[1].Result)[4], "");
+    // A row wider than the header is in error to the standard too, before its extra fields.
+    EXPECT_EQ(records[4][19], "Error: the row has 11 fields; the header has 10");
+    EXPECT_EQ(records[4][20], "extra");
     // A row made by a window fills the installation columns the header has.
     const auto made =
         MakeFields(reader.Layout(), {{TColumn::Method, "E"}, {TColumn::Ambient, "4"}});
