@@ -256,6 +256,14 @@ void TSizesForm::SetInputsChanged(bool changed) {
     NoteLabel->setVisible(changed && m_circuit.has_value());
 }
 
+void TSizesForm::SetInstallation(const iec::TIecInputs& installation) {
+    m_installation = installation;
+    if (isVisible())
+        Refresh();
+    else
+        m_stale = true;
+}
+
 void TSizesForm::Refresh() {
     m_stale = false;
     SetStatus(QStringLiteral("Ready"));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/QvCableSizes.h"
+#include "iec/QvIec.h"
 #include "sizestext/QvSizesText.h"
 #include "sizes/QvSizesWindow.h"
 
@@ -45,6 +46,10 @@ class TSizesForm : public QWidget, public TSizesWindow {
     QWidget* Widget() override { return this; }
     void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units) override;
     void SetInputsChanged(bool changed) override;
+    // A power factor not in (0, 1] leaves it to the load; a nominal voltage of 0 takes the
+    // phase's default.
+    void SetInstallation(const iec::TIecInputs& installation) override;
+    const iec::TIecInputs& Installation() const { return m_installation; }
 
     // What is shown; HasView is false before the first calculation or when it cannot be shown.
     bool HasView() const { return m_hasView; }
@@ -115,6 +120,9 @@ class TSizesForm : public QWidget, public TSizesWindow {
                 void (TSizesForm::*write)(const QString& path));
 
     TSizeTable m_table;
+    // The Installation panel's inputs; material, loaded conductors, Ib and length come from the
+    // circuit.
+    iec::TIecInputs m_installation;
     std::optional<TSizesCircuit> m_circuit;
     TSizesUnits m_units;
     bool m_inputsChanged = false;
