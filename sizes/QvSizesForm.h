@@ -46,7 +46,7 @@ class TSizesForm : public QWidget, public TSizesWindow {
     QWidget* Widget() override { return this; }
     void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units) override;
     void SetInputsChanged(bool changed) override;
-    // A power factor not in (0, 1] leaves it to the load; a nominal voltage of 0 takes the
+    // A power factor of 0 (or not a number) leaves it to the load; a nominal voltage of 0 takes the
     // phase's default.
     void SetInstallation(const iec::TIecInputs& installation) override;
     const iec::TIecInputs& Installation() const { return m_installation; }
