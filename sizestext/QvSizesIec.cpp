@@ -298,10 +298,9 @@ TIecInputs IecCircuitInputs(const TSizesCircuit& circuit, const TIecInputs& inst
     in.LoadedConductors = circuit.Phase == 1 ? 3 : 2;
     in.DesignCurrent = circuit.Current;
     in.Length = circuit.Length;
-    if (!(installation.PowerFactor != 0) || std::isnan(installation.PowerFactor))
-        in.PowerFactor = circuit.PowerFactor ? *circuit.PowerFactor
-                                             : LoadPowerFactor(circuit.LoadType, circuit.Phase,
-                                                               circuit.Power, MotorRatings);
+    if (installation.PowerFactor == 0 || std::isnan(installation.PowerFactor))
+        in.PowerFactor =
+            LoadPowerFactor(circuit.LoadType, circuit.Phase, circuit.Power, MotorRatings);
     return in;
 }
 
@@ -344,8 +343,7 @@ TIecView MakeIecView(const TSizesView& view, const TIecInputs& installation) {
     out.Shown = true;
     out.Inputs = installation;
     out.RowOf.resize(view.Rows.size());
-    out.PowerFactorOfLoad =
-        !(installation.PowerFactor != 0) || std::isnan(installation.PowerFactor);
+    out.PowerFactorOfLoad = installation.PowerFactor == 0 || std::isnan(installation.PowerFactor);
     try {
         out.Inputs = IecCircuitInputs(view.Circuit, installation);
         // The standard sizes a rising list of areas above 0; each row finds its own again.

@@ -101,7 +101,9 @@ std::optional<iec::TMaterial> IecMaterial(const std::string& name);
 
 // The installation's inputs with the circuit's material, loaded conductors (2 single phase, 3
 // three phase), design current (the line current), length and, when the installation leaves it
-// to the load, power factor. Raises EIecInputError for a material the tables do not hold.
+// to the load, power factor: the one the engine's line current assumes, from the loaded motor
+// ratings. Raises EIecInputError for a material the tables do not hold, and what the engine
+// raises for the load.
 iec::TIecInputs IecCircuitInputs(const TSizesCircuit& circuit, const iec::TIecInputs& installation);
 
 TIecView MakeIecView(const TSizesView& view, const iec::TIecInputs& installation);

@@ -245,11 +245,6 @@ TSizesCircuit SizesCircuit(const TAmpwiser& engine, double maxVoltDrop) {
     c.Length = engine.Length;
     c.MaxVoltDrop = maxVoltDrop;
     c.Current = engine.Current;
-    try {
-        c.PowerFactor = LoadPowerFactor(engine.LoadType, engine.Phase, engine.Power, MotorRatings);
-    } catch (const std::exception&) {
-        // The engine raised for the same load: there is no current to size either.
-    }
     return c;
 }
 

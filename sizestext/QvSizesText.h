@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,9 +30,6 @@ struct TSizesCircuit {
     double Length = 0;      // m
     double MaxVoltDrop = 0; // V
     double Current = 0;     // A, as the engine worked it out
-    // The power factor the current assumes (core's LoadPowerFactor with the engine's motor
-    // ratings); none when the circuit was not taken from the engine.
-    std::optional<double> PowerFactor;
 };
 
 // The circuit of the engine's last calculation.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -134,25 +135,33 @@ TEST(SizesIec, CircuitInputs) {
     motor.Power = 5.5;
     motor.Length = 12;
     motor.Current = 11;
-    motor.PowerFactor = 0.84;
+    TSizesCircuit heater = motor;
+    heater.LoadType = 0;
     TIecInputs typed;
     typed.PowerFactor = 0.9;
     TIecInputs load;
     load.PowerFactor = 0;
-    TSizesCircuit fromData = motor;
-    fromData.PowerFactor.reset(); // no motor ratings loaded: the built-in 0.7
+    TIecInputs notANumber;
+    notANumber.PowerFactor = std::nan("");
+    const std::vector<MotorRatingRec> rows = {
+        {4, 0.83, 86.6}, {5.5, 0.84, 87.7}, {7.5, 0.85, 88.7}};
     const struct {
         const char* why;
         TSizesCircuit circuit;
+        std::vector<MotorRatingRec> ratings;
         TIecInputs installation;
         double powerFactor;
     } cases[] = {
-        {"typed", motor, typed, 0.9},
-        {"the load's", motor, load, 0.84},
-        {"the load's, worked out", fromData, load, 0.7},
+        {"typed", motor, rows, typed, 0.9},
+        {"the motor row the current used", motor, rows, load, 0.84},
+        {"left blank as not a number", motor, rows, notANumber, 0.84},
+        {"no motor rows: the built-in data", motor, {}, load, 0.7},
+        {"a resistive load", heater, rows, load, 1},
     };
+    const std::vector<MotorRatingRec> kept = MotorRatings;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
+        MotorRatings = c.ratings;
         const TIecInputs in = IecCircuitInputs(c.circuit, c.installation);
         EXPECT_EQ(in.Material, TMaterial::Aluminium);
         EXPECT_EQ(in.LoadedConductors, 3);
@@ -160,6 +169,7 @@ TEST(SizesIec, CircuitInputs) {
         EXPECT_EQ(in.Length, 12);
         EXPECT_EQ(in.PowerFactor, c.powerFactor);
     }
+    MotorRatings = kept;
     motor.Phase = 0;
     EXPECT_EQ(IecCircuitInputs(motor, typed).LoadedConductors, 2);
 }
