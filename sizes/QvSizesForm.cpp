@@ -106,7 +106,12 @@ TSizesForm::TSizesForm(const std::vector<double>& sizes, QWidget* parent)
     Refresh();
 }
 
-TSizesForm::~TSizesForm() = default;
+TSizesForm::~TSizesForm() {
+    // A field that loses the focus as the window goes would apply the panel to a form whose
+    // members are gone.
+    for (QWidget* field : InstallationBox->findChildren<QWidget*>())
+        field->disconnect(this);
+}
 
 void TSizesForm::BuildControls() {
     auto* outer = new QVBoxLayout(this);
