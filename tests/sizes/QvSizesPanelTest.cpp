@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -381,6 +382,31 @@ TEST_F(SizesPanelTest, IzCurveAndReadableMessageInTheDark) {
     Type(form->EditAllowedDrop, "five");
     const QPalette p = form->InstallationMessage->palette();
     EXPECT_GE(ContrastRatio(p.color(QPalette::WindowText), p.color(QPalette::Window)), 4.5);
+}
+
+// The help page's section on the standard's answer names each field of the panel, each method and
+// each new column.
+TEST_F(SizesPanelTest, HelpNamesEveryFieldMethodAndColumn) {
+    QFile file(AMPWISE_SOURCE_HELP);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    const qsizetype from = page.indexOf("<h2>Sizing to the installation standard</h2>");
+    ASSERT_GE(from, 0);
+    const QString section = page.mid(from, page.indexOf("<h2>", from + 4) - from);
+    TSizesForm form(kSizes);
+    QStringList names;
+    for (QLabel* label : form.InstallationBox->findChildren<QLabel*>())
+        if (label->buddy()) {
+            QString name = label->text().remove('&').remove(':');
+            names << name.left(name.indexOf(" (")).trimmed();
+        }
+    EXPECT_EQ(names.size(), 14);
+    for (TMethod m : kMethods)
+        names << MethodName(m);
+    for (int c = 0; c < IecColumnCount; ++c)
+        names << QString::fromStdString(IecHeader(c));
+    for (const QString& name : names)
+        EXPECT_TRUE(section.contains("<td>" + name + "</td>")) << name.toStdString();
 }
 
 } // namespace
