@@ -69,6 +69,8 @@ constexpr int kPickerCharacters = 28;
 
 // The chart's share of a new window; it takes whatever the table leaves when the window resizes.
 constexpr int kChartWidth = 520;
+// How long after the panel's last change its fields are written.
+constexpr int kInstallationSaveMs = 1000;
 // How long the answer to a command stays in the status bar.
 constexpr int kPassingStatusMs = 5000;
 
@@ -111,6 +113,7 @@ TSizesForm::~TSizesForm() {
     // members are gone.
     for (QWidget* field : InstallationBox->findChildren<QWidget*>())
         field->disconnect(this);
+    SaveInstallation();
 }
 
 void TSizesForm::BuildControls() {
@@ -240,6 +243,11 @@ void TSizesForm::BuildControls() {
     m_statusTimer->setSingleShot(true);
     m_statusTimer->setInterval(kPassingStatusMs);
     connect(m_statusTimer, &QTimer::timeout, this, [this] { SetStatus(QStringLiteral("Ready")); });
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setObjectName(QStringLiteral("InstallationSaveTimer"));
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(kInstallationSaveMs);
+    connect(m_saveTimer, &QTimer::timeout, this, &TSizesForm::SaveInstallation);
     SetStatus(QStringLiteral("Ready"));
 }
 
@@ -432,7 +440,7 @@ void TSizesForm::ApplyPanel() {
     for (const std::string& error : parsed.Errors)
         m_panelErrors += (m_panelErrors.isEmpty() ? QString() : QStringLiteral("\n")) +
                          QString::fromStdString(error);
-    SaveInstallation(fields);
+    KeepInstallation(fields);
     Refresh();
 }
 
@@ -451,12 +459,27 @@ void TSizesForm::RestoreInstallation() {
     m_installation = ParseIecFields(fields, m_installation).Inputs;
 }
 
-void TSizesForm::SaveInstallation(const TIecFields& fields) {
+void TSizesForm::KeepInstallation(const TIecFields& fields) {
+    m_unsaved = fields;
+    m_saveTimer->start();
+}
+
+void TSizesForm::WriteInstallation(TRegistryIniFile& reg) {
+    if (!m_unsaved)
+        return;
+    for (const auto& [key, value] : IecStoredFields(*m_unsaved))
+        reg.WriteText(kSection, key, value);
+    m_unsaved.reset();
+    m_saveTimer->stop();
+}
+
+void TSizesForm::SaveInstallation() {
+    if (!m_unsaved)
+        return;
     try {
         TRegistryIniFile reg(AppRegistryKey());
         reg.BeginUpdate();
-        for (const auto& [key, value] : IecStoredFields(fields))
-            reg.WriteText(kSection, key, value);
+        WriteInstallation(reg);
         reg.EndUpdate();
     } catch (const ERegistryException&) {
         // The panel still works for this session; the store's own report says why.
@@ -493,6 +516,7 @@ void TSizesForm::SavePlacement() {
     TRegistryIniFile reg(AppRegistryKey());
     reg.BeginUpdate();
     SaveFormPlacement(this, reg);
+    WriteInstallation(reg);
     for (int c = 0; c < kSizesAllColumns; ++c)
         reg.WriteInt(kSection, "ColWidth" + std::to_string(c), SizesGrid->columnWidth(c));
     reg.WriteInt(kSection, "TableWidth", Splitter1->sizes().value(0));
@@ -520,7 +544,7 @@ void TSizesForm::SetInstallation(const iec::TIecInputs& installation) {
     SetPanelFields(fields);
     m_installation = ParseIecFields(fields, installation).Inputs;
     m_panelErrors.clear();
-    SaveInstallation(fields);
+    KeepInstallation(fields);
     if (isVisible())
         Refresh();
     else

@@ -39,6 +39,7 @@ class QXYSeries;
 
 namespace qv {
 
+class TRegistryIniFile;
 class TSizesChart;
 class TSizesModel;
 
@@ -144,7 +145,11 @@ class TSizesForm : public QWidget, public TSizesWindow {
     void ApplyPanel();
     void MethodChanged();
     void RestoreInstallation();
-    void SaveInstallation(const TIecFields& fields);
+    // The panel's fields are written a moment after the last change (each commit flushes the
+    // file to disk, too slow for every field), or with the placement, or as the window goes.
+    void KeepInstallation(const TIecFields& fields);
+    void SaveInstallation();
+    void WriteInstallation(TRegistryIniFile& reg);
     void RestorePlacement();
     // The table's and the note's colours, readable on the window's palette.
     void FollowPalette();
@@ -169,6 +174,8 @@ class TSizesForm : public QWidget, public TSizesWindow {
     // Set while the panel's controls are filled in, so that they are not read back half done.
     bool m_fillingPanel = false;
     TIecView m_iec;
+    std::optional<TIecFields> m_unsaved;
+    QTimer* m_saveTimer = nullptr;
     // The panel's sentences on numbers it could not read, one a line.
     QString m_panelErrors;
     std::optional<TSizesCircuit> m_circuit;

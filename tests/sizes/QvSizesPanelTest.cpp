@@ -5,6 +5,7 @@
 
 #include "settings/QvRegistry.h"
 #include "tests/testsupport/Palettes.h"
+#include "tests/testsupport/TempFolder.h"
 #include "tests/testsupport/UiTestFixture.h"
 #include "widgets/QvAccessibility.h"
 
@@ -237,6 +238,16 @@ TEST_F(SizesPanelTest, BadNumbersAreSaidAndNothingIsLost) {
 TEST_F(SizesPanelTest, KeptAndReadBack) {
     {
         auto form = Shown();
+        // Written a moment after the last change, in one commit, not once a field.
+        test::CommitCounter commits(configDir().toStdString() + "/Brannoworks", "user.reg");
+        Type(form->EditAllowedDrop, "4");
+        Type(form->EditAllowedDrop, "3");
+        EXPECT_EQ(commits.Take(), 0);
+        int written = 0;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (written += commits.Take()) > 0; }, 5000));
+        EXPECT_EQ(written, 1);
+        EXPECT_EQ(TRegistryIniFile(AppRegistryKey()).ReadText("SizesForm", "IecAllowedDrop", ""),
+                  "3");
         Pick(form->ComboInsulation, "XLPE");
         Pick(form->ComboMethod, "D1");
         Type(form->EditGroundTemperature, "25");
@@ -259,6 +270,7 @@ TEST_F(SizesPanelTest, KeptAndReadBack) {
     EXPECT_EQ(form.EditPowerFactor->text(), "0.9");
     EXPECT_EQ(form.EditFaultCurrent->text(), "3");
     EXPECT_EQ(form.EditFaultTime->text(), "0.4");
+    EXPECT_EQ(form.EditAllowedDrop->text(), "3");
     const TIecInputs& in = form.Installation();
     EXPECT_EQ(in.GroundTemperature, 25);
     EXPECT_EQ(in.SoilResistivity, 1.5);
