@@ -21,9 +21,6 @@ constexpr int kInputDigits = 6;
 constexpr std::size_t kLongestNumber = 32;
 constexpr const char* kHead = "IEC 60364-5-52: ";
 
-// The panel's defaults, as text.
-const TIecFields kDefaults;
-
 std::string Lower(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

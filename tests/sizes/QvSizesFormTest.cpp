@@ -418,6 +418,9 @@ TEST_F(SizesFormTest, PdfAndPrintHoldEverythingOnOnePageInTheColoursOnScreen) {
              {QString::fromUtf8("Cable Sizes Material Copper, 56 m/(Ω·mm²) Load Type Resistive "
                                 "Phase Single Power 5.5 kW Cable Length 40 m MaxVoltDrop 5.5 V "
                                 "Line Current 23.9 A"),
+              QString::fromUtf8("Insulation PVC 70 °C Installation method C — Single-core or "
+                                "multi-core cable on a wooden or masonry wall Ambient air "
+                                "temperature 30 °C"),
               form->VerdictText(), form->IecVerdictText(), form->NoteText(), form->Chart()->title(),
               Cell(*form, int(form->View().Chosen), 0).toString() + " " +
                   Cell(*form, int(form->View().Chosen), 1).toString()})
