@@ -293,6 +293,8 @@ TEST_F(SizesPanelTest, SetInstallationSetsThePanelAndIsKept) {
     {
         TSizesForm form(kSizes);
         form.ShowCalculation(Circuit(), {});
+        form.show();
+        form.hide();
         form.SetInstallation(in);
         EXPECT_TRUE(form.ComboMethod->currentText().startsWith("B2 — "));
         EXPECT_EQ(form.EditAirTemperature->text(), "40");
