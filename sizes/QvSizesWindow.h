@@ -4,6 +4,10 @@
 
 class QWidget;
 
+namespace qv::iec {
+struct TIecInputs;
+}
+
 namespace qv {
 
 struct TSizesCircuit;
@@ -16,6 +20,9 @@ class TSizesWindow {
     virtual void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units) = 0;
     // An input of the main window changed since the calculation shown.
     virtual void SetInputsChanged(bool changed) = 0;
+    // Sets the Installation panel's inputs (every field but the design current, the length and
+    // the power factor when it is left to the load) and remembers them as the panel does.
+    virtual void SetInstallation(const iec::TIecInputs& installation) = 0;
 
   protected:
     ~TSizesWindow() = default;
