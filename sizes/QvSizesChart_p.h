@@ -3,7 +3,7 @@
 // chart it does not own: the window's, or one made for a page.
 #pragma once
 
-#include "sizestext/QvSizesIec.h"
+#include "sizesiec/QvSizesIec.h"
 #include "sizestext/QvSizesText.h"
 
 #include <QColor>

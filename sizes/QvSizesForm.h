@@ -8,7 +8,7 @@
 
 #include "core/QvCableSizes.h"
 #include "iec/QvIec.h"
-#include "sizestext/QvSizesIec.h"
+#include "sizesiec/QvSizesIec.h"
 #include "sizestext/QvSizesText.h"
 #include "sizes/QvSizesWindow.h"
 

@@ -3,7 +3,7 @@
 // printed page share.
 #pragma once
 
-#include "sizestext/QvSizesIec.h"
+#include "sizesiec/QvSizesIec.h"
 #include "sizestext/QvSizesText.h"
 
 #include <QAbstractTableModel>

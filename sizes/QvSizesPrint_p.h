@@ -2,7 +2,7 @@
 // PDF writer.
 #pragma once
 
-#include "sizestext/QvSizesIec.h"
+#include "sizesiec/QvSizesIec.h"
 #include "sizestext/QvSizesText.h"
 
 #include <QFont>

@@ -1,5 +1,5 @@
 // The standard's answer in the Cable Sizes window: the panel's fields, the view, cells and exports.
-#include "sizestext/QvSizesIec.h"
+#include "sizesiec/QvSizesIec.h"
 
 #include "core/QvAmpwise.h"
 #include "settings/QvSysUtils.h"

@@ -1,7 +1,7 @@
 // The installation standard's answer beside the engine's: the verdict and comparison for known
 // circuits, the cells of sizes the tables do not rate, the panel's fields typed badly, stored
 // and read back (hostile texts among them), and the exports' new columns after the present ones.
-#include "sizestext/QvSizesIec.h"
+#include "sizesiec/QvSizesIec.h"
 
 #include "text/QvCsv.h"
 
