@@ -1018,8 +1018,12 @@ void TScheduleForm::LoadRow(int row) {
             CellWithUnit(field(c).toStdString(), type, layout.UnitOf(c), layout.DecimalComma()));
     };
     try {
-        LoadIntoMain({field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),
-                      quantity(TColumn::Power, utPower), quantity(TColumn::Length, utLengthPrim)});
+        LoadIntoMain({field(TColumn::Material),
+                      field(TColumn::LoadType),
+                      field(TColumn::Phase),
+                      quantity(TColumn::Power, utPower),
+                      quantity(TColumn::Length, utLengthPrim),
+                      {}});
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
     }

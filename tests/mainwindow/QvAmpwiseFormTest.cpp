@@ -1090,6 +1090,67 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
     EXPECT_EQ(form->edAmps->text(), amps);
 }
 
+// A circuit loaded with its installation sets the Cable Sizes window's panel, making the window
+// unshown when it is not made yet; one without leaves the window alone, and one that cannot be
+// loaded changes nothing, there either.
+TEST_F(AmpwiseFormTest, LoadedInstallationGoesToTheSizesPanel) {
+    iec::TIecInputs buried;
+    buried.Method = iec::TMethod::D2;
+    buried.Insulation = iec::TInsulation::XLPE;
+    buried.GroundTemperature = 25;
+    buried.Circuits = 4;
+    buried.Device = iec::TDevice::FuseGG;
+    buried.DeviceRating = 32;
+    const struct {
+        const char* name;
+        bool sizesOpen; // the Sizes window made (and shown) before
+        const char* material;
+        bool installed; // the circuit carries the installation
+        bool made;      // the Sizes window exists afterwards
+        bool set;       // its panel holds the installation afterwards
+    } cases[] = {
+        {"MadeUnshown", false, "Copper", true, true, true},
+        {"AlreadyOpen", true, "Copper", true, true, true},
+        {"NoInstallation", false, "Copper", false, false, false},
+        {"NoInstallationOpen", true, "Copper", false, true, false},
+        {"RefusedCircuit", false, "Tin", true, false, false},
+    };
+    for (const auto& c : cases) {
+        auto form = Start();
+        if (c.sizesOpen)
+            form->SizesButtonClick();
+        TCircuitInputs circuit{c.material, "Resistive", "Three", "7.500 kW", "60.000 m", {}};
+        if (c.installed)
+            circuit.Installation = buried;
+        try {
+            form->LoadCircuit(circuit);
+            EXPECT_STRNE(c.material, "Tin") << c.name;
+        } catch (const std::exception&) {
+            EXPECT_STREQ(c.material, "Tin") << c.name;
+        }
+        TSizesForm* sizes = SizesOf(*form);
+        ASSERT_EQ(sizes != nullptr, c.made) << c.name;
+        if (!sizes)
+            continue;
+        EXPECT_EQ(sizes->isVisible(), c.sizesOpen) << c.name;
+        const iec::TIecInputs& held = sizes->Installation();
+        EXPECT_EQ(held.Method == iec::TMethod::D2 && held.Insulation == iec::TInsulation::XLPE &&
+                      held.GroundTemperature == 25 && held.Circuits == 4 &&
+                      held.Device == iec::TDevice::FuseGG && held.DeviceRating == 32,
+                  c.set)
+            << c.name;
+        // The main window's circuit reached it too: shown, its chosen size is this window's.
+        sizes->Widget()->show();
+        QApplication::processEvents();
+        ASSERT_TRUE(sizes->HasView()) << c.name;
+        const std::ptrdiff_t chosen = sizes->View().Chosen;
+        EXPECT_EQ(chosen < 0 ? -1 : sizes->View().Rows[std::size_t(chosen)].Area,
+                  form->edXArea->valueOr(0))
+            << c.name;
+        sizes->close();
+    }
+}
+
 TEST_F(AmpwiseFormTest, ClosingAsksAboutTheUnsavedSchedule) {
     auto form = Start();
     form->ScheduleButton->click();
