@@ -37,6 +37,40 @@ const std::array<TColumnInfo, 12> kColumns{{
     {"Status", "status"},
 }};
 
+// The installation columns and the answer to the standard, from TColumn::Method on, with the
+// one unit of those that have one (Ambient's are the catalogue's).
+struct TIecColumnInfo {
+    const char* Name;
+    const char* Key;
+    const char* Unit;
+};
+
+const std::array<TIecColumnInfo, kIecInputColumnCount + kIecResultColumnCount> kIecColumns{{
+    {"Method", "method", nullptr},
+    {"Insulation", "insulation", nullptr},
+    {"Ambient", "ambient", nullptr},
+    {"Soil Resistivity", "soilresistivity", "K·m/W"},
+    {"Grouped Circuits", "groupedcircuits", nullptr},
+    {"Arrangement", "arrangement", nullptr},
+    {"Device", "device", nullptr},
+    {"Device Rating", "devicerating", "A"},
+    {"Voltage", "voltage", "V"},
+    {"Power Factor", "powerfactor", nullptr},
+    {"Max Drop", "maxdrop", "%"},
+    {"Fault Current", "faultcurrent", "kA"},
+    {"Fault Time", "faulttime", "s"},
+    {"IEC Size (mm²)", "iecsize(mm²)", nullptr},
+    {"Iz (A)", "iz(a)", nullptr},
+    {"IEC Voltage Drop (%)", "iecvoltagedrop(%)", nullptr},
+    {"IEC Limited By", "ieclimitedby", nullptr},
+    {"IEC Status", "iecstatus", nullptr},
+}};
+
+const TIecColumnInfo* IecInfo(TColumn column) {
+    const auto i = static_cast<std::size_t>(column) - static_cast<std::size_t>(kFirstIecInput);
+    return column >= kFirstIecInput && i < kIecColumns.size() ? &kIecColumns[i] : nullptr;
+}
+
 constexpr std::array<TColumn, 5> kNeeded{TColumn::Material, TColumn::LoadType, TColumn::Phase,
                                          TColumn::Power, TColumn::Length};
 
@@ -205,14 +239,37 @@ std::uint8_t Choice(std::string_view text, const std::array<std::string, 2>& nam
                          names[1]);
 }
 
-double ParseVolts(std::string_view text, bool decimalComma) {
-    const char* what = "Max Volt Drop";
-    const std::string_view t = TrimCell(text);
-    const auto [number, unit] = SplitQuantity(t, what, decimalComma);
-    if (!unit.empty() && !SameNameAscii(unit, "V"))
-        throw EScheduleError(std::string(what) + " " + Shown(t) + " has an unknown unit " +
-                             Shown(unit) + " (known: V)");
+// A unit as written against the one a quantity has, without regard to ASCII case, blanks and
+// the ways of writing a product ("K.m/W", "K*m/W" and "Km/W" for "K·m/W").
+bool SameUnit(std::string_view written, std::string_view unit) {
+    auto key = [](std::string_view u) {
+        std::string k;
+        for (std::size_t i = 0; i < u.size(); ++i) {
+            if (u.substr(i, 2) == "\xC2\xB7") {
+                ++i;
+                continue;
+            }
+            if (u[i] != ' ' && u[i] != '.' && u[i] != '*')
+                k.push_back(LowerAscii(u[i]));
+        }
+        return k;
+    };
+    return key(written) == key(unit);
+}
+
+// The number of a trimmed cell with no unit or `unit` after it.
+double ReadFixed(std::string_view t, const char* unit, const char* what, bool decimalComma) {
+    const auto [number, written] = SplitQuantity(t, what, decimalComma);
+    if (!written.empty() && (unit == nullptr || !SameUnit(written, unit)))
+        throw EScheduleError(
+            std::string(what) + " " + Shown(t) +
+            (unit ? " has an unknown unit " + Shown(written) + " (known: " + unit + ")"
+                  : " is not a number"));
     return ReadNumber(number, t, what);
+}
+
+double ParseVolts(std::string_view text, bool decimalComma) {
+    return ReadFixed(TrimCell(text), "V", "Max Volt Drop", decimalComma);
 }
 
 const char* LoadDescription(std::uint8_t loadType, std::uint8_t phase) {
@@ -225,7 +282,29 @@ const char* LoadDescription(std::uint8_t loadType, std::uint8_t phase) {
 
 const char* ColumnName(TColumn column) {
     const auto i = static_cast<std::size_t>(column);
+    if (const TIecColumnInfo* info = IecInfo(column))
+        return info->Name;
     return i < kColumns.size() ? kColumns[i].Name : "";
+}
+
+const char* ColumnUnit(TColumn column) {
+    if (column == TColumn::MaxVoltDrop)
+        return "V";
+    const TIecColumnInfo* info = IecInfo(column);
+    return info ? info->Unit : nullptr;
+}
+
+TUnitsType ColumnUnitsType(TColumn column) {
+    switch (column) {
+    case TColumn::Power:
+        return utPower;
+    case TColumn::Length:
+        return utLengthPrim;
+    case TColumn::Ambient:
+        return utTemperature;
+    default:
+        return utNone;
+    }
 }
 
 namespace {
@@ -239,6 +318,11 @@ TColumn ColumnAndUnit(std::string_view headerName, std::string_view& unit) {
             return static_cast<TColumn>(i);
     if (key == "size(mm2)")
         return TColumn::Size;
+    if (key == "iecsize(mm2)")
+        return TColumn::IecSize;
+    for (std::size_t i = 0; i < kIecColumns.size(); ++i)
+        if (key == kIecColumns[i].Key)
+            return static_cast<TColumn>(static_cast<std::size_t>(kFirstIecInput) + i);
     const std::string_view t = TrimBlanks(headerName);
     if (t.empty() || (t.back() != ')' && t.back() != ']'))
         return TColumn::Other;
@@ -246,11 +330,15 @@ TColumn ColumnAndUnit(std::string_view headerName, std::string_view& unit) {
     if (open == std::string_view::npos || open == 0)
         return TColumn::Other;
     const std::string base = ColumnKey(t.substr(0, open));
-    for (TColumn c : {TColumn::Power, TColumn::Length, TColumn::MaxVoltDrop})
-        if (base == kColumns[static_cast<std::size_t>(c)].Key) {
+    for (TColumn c : {TColumn::Power, TColumn::Length, TColumn::MaxVoltDrop, TColumn::Ambient,
+                      TColumn::SoilResistivity, TColumn::DeviceRating, TColumn::Voltage,
+                      TColumn::MaxDrop, TColumn::FaultCurrent, TColumn::FaultTime}) {
+        const TIecColumnInfo* info = IecInfo(c);
+        if (base == (info ? info->Key : kColumns[static_cast<std::size_t>(c)].Key)) {
             unit = TrimBlanks(t.substr(open + 1, t.size() - open - 2));
             return c;
         }
+    }
     return TColumn::Other;
 }
 
@@ -271,32 +359,43 @@ TScheduleLayout MatchHeader(const std::vector<std::string>& header) {
     TScheduleLayout layout;
     layout.Input.fill(-1);
     layout.Width = header.size();
+    // Without a Method column the installation's names are anybody's columns, kept as they are,
+    // so that such a schedule reads exactly as it did before they were known.
+    const bool iec = std::any_of(header.begin(), header.end(), [](const std::string& name) {
+        return ColumnOf(name) == TColumn::Method;
+    });
     for (std::size_t i = 0; i < header.size(); ++i) {
         std::string_view unitText;
-        const TColumn c = ColumnAndUnit(header[i], unitText);
+        TColumn c = ColumnAndUnit(header[i], unitText);
+        if (!iec && (IsIecInput(c) || IsIecResult(c)))
+            c = TColumn::Other;
         const auto k = static_cast<std::size_t>(c);
-        if (c == TColumn::Other || k < kInputColumnCount)
+        if (c == TColumn::Other || k < kInputColumnCount || IsIecInput(c))
             layout.Kept.push_back(i);
-        if (k >= kInputColumnCount)
+        if (k >= kInputColumnCount && !IsIecInput(c))
             continue;
-        if (layout.Input[k] >= 0)
+        int& position = IsIecInput(c) ? layout.IecInput[IecInputIndex(c)] : layout.Input[k];
+        if (position >= 0)
             throw EScheduleError("the header names the column " + Shown(ColumnName(c)) +
-                                 " twice (fields " + std::to_string(layout.Input[k] + 1) + " and " +
+                                 " twice (fields " + std::to_string(position + 1) + " and " +
                                  std::to_string(i + 1) + ")");
-        layout.Input[k] = static_cast<int>(i);
+        position = static_cast<int>(i);
         if (unitText.data() == nullptr)
             continue;
         // A header's unit must be one its quantity has: a column of volts under "Power (V)" is
         // a mistake to stop at, not a column to read in kW.
-        const TUnitsType type = c == TColumn::Power ? utPower : utLengthPrim;
-        const int unit = c == TColumn::MaxVoltDrop ? (SameNameAscii(unitText, "V") ? 0 : -1)
-                                                   : UnitIndex(type, unitText);
+        const TUnitsType type = ColumnUnitsType(c);
+        const char* fixed = ColumnUnit(c);
+        const int unit = fixed ? (SameUnit(unitText, fixed) ? 0 : -1) : UnitIndex(type, unitText);
         if (unit < 0)
             throw EScheduleError(
                 "the header gives the column " + Shown(TrimBlanks(header[i])) + " the unit " +
-                Shown(unitText) + ", which is not a unit of " + ColumnName(c) + " (known: " +
-                (c == TColumn::MaxVoltDrop ? std::string("V") : KnownUnits(type)) + ")");
-        layout.Unit[k] = unit;
+                Shown(unitText) + ", which is not a unit of " + ColumnName(c) +
+                " (known: " + (fixed ? std::string(fixed) : KnownUnits(type)) + ")");
+        if (c == TColumn::Ambient)
+            layout.AmbientUnit = unit;
+        else if (k < kInputColumnCount)
+            layout.Unit[k] = unit;
     }
     std::string missing;
     for (TColumn c : kNeeded)
@@ -315,10 +414,31 @@ TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TSched
                    ? record[static_cast<std::size_t>(i)]
                    : std::string_view();
     };
-    return {
+    TCircuitText circuit{
         field(TColumn::Material),      field(TColumn::LoadType),       field(TColumn::Phase),
         field(TColumn::Power),         field(TColumn::Length),         field(TColumn::MaxVoltDrop),
         layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length), layout.DecimalComma()};
+    if (layout.HasIec()) {
+        TInstallationText& in = circuit.Installation;
+        for (std::size_t k = 0; k < kIecInputColumnCount; ++k)
+            in.Cells[k] = field(static_cast<TColumn>(static_cast<std::size_t>(kFirstIecInput) + k));
+        in.AmbientUnit = layout.AmbientUnit;
+        in.DecimalComma = layout.DecimalComma();
+        in.Present = true;
+    }
+    return circuit;
+}
+
+std::string TIecRowResult::StatusText() const {
+    switch (Status) {
+    case TRowStatus::Solved:
+        return "Solved";
+    case TRowStatus::NotSolved:
+        return Reason.empty() ? "Not Solved" : "Not Solved: " + Reason;
+    case TRowStatus::Error:
+        break;
+    }
+    return "Error: " + Error;
 }
 
 std::string TRowResult::StatusText() const {
@@ -354,6 +474,14 @@ std::string CellWithUnit(std::string_view text, TUnitsType type, int unit, bool 
     return cell;
 }
 
+double ParseFixedQuantity(std::string_view text, const char* unit, const char* what,
+                          bool decimalComma) {
+    const std::string_view t = TrimCell(text);
+    if (t.empty())
+        throw EScheduleError(std::string(what) + " is empty");
+    return ReadFixed(t, unit, what, decimalComma);
+}
+
 double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit,
                      bool decimalComma) {
     double x = 0;
@@ -384,8 +512,13 @@ double ParseQuantity(std::string_view text, TUnitsType type, const char* what, i
     return v;
 }
 
-TScheduleSizer::TScheduleSizer(TElecData data, double maxVoltDrop)
-    : m_data(std::move(data)), m_table(m_data.Sizes), m_maxVoltDrop(maxVoltDrop) {
+TScheduleSizer::TScheduleSizer(TElecData data, double maxVoltDrop,
+                               std::shared_ptr<const TInstallationSizer> installation)
+    : m_data(std::move(data)), m_table(m_data.Sizes), m_maxVoltDrop(maxVoltDrop),
+      m_installation(std::move(installation)), m_ascendingSizes(m_data.Sizes) {
+    std::sort(m_ascendingSizes.begin(), m_ascendingSizes.end());
+    m_ascendingSizes.erase(std::unique(m_ascendingSizes.begin(), m_ascendingSizes.end()),
+                           m_ascendingSizes.end());
     const std::vector<MaterialRec>& materials = m_data.Materials;
     for (std::size_t i = 0; i < materials.size(); ++i) {
         bool exact = TrimBlanks(materials[i].Name) == materials[i].Name;
@@ -427,48 +560,10 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
     r.LimitedBy.reset();
     r.Error.clear();
     r.Reason.clear();
+    r.Iec.reset();
+    TCircuitFacts facts;
     try {
-        const MaterialRec& material = Material(circuit.Material);
-        const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
-        const std::uint8_t phase = Choice(circuit.Phase, PhaseNames, "Phase");
-        // "-0" is 0: a sign on nothing must not show in the figures.
-        const double power = ParseQuantity(circuit.Power, utPower, "Power", circuit.PowerUnit,
-                                           circuit.DecimalComma) +
-                             0.0;
-        const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length",
-                                            circuit.LengthUnit, circuit.DecimalComma) +
-                              0.0;
-        const double maxVoltDrop =
-            TrimCell(circuit.MaxVoltDrop).empty()
-                ? m_maxVoltDrop
-                : ParseVolts(circuit.MaxVoltDrop, circuit.DecimalComma) + 0.0;
-
-        if (power < 0)
-            throw EScheduleError("Power must not be negative");
-        const double limit = PowerLimit(loadType, phase);
-        if (power > limit)
-            throw EScheduleError("Power " + NumberText(power) + " kW is above the " +
-                                 NumberText(limit) + " kW limit for " +
-                                 LoadDescription(loadType, phase));
-        if (!(length > 0))
-            throw EScheduleError("Length must be greater than 0");
-        if (maxVoltDrop < 0)
-            throw EScheduleError("Max Volt Drop must not be negative");
-
-        const TSizing s = m_table.Size(
-            {material.Conductivity, loadType, phase, length, power, maxVoltDrop}, m_data.Ratings);
-        r.Current = s.Current;
-        if (s.Area > 0) {
-            r.Status = TRowStatus::Solved;
-            r.Size = s.Area;
-            r.VoltDrop = s.VoltDrop;
-            // No current: neither limit has anything to limit.
-            if (power > 0)
-                r.LimitedBy = s.LimitedBy;
-        } else {
-            r.Status = TRowStatus::NotSolved;
-            r.Reason = NotSolvedReason(material.Conductivity, length, maxVoltDrop, s.Current);
-        }
+        SizeOwn(circuit, r, circuit.Installation.Present ? &facts : nullptr);
     } catch (const std::runtime_error& e) {
         r = TRowResult{};
         r.Error = e.what();
@@ -476,6 +571,91 @@ void TScheduleSizer::Size(const TCircuitText& circuit, TRowResult& r) const {
         r = TRowResult{};
         r.Error = e.what();
     }
+    if (circuit.Installation.Present)
+        SizeInstallation(circuit, facts, r);
+}
+
+TCircuitFacts TScheduleSizer::Facts(const TCircuitText& circuit) const {
+    TRowResult r;
+    TCircuitFacts facts;
+    try {
+        SizeOwn(circuit, r, &facts);
+    } catch (const EScheduleError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EScheduleError(e.what());
+    }
+    return facts;
+}
+
+void TScheduleSizer::SizeOwn(const TCircuitText& circuit, TRowResult& r,
+                             TCircuitFacts* facts) const {
+    const MaterialRec& material = Material(circuit.Material);
+    const std::uint8_t loadType = Choice(circuit.LoadType, LoadTypeNames, "Load Type");
+    const std::uint8_t phase = Choice(circuit.Phase, PhaseNames, "Phase");
+    // "-0" is 0: a sign on nothing must not show in the figures.
+    const double power =
+        ParseQuantity(circuit.Power, utPower, "Power", circuit.PowerUnit, circuit.DecimalComma) +
+        0.0;
+    const double length = ParseQuantity(circuit.Length, utLengthPrim, "Length", circuit.LengthUnit,
+                                        circuit.DecimalComma) +
+                          0.0;
+    const double maxVoltDrop = TrimCell(circuit.MaxVoltDrop).empty()
+                                   ? m_maxVoltDrop
+                                   : ParseVolts(circuit.MaxVoltDrop, circuit.DecimalComma) + 0.0;
+
+    if (power < 0)
+        throw EScheduleError("Power must not be negative");
+    const double limit = PowerLimit(loadType, phase);
+    if (power > limit)
+        throw EScheduleError("Power " + NumberText(power) + " kW is above the " +
+                             NumberText(limit) + " kW limit for " +
+                             LoadDescription(loadType, phase));
+    if (!(length > 0))
+        throw EScheduleError("Length must be greater than 0");
+    if (maxVoltDrop < 0)
+        throw EScheduleError("Max Volt Drop must not be negative");
+
+    const TSizing s = m_table.Size(
+        {material.Conductivity, loadType, phase, length, power, maxVoltDrop}, m_data.Ratings);
+    r.Current = s.Current;
+    if (facts)
+        *facts = {material.Name,
+                  loadType,
+                  phase,
+                  power,
+                  length,
+                  s.Current,
+                  LoadPowerFactor(loadType, phase, power, m_data.Ratings),
+                  &m_ascendingSizes};
+    if (s.Area > 0) {
+        r.Status = TRowStatus::Solved;
+        r.Size = s.Area;
+        r.VoltDrop = s.VoltDrop;
+        // No current: neither limit has anything to limit.
+        if (power > 0)
+            r.LimitedBy = s.LimitedBy;
+    } else {
+        r.Status = TRowStatus::NotSolved;
+        r.Reason = NotSolvedReason(material.Conductivity, length, maxVoltDrop, s.Current);
+    }
+}
+
+void TScheduleSizer::SizeInstallation(const TCircuitText& circuit, const TCircuitFacts& facts,
+                                      TRowResult& r) const {
+    if (TrimCell(circuit.Installation.Cell(TColumn::Method)).empty())
+        return;
+    TIecRowResult& iec = r.Iec.emplace();
+    // The standard's answer starts from the circuit's own current, which an error leaves unknown.
+    if (r.Status == TRowStatus::Error) {
+        iec.Error = r.Error;
+        return;
+    }
+    if (!m_installation) {
+        iec.Error = "this program holds no installation standard's tables";
+        return;
+    }
+    m_installation->Size(circuit.Installation, facts, iec);
 }
 
 std::string TScheduleSizer::NotSolvedReason(double conductivity, double length, double maxVoltDrop,
@@ -529,6 +709,10 @@ TScheduleFormatter::TScheduleFormatter(TOutputFormat format, const std::vector<s
         names.push_back(header[i]);
     for (std::size_t c = kInputColumnCount; c < kInputColumnCount + kResultColumnCount; ++c)
         names.push_back(ColumnName(static_cast<TColumn>(c)));
+    if (m_layout.HasIec())
+        for (std::size_t c = 0; c < kIecResultColumnCount; ++c)
+            names.push_back(
+                ColumnName(static_cast<TColumn>(static_cast<std::size_t>(kFirstIecResult) + c)));
     for (const std::string& name : names) {
         std::string s;
         if (m_format == TOutputFormat::Jsonl) {
@@ -616,6 +800,23 @@ void TScheduleFormatter::AppendRowFrom(std::string& out,
             out += "null";
     }
     text(result.StatusText());
+    if (m_layout.HasIec()) {
+        const TIecRowResult* iec = result.Iec ? &*result.Iec : nullptr;
+        number(iec ? iec->Size : std::nullopt);
+        number(iec ? iec->Iz : std::nullopt);
+        number(iec ? iec->DropPercent : std::nullopt);
+        auto optionalText = [&](bool has, const std::string& s) {
+            if (has) {
+                text(s);
+                return;
+            }
+            name();
+            if (json)
+                out += "null";
+        };
+        optionalText(iec && !iec->LimitedBy.empty(), iec ? iec->LimitedBy : std::string());
+        optionalText(iec != nullptr, iec ? iec->StatusText() : std::string());
+    }
     // Fields past the header's, which only an error row has, are kept after the results (where
     // they stand past the header's columns, as in the input).
     if (record.size() > m_layout.Width) {
@@ -652,7 +853,7 @@ void TScheduleFormatter::AppendTextRow(TTextBuffer& out, std::string_view text,
                                        const TRowResult& result) const {
     // The ends below are written with commas and decimal points.
     if (result.Status != TRowStatus::Solved || !result.Current || !result.Size ||
-        !result.VoltDrop || !result.LimitedBy || m_sep != ',') {
+        !result.VoltDrop || !result.LimitedBy || m_sep != ',' || m_layout.HasIec()) {
         m_scratch.assign(text);
         AppendRowFrom(m_scratch, {}, result, m_layout.Kept.size());
         out.Append(m_scratch);
@@ -694,6 +895,10 @@ char* TScheduleFormatter::WriteRecurring(char* p, double value) const {
         }
     }
     return WriteShortest(p, value);
+}
+
+std::string QuotedCell(std::string_view text) {
+    return Shown(text);
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {

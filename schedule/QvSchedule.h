@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,7 +27,9 @@ class EScheduleError : public std::runtime_error {
 };
 
 // The columns a schedule knows. Input columns come first, then the result columns; a result
-// column found in the input (a schedule sized before) is worked out afresh, not copied.
+// column found in the input (a schedule sized before) is worked out afresh, not copied. The
+// installation columns and the answer to the installation standard come after Other, so that
+// the positions of the others never move; a layout reads them only beside a Method column.
 enum class TColumn : std::uint8_t {
     Circuit,
     Material,
@@ -41,18 +44,61 @@ enum class TColumn : std::uint8_t {
     LimitedBy,
     Status,
     Other,
+    // The installation, each optional but Method.
+    Method,
+    Insulation,
+    Ambient,
+    SoilResistivity,
+    GroupedCircuits,
+    Arrangement,
+    Device,
+    DeviceRating,
+    Voltage,
+    PowerFactor,
+    MaxDrop,
+    FaultCurrent,
+    FaultTime,
+    // The answer to the installation standard.
+    IecSize,
+    Iz,
+    IecVoltageDrop,
+    IecLimitedBy,
+    IecStatus,
 };
 inline constexpr std::size_t kInputColumnCount = 7;
 inline constexpr std::size_t kResultColumnCount = 5;
+inline constexpr std::size_t kIecInputColumnCount = 13;
+inline constexpr std::size_t kIecResultColumnCount = 5;
+inline constexpr TColumn kFirstIecInput = TColumn::Method;
+inline constexpr TColumn kFirstIecResult = TColumn::IecSize;
+// Position of an installation column among them (Method 0 ... Fault Time 12).
+inline constexpr std::size_t IecInputIndex(TColumn column) {
+    return static_cast<std::size_t>(column) - static_cast<std::size_t>(kFirstIecInput);
+}
+inline constexpr bool IsIecInput(TColumn column) {
+    return column >= kFirstIecInput && column < kFirstIecResult;
+}
+inline constexpr bool IsIecResult(TColumn column) {
+    return column >= kFirstIecResult && column <= TColumn::IecStatus;
+}
 
-// The name a column is written with ("Load Type", "Current (A)").
+// The name a column is written with ("Load Type", "Current (A)", "Grouped Circuits").
 const char* ColumnName(TColumn column);
-// A header name compared without regard to ASCII case, blanks, "_" and "-". Power, Length and
-// Max Volt Drop may be followed by a unit in parentheses or brackets ("Length [ft]").
+// A header name compared without regard to ASCII case, blanks, "_" and "-". Power, Length, Max
+// Volt Drop and the installation's quantities may be followed by a unit in parentheses or
+// brackets ("Length [ft]", "Ambient (°F)"). The kind goes by the name alone: whether a layout
+// reads an installation column depends on the header having a Method column.
 TColumn ColumnOf(std::string_view headerName);
-// The unit text a header name gives after Power, Length or Max Volt Drop ("ft" of "Length [ft]"),
-// blanks trimmed; empty when it gives none.
+// The unit text a header name gives after a quantity's name ("ft" of "Length [ft]"), blanks
+// trimmed; empty when it gives none.
 std::string_view HeaderUnitText(std::string_view headerName);
+// The one unit an installation quantity is written in ("A" for Device Rating, "K·m/W" for Soil
+// Resistivity); nullptr for a column without a unit or with one of the unit catalogue's types
+// (Ambient, whose type ColumnUnitsType gives).
+const char* ColumnUnit(TColumn column);
+// The unit catalogue's type of a column read in the catalogue's units: utPower, utLengthPrim,
+// utTemperature for Ambient; utNone for every other.
+TUnitsType ColumnUnitsType(TColumn column);
 
 // Where a header put the columns.
 struct TScheduleLayout {
@@ -61,6 +107,10 @@ struct TScheduleLayout {
     // For Power and Length, the catalogue position of the unit the header names, in which the
     // column's cells that carry no unit of their own are read; 0, the base unit, by default.
     std::array<int, kInputColumnCount> Unit{};
+    // Position of each installation column (TColumn::Method to FaultTime); all -1 without a Method
+    // column, when a column of such a name is only a column to keep. Ambient's unit as for Power.
+    std::array<int, kIecInputColumnCount> IecInput = NoColumns();
+    int AmbientUnit = 0;
     // Positions of the input fields copied to the output, in order: all but result columns.
     std::vector<std::size_t> Kept;
     std::size_t Width = 0; // fields in the header
@@ -70,16 +120,41 @@ struct TScheduleLayout {
     char Separator = ',';
     bool ByteOrderMark = false;
     bool DecimalComma() const { return Separator == ';'; }
-    int Position(TColumn column) const { return Input[static_cast<std::size_t>(column)]; }
+    // Whether the schedule is answered to the installation standard too (it has a Method column).
+    bool HasIec() const { return IecInput[0] >= 0; }
+    int Position(TColumn column) const {
+        const auto i = static_cast<std::size_t>(column);
+        if (i < kInputColumnCount)
+            return Input[i];
+        return IsIecInput(column) ? IecInput[IecInputIndex(column)] : -1;
+    }
     int UnitOf(TColumn column) const {
         const auto i = static_cast<std::size_t>(column);
-        return i < kInputColumnCount ? Unit[i] : 0;
+        return i < kInputColumnCount ? Unit[i] : column == TColumn::Ambient ? AmbientUnit : 0;
+    }
+
+  private:
+    static constexpr std::array<int, kIecInputColumnCount> NoColumns() {
+        std::array<int, kIecInputColumnCount> a{};
+        a.fill(-1);
+        return a;
     }
 };
 
 // Raises EScheduleError naming every needed column that is missing, one that appears twice, or a
 // unit in a header that is not one of its quantity's.
 TScheduleLayout MatchHeader(const std::vector<std::string>& header);
+
+// One circuit's installation as written, for its answer to the installation standard. An empty
+// cell takes the standard library's default; an empty Method cell asks for no such answer.
+struct TInstallationText {
+    std::array<std::string_view, kIecInputColumnCount> Cells{}; // by IecInputIndex
+    int AmbientUnit = 0; // the catalogue position of the unit of an Ambient cell that has none
+    bool DecimalComma = false;
+    bool Present = false; // the schedule has a Method column
+    std::string_view Cell(TColumn column) const { return Cells[IecInputIndex(column)]; }
+    std::string_view& Cell(TColumn column) { return Cells[IecInputIndex(column)]; }
+};
 
 // One circuit's inputs as written. An empty MaxVoltDrop takes the schedule's default.
 struct TCircuitText {
@@ -93,11 +168,27 @@ struct TCircuitText {
     int PowerUnit = 0;
     int LengthUnit = 0;
     bool DecimalComma = false; // "," is read as the decimal point
+    TInstallationText Installation{};
 };
 // The circuit's fields of a record laid out as the header says; missing fields read as empty.
 TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TScheduleLayout& layout);
 
 enum class TRowStatus : std::uint8_t { Solved, NotSolved, Error };
+
+// A circuit's answer to the installation standard, as a schedule shows it.
+struct TIecRowResult {
+    TRowStatus Status = TRowStatus::Error;
+    std::optional<double> Size;        // mm², when solved
+    std::optional<double> Iz;          // A, of the chosen size
+    std::optional<double> DropPercent; // % of U0, of the chosen size
+    // The checks that fail one size down ("current", "device and voltage drop"); empty when none
+    // does (the smallest size of the list passes, or the one below is not rated).
+    std::string LimitedBy;
+    std::string Error;  // why, naming the cell, when Status is Error
+    std::string Reason; // why no size may be used, when Status is NotSolved
+    // "Solved", "Not Solved: " and why, or "Error: " and the message.
+    std::string StatusText() const;
+};
 
 struct TRowResult {
     TRowStatus Status = TRowStatus::Error;
@@ -107,8 +198,33 @@ struct TRowResult {
     std::optional<TLimit> LimitedBy; // for the chosen size
     std::string Error;               // why, when Status is Error
     std::string Reason;              // why no size fits, when Status is NotSolved
+    // The answer to the installation standard; none without a Method column or with an empty
+    // Method cell.
+    std::optional<TIecRowResult> Iec;
     // "Solved", "Not Solved" (and ": " and why, when known) or "Error: " and the message.
     std::string StatusText() const;
+};
+
+// What a circuit's own sizing found that its answer to the installation standard starts from.
+struct TCircuitFacts {
+    std::string_view Material; // as the data file names it
+    std::uint8_t LoadType = 0; // position in LoadTypeNames
+    std::uint8_t Phase = 0;    // position in PhaseNames
+    double Power = 0;          // kW
+    double Length = 0;         // m
+    double Current = 0;        // the line current, A
+    double PowerFactor = 1;    // the one the line current assumes (LoadPowerFactor)
+    const std::vector<double>* Sizes = nullptr; // the data file's sizes, mm², ascending
+};
+
+// Answers a circuit to the installation standard. The schedule library only calls it, so that
+// what links the schedule alone carries none of the standard's tables (see scheduleiec/).
+class TInstallationSizer {
+  public:
+    virtual ~TInstallationSizer() = default;
+    // Never raises: a cell that does not read gives an Error answer naming it.
+    virtual void Size(const TInstallationText& cells, const TCircuitFacts& facts,
+                      TIecRowResult& into) const = 0;
 };
 
 // A value in the base unit of a unit type from a cell as a file holds it: a plain decimal number
@@ -118,6 +234,10 @@ struct TRowResult {
 // file must never be sized. Raises EScheduleError naming `what`.
 double ParseQuantity(std::string_view text, TUnitsType type, const char* what, int unit = 0,
                      bool decimalComma = false);
+// The same for a quantity of one unit (`unit`, as ColumnUnit gives it; nullptr for a plain
+// number), which the cell may write after its number. An empty cell is an error too.
+double ParseFixedQuantity(std::string_view text, const char* unit, const char* what,
+                          bool decimalComma = false);
 // The position in the catalogue of the unit written after a quantity's number: `unit` when none
 // is written (or there is no number), -1 when the unit is not one of the type's.
 int QuantityUnit(std::string_view text, TUnitsType type, int unit = 0);
@@ -129,7 +249,10 @@ std::string CellWithUnit(std::string_view text, TUnitsType type, int unit,
 // Sizes circuits against one electrical data set.
 class TScheduleSizer {
   public:
-    TScheduleSizer(TElecData data, double maxVoltDrop);
+    // With `installation`, rows of a schedule with a Method column are answered to the
+    // installation standard too; without it, such rows get an Error answer saying so.
+    TScheduleSizer(TElecData data, double maxVoltDrop,
+                   std::shared_ptr<const TInstallationSizer> installation = nullptr);
 
     // A bad circuit (unknown material, a number that does not parse, a zero length, a power
     // above the limit of its load, the arithmetic's own error) gives an Error row; nothing raises.
@@ -140,18 +263,30 @@ class TScheduleSizer {
     TRowResult SizeRecord(const std::vector<std::string_view>& record,
                           const TScheduleLayout& layout) const;
 
+    // What the circuit's own sizing finds that its answer to the installation standard starts
+    // from; raises EScheduleError for a circuit whose own row is an Error row, with its message.
+    TCircuitFacts Facts(const TCircuitText& circuit) const;
+
     const TElecData& Data() const { return m_data; }
     double MaxVoltDrop() const { return m_maxVoltDrop; }
+    const std::shared_ptr<const TInstallationSizer>& Installation() const { return m_installation; }
 
   private:
     const MaterialRec& Material(std::string_view name) const;
+    // Sizes the circuit into r, and gives its facts when asked; raises for an Error row.
+    void SizeOwn(const TCircuitText& circuit, TRowResult& r, TCircuitFacts* facts) const;
     // What stops the largest size, for a row no size carries; empty when that cannot be said.
     std::string NotSolvedReason(double conductivity, double length, double maxVoltDrop,
                                 double current) const;
+    // The installation's answer for a circuit whose own sizing is in r.
+    void SizeInstallation(const TCircuitText& circuit, const TCircuitFacts& facts,
+                          TRowResult& r) const;
 
     TElecData m_data;
     TSizeTable m_table;
     double m_maxVoltDrop;
+    std::shared_ptr<const TInstallationSizer> m_installation;
+    std::vector<double> m_ascendingSizes; // the data file's sizes, sorted, once
     // The materials whose name, written exactly, can name no other (it has no blanks around it
     // and differs from every earlier name in more than letter case).
     std::vector<std::size_t> m_exactNames;
@@ -203,6 +338,9 @@ class TScheduleFormatter {
     mutable std::array<TRecurring, 64> m_recurring;
     mutable std::string m_scratch;
 };
+
+// User text inside a message: quoted, cut to a few words, and without control characters.
+std::string QuotedCell(std::string_view text);
 
 // Appends text as a JSON string; bytes that are not UTF-8 become U+FFFD.
 void AppendJsonString(std::string& out, std::string_view text);

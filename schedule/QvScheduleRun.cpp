@@ -32,9 +32,15 @@ void TScheduleTally::Append(const TScheduleTally& later, std::size_t lineOffset)
         FirstNotSolvedLine = later.FirstNotSolvedLine + lineOffset;
     if (Errors == 0 && later.Errors)
         FirstErrorLine = later.FirstErrorLine + lineOffset;
+    if (IecNotSolved == 0 && later.IecNotSolved)
+        FirstIecNotSolvedLine = later.FirstIecNotSolvedLine + lineOffset;
+    if (IecErrors == 0 && later.IecErrors)
+        FirstIecErrorLine = later.FirstIecErrorLine + lineOffset;
     Circuits += later.Circuits;
     NotSolved += later.NotSolved;
     Errors += later.Errors;
+    IecNotSolved += later.IecNotSolved;
+    IecErrors += later.IecErrors;
 }
 
 std::string TScheduleTally::Summary() const {
@@ -43,12 +49,18 @@ std::string TScheduleTally::Summary() const {
                std::to_string(line) + ")";
     };
     std::string s = std::to_string(Circuits) + (Circuits == 1 ? " circuit: " : " circuits: ");
-    if (AllSolved())
-        return s + "all solved";
+    if (NotSolved == 0 && Errors == 0)
+        s += "all solved";
     if (NotSolved)
         s += part(NotSolved, "not solved", FirstNotSolvedLine);
     if (Errors)
         s += std::string(NotSolved ? ", " : "") + part(Errors, "in error", FirstErrorLine);
+    if (IecNotSolved || IecErrors)
+        s += "; IEC: ";
+    if (IecNotSolved)
+        s += part(IecNotSolved, "not solved", FirstIecNotSolvedLine);
+    if (IecErrors)
+        s += std::string(IecNotSolved ? ", " : "") + part(IecErrors, "in error", FirstIecErrorLine);
     return s;
 }
 
@@ -64,7 +76,7 @@ void SizeRecords(TCsvReader& reader, const TScheduleSizer& sizer, const TSchedul
         if (IsBlankRecord(record))
             continue;
         const TRowResult r = sizer.SizeRecord(record, layout);
-        tally.Add(r.Status, reader.RecordLine());
+        tally.Add(r, reader.RecordLine());
         formatter.AppendRow(out, record, r, reader.PlainRecordText());
         if (write && out.Size() >= kFlushBytes) {
             (*write)(out.View());
@@ -98,7 +110,7 @@ std::size_t SizeRecordsInPlace(std::string_view text, const TScheduleSizer& size
         for (std::size_t k = 0; k < n; ++k)
             sizer.Size(circuits[k], results[k]);
         for (std::size_t k = 0; k < n; ++k) {
-            tally.Add(results[k].Status, lines[k]);
+            tally.Add(results[k], lines[k]);
             formatter.AppendTextRow(out, plain[k], results[k]);
         }
         n = 0;
@@ -110,17 +122,20 @@ std::size_t SizeRecordsInPlace(std::string_view text, const TScheduleSizer& size
         if (!formatter.WritesTextAsRead(record.size(), reader.PlainRecordText())) {
             flush();
             const TRowResult r = sizer.SizeRecord(record, layout);
-            tally.Add(r.Status, reader.RecordLine());
+            tally.Add(r, reader.RecordLine());
             formatter.AppendRow(out, record, r, reader.PlainRecordText());
             continue;
         }
         plain[n] = reader.PlainRecordText();
         lines[n] = reader.RecordLine();
-        circuits[n] = {field(TColumn::Material),      field(TColumn::LoadType),
-                       field(TColumn::Phase),         field(TColumn::Power),
-                       field(TColumn::Length),        field(TColumn::MaxVoltDrop),
-                       layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length),
-                       layout.DecimalComma()};
+        if (layout.HasIec())
+            circuits[n] = CircuitOf(record, layout);
+        else
+            circuits[n] = {field(TColumn::Material),      field(TColumn::LoadType),
+                           field(TColumn::Phase),         field(TColumn::Power),
+                           field(TColumn::Length),        field(TColumn::MaxVoltDrop),
+                           layout.UnitOf(TColumn::Power), layout.UnitOf(TColumn::Length),
+                           layout.DecimalComma()};
         if (++n == kBatch)
             flush();
     }

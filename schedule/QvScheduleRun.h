@@ -36,6 +36,11 @@ struct TScheduleTally {
     std::size_t Errors = 0;
     std::size_t FirstNotSolvedLine = 0;
     std::size_t FirstErrorLine = 0;
+    // The same of the answers to the installation standard.
+    std::size_t IecNotSolved = 0;
+    std::size_t IecErrors = 0;
+    std::size_t FirstIecNotSolvedLine = 0;
+    std::size_t FirstIecErrorLine = 0;
 
     void Add(TRowStatus status, std::size_t line) {
         ++Circuits;
@@ -44,11 +49,23 @@ struct TScheduleTally {
         else if (status == TRowStatus::Error && Errors++ == 0)
             FirstErrorLine = line;
     }
+    void Add(const TRowResult& result, std::size_t line) {
+        Add(result.Status, line);
+        if (!result.Iec)
+            return;
+        if (result.Iec->Status == TRowStatus::NotSolved && IecNotSolved++ == 0)
+            FirstIecNotSolvedLine = line;
+        else if (result.Iec->Status == TRowStatus::Error && IecErrors++ == 0)
+            FirstIecErrorLine = line;
+    }
     // Adds the tally of rows read after these, whose lines were counted from lineOffset + 1.
     void Append(const TScheduleTally& later, std::size_t lineOffset);
-    bool AllSolved() const { return NotSolved == 0 && Errors == 0; }
+    bool AllSolved() const {
+        return NotSolved == 0 && Errors == 0 && IecNotSolved == 0 && IecErrors == 0;
+    }
     // One line for the user: "40 circuits: 2 not solved (the first on line 7), 1 in error (on
-    // line 12)".
+    // line 12)", and after "; IEC: " the same of the answers to the installation standard when
+    // any is not solved or in error.
     std::string Summary() const;
 };
 

@@ -22,15 +22,22 @@ std::pair<std::vector<int>, int> HeaderTargets(const std::vector<std::string>& n
                                                const TScheduleLayout& layout) {
     std::vector<int> targets(names.size(), -1);
     int known = 0;
+    // A kept field the layout reads as no column of its own (installation columns are such
+    // without a Method column).
+    auto plain = [&](std::size_t k) {
+        const TColumn c = ColumnOf(header[k]);
+        return c == TColumn::Other || (IsIecInput(c) && layout.Position(c) < 0) ||
+               (IsIecResult(c) && !layout.HasIec());
+    };
     for (std::size_t i = 0; i < names.size(); ++i) {
         const TColumn c = ColumnOf(names[i]);
-        if (static_cast<std::size_t>(c) < kInputColumnCount) {
+        if (static_cast<std::size_t>(c) < kInputColumnCount ||
+            (IsIecInput(c) && layout.Position(c) >= 0)) {
             ++known;
             targets[i] = layout.Position(c);
-        } else if (c == TColumn::Other) {
+        } else if (c == TColumn::Other || IsIecInput(c) || (IsIecResult(c) && !layout.HasIec())) {
             for (std::size_t k : layout.Kept)
-                if (ColumnOf(header[k]) == TColumn::Other &&
-                    SameNameAscii(TrimBlanks(header[k]), TrimBlanks(names[i])))
+                if (plain(k) && SameNameAscii(TrimBlanks(header[k]), TrimBlanks(names[i])))
                     targets[i] = static_cast<int>(k);
         }
     }
@@ -59,8 +66,7 @@ std::vector<std::string> MakeFields(const TScheduleLayout& layout,
                                     const std::vector<std::pair<TColumn, std::string>>& values) {
     std::vector<std::string> fields(layout.Width);
     for (const auto& [column, text] : values) {
-        const int i =
-            static_cast<std::size_t>(column) < kInputColumnCount ? layout.Position(column) : -1;
+        const int i = layout.Position(column);
         if (i >= 0)
             fields[static_cast<std::size_t>(i)] = text;
     }
@@ -115,6 +121,20 @@ std::array<std::string, kResultColumnCount> ResultCells(const TRowResult& result
     if (result.LimitedBy)
         cells[3] = LimitName(*result.LimitedBy);
     cells[4] = result.StatusText();
+    return cells;
+}
+
+std::array<std::string, kIecResultColumnCount> IecResultCells(const TRowResult& result) {
+    std::array<std::string, kIecResultColumnCount> cells;
+    if (!result.Iec)
+        return cells;
+    const TIecRowResult& iec = *result.Iec;
+    const std::optional<double>* numbers[] = {&iec.Size, &iec.Iz, &iec.DropPercent};
+    for (std::size_t i = 0; i < 3; ++i)
+        if (*numbers[i])
+            AppendNumber(cells[i], **numbers[i]);
+    cells[3] = iec.LimitedBy;
+    cells[4] = iec.StatusText();
     return cells;
 }
 

@@ -65,6 +65,9 @@ void WriteScheduleCsv(const std::vector<std::string>& header, const TScheduleLay
 // The result columns' text as the CSV holds it: Current (A), Size (mm²), Voltage Drop (V),
 // Limited By, Status.
 std::array<std::string, kResultColumnCount> ResultCells(const TRowResult& result);
+// The same of the answer to the installation standard: IEC Size (mm²), Iz (A), IEC Voltage Drop
+// (%), IEC Limited By, IEC Status; all empty for a row without one.
+std::array<std::string, kIecResultColumnCount> IecResultCells(const TRowResult& result);
 
 // Tab-separated text as spreadsheets put it on the clipboard: cells split at tabs, rows at CR LF,
 // LF or CR; a cell starting with a double quote is quoted and may hold tabs, line breaks and

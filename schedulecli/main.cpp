@@ -2,6 +2,7 @@
 // data file and allowed voltage drop. Exit status 0 all solved, 1 some not, 2 could not run.
 #include "schedule/QvScheduleRun.h"
 #include "schedulecli/QvScheduleArgs.h"
+#include "scheduleiec/QvScheduleIec.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvIniFiles.h"
 #include "settings/QvSysUtils.h"
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
             TIniFile ini(MainWindowSettingsPath(AppPath));
             maxVoltDrop = ini.ReadReal("Settings", "MaxVoltDrop", 5.5);
         }
-        const TScheduleSizer sizer(std::move(data), maxVoltDrop);
+        const TScheduleSizer sizer(std::move(data), maxVoltDrop,
+                                   std::make_shared<const TIecScheduleSizer>());
 
         int in = 0;
         const bool fromFile = !options.Input.empty() && options.Input != "-";
