@@ -158,6 +158,8 @@ void TQuantityEditor::SetColumnName(const QString& name) {
 
 void TQuantityEditor::SetFixedUnit(const char* unit, const QString& format) {
     m_fixedUnit = unit;
+    // Its own format, which no unit's replaces.
+    Number->setFormatType(ft_Manual);
     Number->setFormatStr(format);
     // Nothing to pick: the unit, if any, is the column's.
     Unit->hide();

@@ -206,13 +206,8 @@ void TScheduleModel::AppendColumns(const std::vector<std::string>& names) {
             row.Fields.resize(width);
         row.Fields.insert(row.Fields.begin() + static_cast<std::ptrdiff_t>(width), names.size(),
                           std::string());
-        SizeRow(row);
     }
-    m_header = std::move(header);
-    m_layout = std::move(layout);
-    KeepKinds();
-    endResetModel();
-    Recount();
+    TakeHeader(std::move(header), std::move(layout));
 }
 
 void TScheduleModel::RemoveLastColumns(std::size_t count) {
@@ -232,11 +227,17 @@ void TScheduleModel::RemoveLastColumns(std::size_t count) {
             row.Fields.erase(from, from + static_cast<std::ptrdiff_t>(
                                               std::min(count, row.Fields.size() - width)));
         }
-        SizeRow(row);
     }
+    TakeHeader(std::move(header), std::move(layout));
+}
+
+void TScheduleModel::TakeHeader(std::vector<std::string> header, TScheduleLayout layout) {
     m_header = std::move(header);
     m_layout = std::move(layout);
     KeepKinds();
+    // Every row read as the new header lays it out.
+    for (TScheduleRow& row : m_rows)
+        SizeRow(row);
     endResetModel();
     Recount();
 }

@@ -88,6 +88,8 @@ class TScheduleModel : public QAbstractTableModel {
     void Count(const TRowResult& result, int sign);
     void Recount();
     void SizeRow(TScheduleRow& row) const;
+    // Ends a reset that changed the columns: takes the header and sizes every row by it.
+    void TakeHeader(std::vector<std::string> header, TScheduleLayout layout);
 
     std::shared_ptr<const TScheduleSizer> m_sizer;
     std::vector<std::string> m_header;
