@@ -836,6 +836,19 @@ bool TScheduleForm::RunPrintJob(QPrinter& printer, const QString& doing, const Q
                          QString::fromStdString(SharedDataPath + "ElecData.ini")
                   << QStringLiteral("MaxVoltDrop: ") + QString::fromStdString(drop) +
                          QStringLiteral(" V");
+    // With the installation's columns, the circuit and its own answer, the installation, and
+    // the standard's answer are printed as three tables, the last two named by the Circuit
+    // column: all on one page's width, none would read.
+    if (m_model->Layout().HasIec()) {
+        heading.Bands.resize(3);
+        const int circuit = m_model->ColumnOfKind(TColumn::Circuit);
+        if (circuit >= 0)
+            heading.Bands[1] = heading.Bands[2] = {circuit};
+        for (int c = 0; c < m_model->columnCount(); ++c) {
+            const TColumn kind = m_model->ColumnKind(c);
+            heading.Bands[IsIecInput(kind) ? 1 : IsIecResult(kind) ? 2 : 0].push_back(c);
+        }
+    }
     TSchedulePrintJob job(printer, *m_model, heading);
 
     // Every window stays drawn while the job runs; none takes input, so the schedule cannot

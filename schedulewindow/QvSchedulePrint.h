@@ -1,5 +1,6 @@
 // The printed cable schedule: a heading (title, date, data file, allowed voltage drop), then the
-// table, its header repeated at the top of every page, and the page numbers; printed in steps.
+// table (or its bands of columns one after the other), its header repeated at the top of every
+// page, and the page numbers; printed in steps.
 #pragma once
 
 #include <QString>
@@ -7,6 +8,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 class QAbstractItemModel;
 class QPrinter;
@@ -23,6 +25,9 @@ struct TSchedulePrintHeading {
     QString Title;
     // Lines under the title ("Date: ...", "Data file: ...").
     QStringList Lines;
+    // The model's columns printed together, each set a table of its own after the one before,
+    // so that a wide schedule stays readable; none: every column in one table.
+    std::vector<std::vector<int>> Bands;
 };
 
 // A print of the model's shown text, one table row a row, wrapping cells that do not fit the
