@@ -839,17 +839,18 @@ bool TScheduleForm::RunPrintJob(QPrinter& printer, const QString& doing, const Q
     // With the installation's columns, the circuit and its own answer, the installation, and
     // the standard's answer are printed as three tables, the last two named by the Circuit
     // column: all on one page's width, none would read.
+    TPrintBands bands;
     if (m_model->Layout().HasIec()) {
-        heading.Bands.resize(3);
+        bands.resize(3);
         const int circuit = m_model->ColumnOfKind(TColumn::Circuit);
         if (circuit >= 0)
-            heading.Bands[1] = heading.Bands[2] = {circuit};
+            bands[1] = bands[2] = {circuit};
         for (int c = 0; c < m_model->columnCount(); ++c) {
             const TColumn kind = m_model->ColumnKind(c);
-            heading.Bands[IsIecInput(kind) ? 1 : IsIecResult(kind) ? 2 : 0].push_back(c);
+            bands[IsIecInput(kind) ? 1 : IsIecResult(kind) ? 2 : 0].push_back(c);
         }
     }
-    TSchedulePrintJob job(printer, *m_model, heading);
+    TSchedulePrintJob job(printer, *m_model, heading, std::move(bands));
 
     // Every window stays drawn while the job runs; none takes input, so the schedule cannot
     // change under it.

@@ -21,7 +21,7 @@ namespace {
 struct TPage {
     int First; // rows [First, End)
     int End;
-    int Band; // the columns printed (TSchedulePrintHeading::Bands)
+    int Band; // the columns printed (TPrintBands)
 };
 
 // Column widths within `total`: columns narrower than an even share keep their width, the rest
@@ -63,8 +63,9 @@ Qt::Alignment AlignmentOf(const QVariant& v) {
 struct TSchedulePrintJob::TState {
     enum class TPhase { Measure, LayOut, Draw, Done };
 
-    TState(QPrinter& printer, const QAbstractItemModel& model, TSchedulePrintHeading heading)
-        : Printer(printer), Model(model), Heading(std::move(heading)),
+    TState(QPrinter& printer, const QAbstractItemModel& model, TSchedulePrintHeading heading,
+           TPrintBands bands)
+        : Printer(printer), Model(model), Heading(std::move(heading)), Bands(std::move(bands)),
           Body(QStringLiteral("Arial"), 8), Bold(Body), TitleFont(QStringLiteral("Arial"), 14),
           Fm(Body, &printer), FmBold(QFont(), &printer), FmTitle(QFont(), &printer) {
         Bold.setBold(true);
@@ -78,7 +79,6 @@ struct TSchedulePrintJob::TState {
         BodyBottom = Page.height() - 2 * Line; // the page number goes below
         Rows = model.rowCount();
         Cols = model.columnCount();
-        Bands = Heading.Bands;
         std::erase_if(Bands, [this](std::vector<int>& band) {
             std::erase_if(band, [this](int c) { return c < 0 || c >= Cols; });
             return band.empty();
@@ -243,6 +243,7 @@ struct TSchedulePrintJob::TState {
     QPrinter& Printer;
     const QAbstractItemModel& Model;
     TSchedulePrintHeading Heading;
+    TPrintBands Bands; // the model's columns of each band
     QPainter P;
     QFont Body, Bold, TitleFont;
     QFontMetricsF Fm, FmBold, FmTitle;
@@ -250,9 +251,7 @@ struct TSchedulePrintJob::TState {
     QRectF Page;
     int Rows = 0, Cols = 0;
     QStringList Headers;
-    // The model's columns of each band, measured for every column, and each band's widths and
-    // row heights.
-    std::vector<std::vector<int>> Bands;
+    // Each band's widths and row heights; every column is measured.
     std::vector<qreal> Natural, HeaderHeights;
     std::vector<std::vector<qreal>> Widths, Heights;
     int Band = 0; // the band being laid out
@@ -264,9 +263,9 @@ struct TSchedulePrintJob::TState {
 };
 
 TSchedulePrintJob::TSchedulePrintJob(QPrinter& printer, const QAbstractItemModel& model,
-                                     TSchedulePrintHeading heading) {
+                                     TSchedulePrintHeading heading, TPrintBands bands) {
     printer.setDocName(heading.Title);
-    m = std::make_unique<TState>(printer, model, std::move(heading));
+    m = std::make_unique<TState>(printer, model, std::move(heading), std::move(bands));
     if (!m->P.begin(&printer)) {
         throw ESchedulePrintError(QStringLiteral("Unable to print the schedule on \"%1\".")
                                       .arg(PrintTarget(printer))

@@ -25,10 +25,11 @@ struct TSchedulePrintHeading {
     QString Title;
     // Lines under the title ("Date: ...", "Data file: ...").
     QStringList Lines;
-    // The model's columns printed together, each set a table of its own after the one before,
-    // so that a wide schedule stays readable; none: every column in one table.
-    std::vector<std::vector<int>> Bands;
 };
+
+// Sets of the model's columns printed together, each a table of its own after the one before,
+// so that a wide schedule stays readable; none: every column in one table.
+using TPrintBands = std::vector<std::vector<int>>;
 
 // A print of the model's shown text, one table row a row, wrapping cells that do not fit the
 // page's width, made a step at a time so that the window running it stays live: the columns are
@@ -38,7 +39,7 @@ class TSchedulePrintJob {
   public:
     // Starts the job on `printer`. Raises ESchedulePrintError.
     TSchedulePrintJob(QPrinter& printer, const QAbstractItemModel& model,
-                      TSchedulePrintHeading heading);
+                      TSchedulePrintHeading heading, TPrintBands bands = {});
     // A job not run to its end is aborted.
     ~TSchedulePrintJob();
     TSchedulePrintJob(const TSchedulePrintJob&) = delete;
