@@ -13,7 +13,7 @@ out=${FUZZ_BUILD:-build-fuzz}
 cmake --preset fuzz -B "$out" >/dev/null
 cmake --build "$out" -j "$(nproc)" --target ampwise_fuzzers
 
-for target in clean_number double_list format initext regfile csv elfsection; do
+for target in clean_number double_list format initext regfile csv elfsection schedule; do
   scratch=$(mktemp -d)
   echo "fuzz_${target}: ${seconds}s"
   "$out/fuzz/fuzz_${target}" -max_total_time="$seconds" -max_len=65536 -len_control=0 -timeout=1 \

@@ -693,6 +693,10 @@ TRowResult TScheduleSizer::SizeRecord(const std::vector<std::string_view>& recor
         TRowResult r;
         r.Error = "the row has " + std::to_string(record.size()) + " fields; the header has " +
                   std::to_string(layout.Width);
+        // Its installation cannot be told from its extra fields either.
+        if (layout.HasIec() &&
+            !TrimCell(record[static_cast<std::size_t>(layout.Position(TColumn::Method))]).empty())
+            r.Iec.emplace().Error = r.Error;
         return r;
     }
     return Size(CircuitOf(record, layout));

@@ -152,6 +152,7 @@ struct TInstallationText {
     int AmbientUnit = 0; // the catalogue position of the unit of an Ambient cell that has none
     bool DecimalComma = false;
     bool Present = false; // the schedule has a Method column
+    // column: an installation column (IsIecInput).
     std::string_view Cell(TColumn column) const { return Cells[IecInputIndex(column)]; }
     std::string_view& Cell(TColumn column) { return Cells[IecInputIndex(column)]; }
 };

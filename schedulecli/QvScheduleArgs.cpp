@@ -112,8 +112,18 @@ std::string UsageText() {
            "columns are copied through. Added: Current (A), Size (mm²), Voltage Drop (V),\n"
            "Limited By, Status. With ';' as separator numbers have a decimal comma.\n"
            "\n"
+           "With a Method column, each circuit is also sized to IEC 60364-5-52. Optional\n"
+           "columns (an empty cell takes the standard's default): Method (A1, A2, B1, B2,\n"
+           "C, D1, D2, E), Insulation (PVC, XLPE, EPR), Ambient (°C, °F or K; air, or\n"
+           "ground for D1, D2), Soil Resistivity (K·m/W), Grouped Circuits (1 to 20),\n"
+           "Arrangement (bunched, single layer, under ceiling, perforated tray, ladder,\n"
+           "ducts touching, direct touching), Device (breaker, gG), Device Rating (A),\n"
+           "Voltage (V), Power Factor, Max Drop (%), Fault Current (kA), Fault Time (s).\n"
+           "Added after the others: IEC Size (mm²), Iz (A), IEC Voltage Drop (%), IEC\n"
+           "Limited By, IEC Status; empty for a row whose Method cell is empty.\n"
+           "\n"
            "Exit status: 0 every circuit solved, 1 some circuit not solved or in error\n"
-           "(counted on standard error), 2 a usage, file or data error.\n";
+           "by either answer (counted on standard error), 2 a usage, file or data error.\n";
 }
 
 std::string MainWindowSettingsPath(const std::string& appPath) {

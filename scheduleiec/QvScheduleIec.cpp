@@ -99,13 +99,17 @@ TIecInputs IecInputsOf(const TInstallationText& cells, const TCircuitFacts& fact
         if (!arrangement)
             Refuse(Named(TColumn::Arrangement, text(TColumn::Arrangement)) + " is not one of " +
                    ArrangementNames());
-        if (!ArrangementFits(in.Method, *arrangement))
+        if (!ArrangementFits(in.Method, *arrangement)) {
+            std::vector<std::string> fit;
+            for (const char* name : kArrangementNames)
+                if (ArrangementFits(in.Method, *ParseArrangement(name)))
+                    fit.emplace_back(name);
+            std::string list;
+            for (std::size_t i = 0; i < fit.size(); ++i)
+                list += (i == 0 ? "" : i + 1 == fit.size() ? " or " : ", ") + fit[i];
             Refuse(Named(TColumn::Arrangement, text(TColumn::Arrangement)) +
-                   " does not go with method " + MethodName(in.Method) + " (" +
-                   (ground ? "in the ground: ducts touching or direct touching"
-                           : "in air: bunched, single layer, under ceiling, perforated tray or "
-                             "ladder") +
-                   ")");
+                   " does not go with method " + MethodName(in.Method) + ", which takes " + list);
+        }
         in.Arrangement = *arrangement;
     }
 

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <sstream>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -238,6 +239,41 @@ TEST_F(ScheduleProgram, OutputKeepsTheFilesModeAndGoesToStandardOutputByName) {
     // Written into as the shell would, not replaced (here standard output is a file).
     EXPECT_EQ(Run({"-o", "/dev/stdout"}, good), 0) << err_;
     EXPECT_EQ(out_, expected);
+}
+
+// Every example of the README ("$ cat F.csv", its lines, "$ .../ampwise-schedule F.csv", its
+// output) prints what the README shows, with the shipped data file.
+TEST_F(ScheduleProgram, ReadmeExamples) {
+    std::istringstream readme(test::ReadFile(AMPWISE_SOURCE_DIR "/README.md"));
+    std::string line, input, expected;
+    int examples = 0;
+    enum { None, Input, Output } in = None;
+    auto check = [&] {
+        if (in == Output) {
+            ++examples;
+            Run({"--data", AMPWISE_SOURCE_DIR "/data/ElecData.ini", "-"}, input);
+            EXPECT_EQ(out_, expected);
+        }
+        in = None;
+    };
+    while (std::getline(readme, line)) {
+        if (line.rfind("    $ cat ", 0) == 0 && line.size() > 4 &&
+            line.compare(line.size() - 4, 4, ".csv") == 0) {
+            check();
+            in = Input;
+            input.clear();
+        } else if (in == Input && line.rfind("    $ ", 0) == 0 &&
+                   line.find("ampwise-schedule ") != std::string::npos) {
+            in = Output;
+            expected.clear();
+        } else if (in != None && line.rfind("    ", 0) == 0) {
+            (in == Input ? input : expected) += line.substr(4) + "\n";
+        } else {
+            check();
+        }
+    }
+    check();
+    EXPECT_GE(examples, 2);
 }
 
 } // namespace
