@@ -20,6 +20,7 @@ const QColor kCapacityLine(0x1e, 0x88, 0xe5);
 const QColor kDropLine(0xe5, 0x39, 0x35);
 const QColor kCurrentLine(0x37, 0x47, 0x4f);
 const QColor kChosenMark(0x2e, 0x7d, 0x32);
+const QColor kIzLine(0x8e, 0x24, 0xaa);
 
 // Point markers help reading a short list; on a long one they would hide the lines.
 constexpr std::size_t kMaxMarkedPoints = 60;
@@ -74,6 +75,8 @@ TSizesChart::TSizesChart(QChart* chart) : m_chart(chart) {
     Chosen->setBorderColor(kChosenMark.darker(130));
     Chosen->setName(QStringLiteral("Chosen size"));
     chart->addSeries(Chosen);
+    // After the present series, so that their order in the legend stays.
+    Iz = Line(kIzLine, Qt::DashDotLine, QStringLiteral("Iz"));
 
     X = Axis();
     Y = Axis();
@@ -87,7 +90,7 @@ TSizesChart::TSizesChart(QChart* chart) : m_chart(chart) {
 }
 
 QList<QXYSeries*> TSizesChart::Series() const {
-    return {Capacity, Drop, Current, Chosen};
+    return {Capacity, Drop, Current, Chosen, Iz};
 }
 
 int TSizesChart::LegendWidth() const {
@@ -131,8 +134,8 @@ QString LimitsText(const TSizesView& view) {
 
 } // namespace
 
-void TSizesChart::Update(const TSizesView& view) {
-    QList<QPointF> capacity, drop;
+void TSizesChart::Update(const TSizesView& view, const TIecView& iec) {
+    QList<QPointF> capacity, drop, iz;
     double xLo = 0, xHi = 0, yLo = 0, yHi = 0;
     const auto take = [](double v, double& lo, double& hi) {
         lo = lo == 0 ? v : std::min(lo, v);
@@ -154,9 +157,21 @@ void TSizesChart::Update(const TSizesView& view) {
         if (r.Capacity > 0 || r.DropLimit > 0)
             take(x, xLo, xHi);
     }
+    for (std::size_t i = 0; i < view.Rows.size() && iec.Derated; ++i) {
+        const double x = ShownArea(view, view.Rows[i].Area);
+        if (!(x > 0) || i >= iec.RowOf.size() || !iec.RowOf[i])
+            continue;
+        const iec::TIecRow& r = iec.Answer->Rows[*iec.RowOf[i]];
+        if (r.Rated && r.Iz > 0) {
+            iz.append(QPointF(x, r.Iz));
+            take(r.Iz, yLo, yHi);
+            take(x, xLo, xHi);
+        }
+    }
     const auto byArea = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
     std::sort(capacity.begin(), capacity.end(), byArea);
     std::sort(drop.begin(), drop.end(), byArea);
+    std::sort(iz.begin(), iz.end(), byArea);
 
     const TSizesCircuit& c = view.Circuit;
     QList<QPointF> current, chosen;
@@ -176,11 +191,14 @@ void TSizesChart::Update(const TSizesView& view) {
 
     Capacity->replace(Thinned(capacity));
     Drop->replace(Thinned(drop));
+    // The standard's capacities step from size to size: every point is drawn.
+    Iz->replace(iz);
     Current->replace(current);
     Chosen->replace(chosen);
     const bool marked = capacity.size() <= static_cast<qsizetype>(kMaxMarkedPoints);
     Capacity->setPointsVisible(marked);
     Drop->setPointsVisible(marked);
+    Iz->setPointsVisible(iz.size() <= static_cast<qsizetype>(kMaxMarkedPoints));
 
     // The legend stays short; what the curves are drawn for goes above them.
     if (view.Rows.empty()) {

@@ -17,6 +17,11 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
@@ -32,6 +37,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -56,8 +62,15 @@ const char* const kSection = "SizesForm";
 constexpr int kMinColumn = 16;
 constexpr int kMaxColumn = 2000;
 constexpr int kMaxTable = 8000;
+// The figure that sets the width of the standard's columns.
+constexpr const char* kIecWidest[] = {"not rated", "not rated", "0000.00", "withstands"};
+// The pickers' long names are shown whole in their lists, not in the closed picker.
+constexpr int kPickerCharacters = 28;
+
 // The chart's share of a new window; it takes whatever the table leaves when the window resizes.
 constexpr int kChartWidth = 520;
+// How long after the panel's last change its fields are written.
+constexpr int kInstallationSaveMs = 1000;
 // How long the answer to a command stays in the status bar.
 constexpr int kPassingStatusMs = 5000;
 
@@ -73,7 +86,9 @@ TSizesForm::TSizesForm(const std::vector<double>& sizes, QWidget* parent)
     : QWidget(parent, Qt::Window), m_table(sizes) {
     setObjectName(QStringLiteral("SizesForm"));
     setWindowTitle(QStringLiteral("Cable Sizes"));
+    m_installation.PowerFactor = 0; // the load's until the panel says otherwise
     BuildControls();
+    RestoreInstallation();
     FollowPalette();
     // Beside the main window, on its screen, until a placement of its own is kept. The frame is
     // not there yet: room is left for one.
@@ -93,7 +108,13 @@ TSizesForm::TSizesForm(const std::vector<double>& sizes, QWidget* parent)
     Refresh();
 }
 
-TSizesForm::~TSizesForm() = default;
+TSizesForm::~TSizesForm() {
+    // A field that loses the focus as the window goes would apply the panel to a form whose
+    // members are gone.
+    for (QWidget* field : InstallationBox->findChildren<QWidget*>())
+        field->disconnect(this);
+    SaveInstallation();
+}
 
 void TSizesForm::BuildControls() {
     auto* outer = new QVBoxLayout(this);
@@ -130,6 +151,15 @@ void TSizesForm::BuildControls() {
     VerdictLabel->setFont(verdictFont);
     body->addWidget(VerdictLabel);
 
+    IecVerdictLabel = new QLabel(this);
+    IecVerdictLabel->setObjectName(QStringLiteral("IecVerdictLabel"));
+    IecVerdictLabel->setWordWrap(true);
+    IecVerdictLabel->setTextFormat(Qt::PlainText);
+    IecVerdictLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    IecVerdictLabel->setAccessibleName(QStringLiteral("Installation standard's answer"));
+    IecVerdictLabel->setVisible(false);
+    body->addWidget(IecVerdictLabel);
+
     NoteLabel = new QLabel(this);
     NoteLabel->setObjectName(QStringLiteral("NoteLabel"));
     NoteLabel->setText(
@@ -140,7 +170,17 @@ void TSizesForm::BuildControls() {
     auto* split = Splitter1 = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("Splitter1"));
     split->setChildrenCollapsible(false);
-    m_model = new TSizesModel(m_view, this);
+    // The panel scrolls rather than squeeze the table and chart below their least height.
+    auto* panel = new QScrollArea(this);
+    panel->setObjectName(QStringLiteral("InstallationScroll"));
+    panel->setFrameShape(QFrame::NoFrame);
+    panel->setWidgetResizable(true);
+    panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    panel->setWidget(BuildInstallationPanel());
+    panel->setMinimumHeight(panel->fontMetrics().height() * 4);
+    body->addWidget(panel);
+
+    m_model = new TSizesModel(m_view, m_iec, this);
     SizesGrid = new QTableView(split);
     SizesGrid->setObjectName(QStringLiteral("SizesGrid"));
     SizesGrid->setAccessibleName(QStringLiteral("Cable sizes"));
@@ -157,9 +197,11 @@ void TSizesForm::BuildControls() {
     m_model->ChosenFont = SizesGrid->font();
     m_model->ChosenFont.setBold(true);
     const QFontMetrics header(SizesGrid->horizontalHeader()->font()), figure(m_model->ChosenFont);
-    for (int c = 0; c < SizesColumnCount; ++c) {
-        int width = figure.horizontalAdvance(c == scGoverns ? QStringLiteral("carrying capacity")
-                                                            : QStringLiteral("0000.00"));
+    for (int c = 0; c < kSizesAllColumns; ++c) {
+        int width = figure.horizontalAdvance(
+            c >= SizesColumnCount ? QString::fromLatin1(kIecWidest[c - SizesColumnCount])
+            : c == scGoverns      ? QStringLiteral("carrying capacity")
+                                  : QStringLiteral("0000.00"));
         const QString heading = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         for (const QString& part : heading.split('\n'))
             width = std::max(width, header.horizontalAdvance(part));
@@ -183,7 +225,7 @@ void TSizesForm::BuildControls() {
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     int tableWidth = 4;
-    for (int c = 0; c < SizesColumnCount; ++c)
+    for (int c = 0; c < kSizesAllColumns; ++c)
         tableWidth += SizesGrid->columnWidth(c);
     split->setSizes(QList<int>{tableWidth + SizesGrid->verticalScrollBar()->sizeHint().width() +
                                    2 * SizesGrid->frameWidth(),
@@ -201,7 +243,247 @@ void TSizesForm::BuildControls() {
     m_statusTimer->setSingleShot(true);
     m_statusTimer->setInterval(kPassingStatusMs);
     connect(m_statusTimer, &QTimer::timeout, this, [this] { SetStatus(QStringLiteral("Ready")); });
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setObjectName(QStringLiteral("InstallationSaveTimer"));
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(kInstallationSaveMs);
+    connect(m_saveTimer, &QTimer::timeout, this, &TSizesForm::SaveInstallation);
     SetStatus(QStringLiteral("Ready"));
+}
+
+QGroupBox* TSizesForm::BuildInstallationPanel() {
+    auto* box = InstallationBox = new QGroupBox(QStringLiteral("Installation"), this);
+    box->setObjectName(QStringLiteral("InstallationBox"));
+    box->setAccessibleName(QStringLiteral("Installation"));
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
+
+    // A label whose mnemonic moves to its field, and the field named after it for assistive
+    // technology.
+    const auto place = [this, grid](QWidget* field, const char* name, const char* caption,
+                                    const char* accessible, int row, int column, int span = 1) {
+        field->setObjectName(QString::fromLatin1(name));
+        field->setAccessibleName(QString::fromUtf8(accessible));
+        auto* label = new QLabel(QString::fromUtf8(caption), this);
+        label->setBuddy(field);
+        grid->addWidget(label, row, column * 2);
+        grid->addWidget(field, row, column * 2 + 1, 1, span * 2 - 1);
+    };
+    const auto edit = [this](const char* placeholder) {
+        auto* e = new QLineEdit(this);
+        e->setPlaceholderText(QString::fromUtf8(placeholder));
+        e->setMaxLength(64);
+        connect(e, &QLineEdit::editingFinished, this, &TSizesForm::ApplyPanel);
+        return e;
+    };
+    const auto picker = [this]() {
+        auto* c = new QComboBox(this);
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(kPickerCharacters);
+        return c;
+    };
+
+    ComboInsulation = new QComboBox(this);
+    for (iec::TInsulation i : {iec::TInsulation::PVC, iec::TInsulation::XLPE})
+        ComboInsulation->addItem(QString::fromUtf8(InsulationLabel(i)), static_cast<int>(i));
+    place(ComboInsulation, "ComboInsulation", "&Insulation:", "Insulation", 0, 0);
+    ComboMethod = picker();
+    for (iec::TMethod m : iec::kMethods) {
+        ComboMethod->addItem(QString::fromStdString(MethodLabel(m)), static_cast<int>(m));
+        ComboMethod->setItemData(ComboMethod->count() - 1, QString::fromStdString(MethodLabel(m)),
+                                 Qt::ToolTipRole);
+    }
+    place(ComboMethod, "ComboMethod", "&Method:", "Installation method", 0, 1, 2);
+
+    EditAirTemperature = edit("30");
+    place(EditAirTemperature, "EditAirTemperature",
+          "Am&bient air temperature (°C):", "Ambient air temperature in degrees Celsius", 1, 0);
+    EditGroundTemperature = edit("20");
+    place(EditGroundTemperature, "EditGroundTemperature",
+          "&Ground temperature (°C):", "Ground temperature in degrees Celsius", 1, 1);
+    EditSoilResistivity = edit("2.5");
+    place(EditSoilResistivity, "EditSoilResistivity",
+          "&Soil resistivity (K·m/W):", "Soil thermal resistivity in kelvin metres per watt", 1, 2);
+
+    SpinCircuits = new QSpinBox(this);
+    SpinCircuits->setRange(1, kMaxPanelCircuits);
+    place(SpinCircuits, "SpinCircuits", "Circ&uits grouped:", "Circuits grouped", 2, 0);
+    ComboArrangement = picker();
+    place(ComboArrangement, "ComboArrangement", "&Arrangement:", "Arrangement of the circuits", 2,
+          1, 2);
+
+    ComboDevice = new QComboBox(this);
+    for (iec::TDevice d : {iec::TDevice::None, iec::TDevice::CircuitBreaker, iec::TDevice::FuseGG})
+        ComboDevice->addItem(QString::fromUtf8(DeviceLabel(d)), static_cast<int>(d));
+    place(ComboDevice, "ComboDevice", "Pro&tective device:", "Protective device", 3, 0);
+    EditDeviceRating = edit("");
+    place(EditDeviceRating, "EditDeviceRating",
+          "&Rating In (A):", "Protective device rating In in amperes", 3, 1);
+    EditNominalVoltage = edit("230 or 400");
+    place(EditNominalVoltage, "EditNominalVoltage", "&Nominal voltage (V):",
+          "Nominal voltage in volts; blank for 230 single phase, 400 three phase", 3, 2);
+
+    EditPowerFactor = edit("the load's");
+    place(EditPowerFactor, "EditPowerFactor",
+          "Power &factor:", "Power factor; blank for the load's", 4, 0);
+    EditAllowedDrop = edit("5");
+    place(EditAllowedDrop, "EditAllowedDrop",
+          "Allo&wed drop (%):", "Allowed voltage drop in percent", 4, 1);
+    EditFaultCurrent = edit("none");
+    place(EditFaultCurrent, "EditFaultCurrent",
+          "Fault curr&ent (kA):", "Prospective fault current in kiloamperes; blank for none", 4, 2);
+    EditFaultTime = edit("");
+    place(EditFaultTime, "EditFaultTime",
+          "Disc&onnection time (s):", "Fault disconnection time in seconds", 5, 0);
+
+    InstallationMessage = new QLabel(this);
+    InstallationMessage->setObjectName(QStringLiteral("InstallationMessage"));
+    InstallationMessage->setWordWrap(true);
+    InstallationMessage->setTextFormat(Qt::PlainText);
+    InstallationMessage->setVisible(false);
+    grid->addWidget(InstallationMessage, 5, 2, 1, 4);
+    for (int c : {1, 3, 5})
+        grid->setColumnStretch(c, 1);
+
+    connect(ComboInsulation, &QComboBox::currentIndexChanged, this, &TSizesForm::ApplyPanel);
+    connect(ComboMethod, &QComboBox::currentIndexChanged, this, &TSizesForm::MethodChanged);
+    connect(ComboArrangement, &QComboBox::currentIndexChanged, this, &TSizesForm::ApplyPanel);
+    connect(ComboDevice, &QComboBox::currentIndexChanged, this, [this] {
+        FollowPanelChoices();
+        ApplyPanel();
+    });
+    connect(SpinCircuits, &QSpinBox::valueChanged, this, &TSizesForm::ApplyPanel);
+    SetPanelFields(TIecFields{});
+    return box;
+}
+
+TIecFields TSizesForm::PanelFields() const {
+    TIecFields f;
+    f.Insulation = static_cast<iec::TInsulation>(ComboInsulation->currentData().toInt());
+    f.Method = static_cast<iec::TMethod>(ComboMethod->currentData().toInt());
+    f.AirTemperature = EditAirTemperature->text().toStdString();
+    f.GroundTemperature = EditGroundTemperature->text().toStdString();
+    f.SoilResistivity = EditSoilResistivity->text().toStdString();
+    f.Circuits = SpinCircuits->value();
+    f.Arrangement = static_cast<iec::TArrangement>(ComboArrangement->currentData().toInt());
+    f.Device = static_cast<iec::TDevice>(ComboDevice->currentData().toInt());
+    f.DeviceRating = EditDeviceRating->text().toStdString();
+    f.NominalVoltage = EditNominalVoltage->text().toStdString();
+    f.PowerFactor = EditPowerFactor->text().toStdString();
+    f.AllowedDrop = EditAllowedDrop->text().toStdString();
+    f.FaultCurrent = EditFaultCurrent->text().toStdString();
+    f.FaultTime = EditFaultTime->text().toStdString();
+    return f;
+}
+
+void TSizesForm::SetPanelFields(const TIecFields& f) {
+    m_fillingPanel = true;
+    const auto pick = [](QComboBox* combo, int value) {
+        combo->setCurrentIndex(std::max(0, combo->findData(value)));
+    };
+    pick(ComboInsulation, static_cast<int>(f.Insulation));
+    pick(ComboMethod, static_cast<int>(f.Method));
+    m_panelMethod = f.Method;
+    ComboArrangement->clear();
+    for (iec::TArrangement a : Arrangements(f.Method)) {
+        ComboArrangement->addItem(QString::fromUtf8(ArrangementLabel(a)), static_cast<int>(a));
+        ComboArrangement->setItemData(ComboArrangement->count() - 1,
+                                      QString::fromUtf8(ArrangementLabel(a)), Qt::ToolTipRole);
+    }
+    pick(ComboArrangement, static_cast<int>(f.Arrangement));
+    pick(ComboDevice, static_cast<int>(f.Device));
+    SpinCircuits->setValue(f.Circuits);
+    const auto text = [](QLineEdit* e, const std::string& t) {
+        e->setText(QString::fromStdString(t));
+    };
+    text(EditAirTemperature, f.AirTemperature);
+    text(EditGroundTemperature, f.GroundTemperature);
+    text(EditSoilResistivity, f.SoilResistivity);
+    text(EditDeviceRating, f.DeviceRating);
+    text(EditNominalVoltage, f.NominalVoltage);
+    text(EditPowerFactor, f.PowerFactor);
+    text(EditAllowedDrop, f.AllowedDrop);
+    text(EditFaultCurrent, f.FaultCurrent);
+    text(EditFaultTime, f.FaultTime);
+    FollowPanelChoices();
+    m_fillingPanel = false;
+}
+
+void TSizesForm::FollowPanelChoices() {
+    const auto method = static_cast<iec::TMethod>(ComboMethod->currentData().toInt());
+    const bool ground = method == iec::TMethod::D1 || method == iec::TMethod::D2;
+    EditAirTemperature->setEnabled(!ground);
+    EditGroundTemperature->setEnabled(ground);
+    EditSoilResistivity->setEnabled(ground);
+    EditDeviceRating->setEnabled(ComboDevice->currentData().toInt() !=
+                                 static_cast<int>(iec::TDevice::None));
+}
+
+void TSizesForm::MethodChanged() {
+    if (m_fillingPanel)
+        return;
+    TIecFields fields = PanelFields();
+    fields.Arrangement = ArrangementAfter(m_panelMethod, fields.Method, fields.Arrangement);
+    SetPanelFields(fields);
+    ApplyPanel();
+}
+
+void TSizesForm::ApplyPanel() {
+    if (m_fillingPanel)
+        return;
+    const TIecFields fields = PanelFields();
+    const TIecParsed parsed = ParseIecFields(fields, m_installation);
+    m_installation = parsed.Inputs;
+    m_panelErrors.clear();
+    for (const std::string& error : parsed.Errors)
+        m_panelErrors += (m_panelErrors.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QString::fromStdString(error);
+    KeepInstallation(fields);
+    Refresh();
+}
+
+void TSizesForm::RestoreInstallation() {
+    TRegistryIniFile reg(AppRegistryKey());
+    // A value of the wrong kind, or a store that cannot be read, is a value not there.
+    const TIecFields fields = IecFieldsFromStored([&reg](const std::string& key) {
+        try {
+            if (reg.ValueExists(kSection, key))
+                return std::optional<std::string>(reg.ReadText(kSection, key, ""));
+        } catch (const ERegistryException&) {
+        }
+        return std::optional<std::string>();
+    });
+    SetPanelFields(fields);
+    m_installation = ParseIecFields(fields, m_installation).Inputs;
+}
+
+void TSizesForm::KeepInstallation(const TIecFields& fields) {
+    m_unsaved = fields;
+    m_saveTimer->start();
+}
+
+void TSizesForm::WriteInstallation(TRegistryIniFile& reg) {
+    if (!m_unsaved)
+        return;
+    for (const auto& [key, value] : IecStoredFields(*m_unsaved))
+        reg.WriteText(kSection, key, value);
+    m_unsaved.reset();
+    m_saveTimer->stop();
+}
+
+void TSizesForm::SaveInstallation() {
+    if (!m_unsaved)
+        return;
+    try {
+        TRegistryIniFile reg(AppRegistryKey());
+        reg.BeginUpdate();
+        WriteInstallation(reg);
+        reg.EndUpdate();
+    } catch (const ERegistryException&) {
+        // The panel still works for this session; the store's own report says why.
+    }
 }
 
 void TSizesForm::RestorePlacement() {
@@ -218,13 +500,13 @@ void TSizesForm::RestorePlacement() {
     // Every width is read before one is applied, so a value of the wrong kind keeps them all.
     std::vector<int> widths;
     try {
-        for (int c = 0; c < SizesColumnCount; ++c)
+        for (int c = 0; c < kSizesAllColumns; ++c)
             widths.push_back(
                 reg.ReadInt(kSection, "ColWidth" + std::to_string(c), SizesGrid->columnWidth(c)));
     } catch (const ERegistryException&) {
         return;
     }
-    for (int c = 0; c < SizesColumnCount; ++c)
+    for (int c = 0; c < kSizesAllColumns; ++c)
         if (widths[c] >= kMinColumn && widths[c] <= kMaxColumn)
             SizesGrid->setColumnWidth(c, widths[c]);
 }
@@ -234,7 +516,8 @@ void TSizesForm::SavePlacement() {
     TRegistryIniFile reg(AppRegistryKey());
     reg.BeginUpdate();
     SaveFormPlacement(this, reg);
-    for (int c = 0; c < SizesColumnCount; ++c)
+    WriteInstallation(reg);
+    for (int c = 0; c < kSizesAllColumns; ++c)
         reg.WriteInt(kSection, "ColWidth" + std::to_string(c), SizesGrid->columnWidth(c));
     reg.WriteInt(kSection, "TableWidth", Splitter1->sizes().value(0));
     reg.EndUpdate();
@@ -257,7 +540,11 @@ void TSizesForm::SetInputsChanged(bool changed) {
 }
 
 void TSizesForm::SetInstallation(const iec::TIecInputs& installation) {
-    m_installation = installation;
+    const TIecFields fields = IecFieldsOf(installation);
+    SetPanelFields(fields);
+    m_installation = ParseIecFields(fields, installation).Inputs;
+    m_panelErrors.clear();
+    KeepInstallation(fields);
     if (isVisible())
         Refresh();
     else
@@ -270,6 +557,7 @@ void TSizesForm::Refresh() {
     m_view = TSizesView{};
     m_view.Units = m_units;
     m_hasView = false;
+    m_iec = TIecView{};
     if (!m_circuit) {
         m_verdict = QStringLiteral("No calculation yet.");
     } else {
@@ -277,6 +565,7 @@ void TSizesForm::Refresh() {
             m_view = MakeSizesView(m_table, *m_circuit, m_units);
             m_hasView = true;
             m_verdict = QString::fromStdString(SizesVerdict(m_view));
+            m_iec = MakeIecView(m_view, m_installation);
         } catch (const std::exception& e) {
             m_view = TSizesView{};
             m_view.Units = m_units;
@@ -284,9 +573,21 @@ void TSizesForm::Refresh() {
         }
     }
     m_model->Reset();
-    m_chart->Update(m_view);
+    m_chart->Update(m_view, m_iec);
     ChartView->setAccessibleDescription(m_chart->Description);
     VerdictLabel->setText(m_verdict);
+    const QString comparison = ComparisonText();
+    IecVerdictLabel->setText(
+        IecVerdictText() + (comparison.isEmpty() ? QString() : QStringLiteral("\n") + comparison));
+    IecVerdictLabel->setVisible(m_iec.Shown);
+    QString message = m_panelErrors;
+    if (m_circuit && !IecMaterial(m_circuit->Material))
+        message += (message.isEmpty() ? QString() : QStringLiteral("\n")) +
+                   QStringLiteral("The standard's tables hold copper and aluminium only: there is "
+                                  "no IEC answer for %1.")
+                       .arg(QString::fromStdString(m_circuit->Material));
+    InstallationMessage->setText(message);
+    InstallationMessage->setVisible(!message.isEmpty());
     NoteLabel->setVisible(m_inputsChanged && m_circuit.has_value());
     for (QToolButton* b : {ButtonCopy, ButtonCsv, ButtonPdf, ButtonPrint})
         b->setEnabled(m_hasView);
@@ -296,6 +597,18 @@ void TSizesForm::Refresh() {
 
 QString TSizesForm::VerdictText() const {
     return m_verdict;
+}
+
+QString TSizesForm::IecVerdictText() const {
+    return QString::fromStdString(m_iec.Verdict);
+}
+
+QString TSizesForm::ComparisonText() const {
+    return QString::fromStdString(m_iec.Comparison);
+}
+
+QString TSizesForm::InstallationMessageText() const {
+    return InstallationMessage->isVisibleTo(this) ? InstallationMessage->text() : QString();
 }
 
 QString TSizesForm::NoteText() const {
@@ -350,23 +663,34 @@ void TSizesForm::ShowPoint(QXYSeries* series, const QPointF& point, bool entered
             return;
         const auto i = static_cast<std::size_t>(nearest);
         const TSizeRow& r = m_view.Rows[i];
-        m_hoverText = QStringLiteral("%1 %2: carrying capacity %3 A, drop limit %4 A, permitted "
-                                     "%5 A (%6)%7")
-                          .arg(QString::fromStdString(SizesCell(m_view, i, scSize)),
-                               QString::fromStdString(AreaUnitLabel(m_view)),
-                               QString::fromStdString(SizesCell(m_view, i, scCapacity)),
-                               QString::fromStdString(SizesCell(m_view, i, scDropLimit)),
-                               QString::fromStdString(SizesCell(m_view, i, scPermitted)),
-                               LimitName(r.Governs),
-                               nearest == m_view.Chosen ? QStringLiteral(", chosen")
-                               : r.Fits                 ? QString()
-                                                        : QStringLiteral(", too small"));
+        if (series == m_chart->Iz)
+            m_hoverText = QStringLiteral("%1 %2: Iz %3 A (It %4 A)%5")
+                              .arg(QString::fromStdString(SizesCell(m_view, i, scSize)),
+                                   QString::fromStdString(AreaUnitLabel(m_view)),
+                                   QString::fromStdString(IecCell(m_iec, i, icIz)),
+                                   QString::fromStdString(IecCell(m_iec, i, icTabulated)),
+                                   IecChosen(m_iec, i)   ? QStringLiteral(", the standard's size")
+                                   : IecPasses(m_iec, i) ? QString()
+                                                         : QStringLiteral(", fails"));
+        else
+            m_hoverText =
+                QStringLiteral("%1 %2: carrying capacity %3 A, drop limit %4 A, permitted "
+                               "%5 A (%6)%7")
+                    .arg(QString::fromStdString(SizesCell(m_view, i, scSize)),
+                         QString::fromStdString(AreaUnitLabel(m_view)),
+                         QString::fromStdString(SizesCell(m_view, i, scCapacity)),
+                         QString::fromStdString(SizesCell(m_view, i, scDropLimit)),
+                         QString::fromStdString(SizesCell(m_view, i, scPermitted)),
+                         LimitName(r.Governs),
+                         nearest == m_view.Chosen ? QStringLiteral(", chosen")
+                         : r.Fits                 ? QString()
+                                                  : QStringLiteral(", too small"));
     }
     QToolTip::showText(QCursor::pos(), m_hoverText, ChartView);
 }
 
 void TSizesForm::ButtonCopyClick() {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(SizesTabText(m_view)));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(IecTabText(m_view, m_iec)));
     SetStatus(QStringLiteral("Copied to Clipboard..."), true);
 }
 
@@ -425,7 +749,7 @@ void TSizesForm::ButtonPrintClick() {
 
 void TSizesForm::WriteCsv(const QString& path) {
     QSaveFile file(path);
-    const std::string text = SizesCsv(m_view);
+    const std::string text = IecCsv(m_view, m_iec);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||
@@ -447,7 +771,8 @@ void TSizesForm::WritePdf(const QString& path) {
 void TSizesForm::PrintTo(QPagedPaintDevice& device, const QString& jobName) {
     PrintSizesPage(device,
                    TSizesPage{windowTitle(), m_view, m_verdict,
-                              m_inputsChanged ? NoteLabel->text() : QString(), font()},
+                              m_inputsChanged ? NoteLabel->text() : QString(), font(), &m_iec,
+                              IecVerdictLabel->text()},
                    jobName);
 }
 
@@ -471,6 +796,7 @@ void TSizesForm::FollowPalette() {
     QPalette note = NoteLabel->palette();
     note.setColor(QPalette::WindowText, ReadableOn(kSizesNote, theme.color(QPalette::Window)));
     NoteLabel->setPalette(note);
+    InstallationMessage->setPalette(note);
 }
 
 void TSizesForm::changeEvent(QEvent* e) {

@@ -1,11 +1,14 @@
 // TSizesForm: the Cable Sizes window. Every standard size against the two limits of the main
 // window's last calculation, the chosen row highlighted and the sizes that do not fit greyed, a
-// verdict that says why this size, and a chart of current against size. It follows each
-// calculation while it exists; it copies, saves as CSV or PDF, and prints.
+// verdict that says why this size, and a chart of current against size. Beside that answer, the
+// installation standard's: an Installation panel, its columns after the present ones, a second
+// verdict line and the Iz curve. It follows each calculation while it exists; it copies, saves as
+// CSV or PDF, and prints.
 #pragma once
 
 #include "core/QvCableSizes.h"
 #include "iec/QvIec.h"
+#include "sizestext/QvSizesIec.h"
 #include "sizestext/QvSizesText.h"
 #include "sizes/QvSizesWindow.h"
 
@@ -19,7 +22,11 @@
 
 class QChart;
 class QChartView;
+class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QSpinBox;
 class QPagedPaintDevice;
 class QPointF;
 class QSplitter;
@@ -32,6 +39,7 @@ class QXYSeries;
 
 namespace qv {
 
+class TRegistryIniFile;
 class TSizesChart;
 class TSizesModel;
 
@@ -46,7 +54,7 @@ class TSizesForm : public QWidget, public TSizesWindow {
     QWidget* Widget() override { return this; }
     void ShowCalculation(const TSizesCircuit& circuit, const TSizesUnits& units) override;
     void SetInputsChanged(bool changed) override;
-    // A power factor not in (0, 1] leaves it to the load; a nominal voltage of 0 takes the
+    // A power factor of 0 (or not a number) leaves it to the load; a nominal voltage of 0 takes the
     // phase's default.
     void SetInstallation(const iec::TIecInputs& installation) override;
     const iec::TIecInputs& Installation() const { return m_installation; }
@@ -55,6 +63,13 @@ class TSizesForm : public QWidget, public TSizesWindow {
     bool HasView() const { return m_hasView; }
     const TSizesView& View() const { return m_view; }
     QString VerdictText() const;
+    // The standard's verdict line, and where the two answers differ, the sentence that says so;
+    // empty without a calculation.
+    QString IecVerdictText() const;
+    QString ComparisonText() const;
+    const TIecView& Iec() const { return m_iec; }
+    // What the panel says of its fields (a number it cannot read); empty when all is well.
+    QString InstallationMessageText() const;
     QString NoteText() const;
     QString StatusText() const;
     // The values of the chart point under the mouse, empty when none.
@@ -87,6 +102,23 @@ class TSizesForm : public QWidget, public TSizesWindow {
     QToolButton* ButtonPrint = nullptr;
     QToolButton* ButtonClose = nullptr;
     QLabel* VerdictLabel = nullptr;
+    QLabel* IecVerdictLabel = nullptr;
+    QGroupBox* InstallationBox = nullptr;
+    QComboBox* ComboInsulation = nullptr;
+    QComboBox* ComboMethod = nullptr;
+    QLineEdit* EditAirTemperature = nullptr;
+    QLineEdit* EditGroundTemperature = nullptr;
+    QLineEdit* EditSoilResistivity = nullptr;
+    QSpinBox* SpinCircuits = nullptr;
+    QComboBox* ComboArrangement = nullptr;
+    QComboBox* ComboDevice = nullptr;
+    QLineEdit* EditDeviceRating = nullptr;
+    QLineEdit* EditNominalVoltage = nullptr;
+    QLineEdit* EditPowerFactor = nullptr;
+    QLineEdit* EditAllowedDrop = nullptr;
+    QLineEdit* EditFaultCurrent = nullptr;
+    QLineEdit* EditFaultTime = nullptr;
+    QLabel* InstallationMessage = nullptr;
     QLabel* NoteLabel = nullptr;
     QSplitter* Splitter1 = nullptr;
     QTableView* SizesGrid = nullptr;
@@ -103,6 +135,21 @@ class TSizesForm : public QWidget, public TSizesWindow {
 
   private:
     void BuildControls();
+    QGroupBox* BuildInstallationPanel();
+    // The panel's fields as they stand, and put into its controls (without reacting to them).
+    TIecFields PanelFields() const;
+    void SetPanelFields(const TIecFields& fields);
+    // Enables what applies to the method and the device.
+    void FollowPanelChoices();
+    // Takes the panel's fields: inputs, message, kept in the settings, redrawn.
+    void ApplyPanel();
+    void MethodChanged();
+    void RestoreInstallation();
+    // The panel's fields are written a moment after the last change (each commit flushes the
+    // file to disk, too slow for every field), or with the placement, or as the window goes.
+    void KeepInstallation(const TIecFields& fields);
+    void SaveInstallation();
+    void WriteInstallation(TRegistryIniFile& reg);
     void RestorePlacement();
     // The table's and the note's colours, readable on the window's palette.
     void FollowPalette();
@@ -123,6 +170,14 @@ class TSizesForm : public QWidget, public TSizesWindow {
     // The Installation panel's inputs; material, loaded conductors, Ib and length come from the
     // circuit.
     iec::TIecInputs m_installation;
+    iec::TMethod m_panelMethod = iec::TMethod::C;
+    // Set while the panel's controls are filled in, so that they are not read back half done.
+    bool m_fillingPanel = false;
+    TIecView m_iec;
+    std::optional<TIecFields> m_unsaved;
+    QTimer* m_saveTimer = nullptr;
+    // The panel's sentences on numbers it could not read, one a line.
+    QString m_panelErrors;
     std::optional<TSizesCircuit> m_circuit;
     TSizesUnits m_units;
     bool m_inputsChanged = false;

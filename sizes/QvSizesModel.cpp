@@ -14,6 +14,25 @@ constexpr qsizetype kLongestName = 17;
 
 } // namespace
 
+std::string SizesAnyHeader(const TSizesView& view, int column) {
+    return column < SizesColumnCount ? SizesHeader(view, column)
+                                     : IecHeader(column - SizesColumnCount);
+}
+
+std::string SizesAnyCell(const TSizesView& view, const TIecView& iec, std::size_t row, int column) {
+    return column < SizesColumnCount ? SizesCell(view, row, column)
+                                     : IecCell(iec, row, column - SizesColumnCount);
+}
+
+bool SizesCellChosen(const TSizesView& view, const TIecView& iec, std::size_t row, int column) {
+    return column < SizesColumnCount ? static_cast<std::ptrdiff_t>(row) == view.Chosen
+                                     : IecChosen(iec, row);
+}
+
+bool SizesCellFits(const TSizesView& view, const TIecView& iec, std::size_t row, int column) {
+    return column < SizesColumnCount ? view.Rows[row].Fits : IecPasses(iec, row);
+}
+
 void TSizesModel::SetPalette(const QPalette& palette) {
     const QColor base = palette.color(QPalette::Base);
     m_text = ContrastRatio(kSizesText, base) >= 4.5
@@ -21,7 +40,7 @@ void TSizesModel::SetPalette(const QPalette& palette) {
                  : ReadableOn(palette.color(QPalette::Text), base);
     m_grey = ReadableOn(kSizesGreyText, base);
     if (rowCount({}) > 0)
-        emit dataChanged(index(0, 0), index(rowCount({}) - 1, SizesColumnCount - 1),
+        emit dataChanged(index(0, 0), index(rowCount({}) - 1, kSizesAllColumns - 1),
                          {Qt::ForegroundRole});
 }
 
@@ -35,7 +54,7 @@ int TSizesModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TSizesModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : SizesColumnCount;
+    return parent.isValid() ? 0 : kSizesAllColumns;
 }
 
 QVariant TSizesModel::data(const QModelIndex& index, int role) const {
@@ -43,20 +62,23 @@ QVariant TSizesModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || row >= m_view.Rows.size())
         return {};
     const TSizeRow& r = m_view.Rows[row];
-    const bool chosen = index.row() == m_view.Chosen;
+    // The standard's columns stand by the standard's answer, the others by Ampwise's.
+    const bool chosen = SizesCellChosen(m_view, m_iec, row, index.column());
+    const bool fits = SizesCellFits(m_view, m_iec, row, index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(SizesCell(m_view, row, index.column()));
+        return QString::fromStdString(SizesAnyCell(m_view, m_iec, row, index.column()));
     case Qt::TextAlignmentRole:
-        return index.column() == scGoverns ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                           : int(Qt::AlignRight | Qt::AlignVCenter);
+        return index.column() == scGoverns || index.column() == SizesColumnCount + icShortCircuit
+                   ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                   : int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::BackgroundRole:
         return chosen ? QVariant(kSizesChosenRow) : QVariant();
     case Qt::ForegroundRole:
         // The chosen row keeps its own ground whatever the theme, and so the page's ink on it.
         if (chosen)
-            return ReadableOn(r.Fits ? kSizesText : kSizesGreyText, kSizesChosenRow);
-        return r.Fits ? m_text : m_grey;
+            return ReadableOn(fits ? kSizesText : kSizesGreyText, kSizesChosenRow);
+        return fits ? m_text : m_grey;
     case Qt::FontRole:
         return chosen ? QVariant(ChosenFont) : QVariant();
     case Qt::ToolTipRole:
@@ -71,7 +93,7 @@ QVariant TSizesModel::headerData(int section, Qt::Orientation orientation, int r
         return {};
     // The unit on a line of its own keeps the columns narrow; a name longer than that of the
     // widest figure's column is broken in two instead, the unit after it.
-    const QString header = QString::fromStdString(SizesHeader(m_view, section));
+    const QString header = QString::fromStdString(SizesAnyHeader(m_view, section));
     const qsizetype unit = header.indexOf(QStringLiteral(" ("));
     if (unit < 0)
         return header;

@@ -25,6 +25,8 @@ const QColor kHeaderRow(0xee, 0xee, 0xee);
 const QColor kRule(0xd0, 0xd0, 0xd0);
 
 void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
+    const TIecView none;
+    const TIecView& iec = sheet.Iec ? *sheet.Iec : none;
     QPaintDevice* device = p.device();
     const qreal dpi = device->logicalDpiY();
     const auto pt = [dpi](qreal points) { return points * dpi / 72.0; };
@@ -46,7 +48,10 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
     line(title, page.left(), sheet.Title);
     y += QFontMetricsF(title, device).height() + pt(6);
 
-    const std::vector<std::pair<std::string, std::string>> inputs = SizesInputs(sheet.View);
+    std::vector<std::pair<std::string, std::string>> inputs = SizesInputs(sheet.View);
+    if (iec.Shown)
+        for (auto& input : IecInputsText(iec))
+            inputs.push_back(std::move(input));
     qreal captionWidth = 0;
     for (const auto& [name, value] : inputs)
         captionWidth = std::max(
@@ -63,6 +68,11 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
     QRectF box(page.left(), y, page.width(), page.bottom() - y);
     y = p.boundingRect(box, Qt::TextWordWrap, sheet.Verdict).bottom();
     p.drawText(box, Qt::TextWordWrap, sheet.Verdict);
+    if (!sheet.IecVerdict.isEmpty()) {
+        box.setTop(y + pt(4));
+        y = p.boundingRect(box, Qt::TextWordWrap, sheet.IecVerdict).bottom();
+        p.drawText(box, Qt::TextWordWrap, sheet.IecVerdict);
+    }
     if (!sheet.Note.isEmpty()) {
         p.setPen(kSizesNote);
         box.setTop(y + pt(4));
@@ -98,12 +108,13 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
                   .arg(rows);
     }
 
-    std::vector<qreal> widths(SizesColumnCount);
-    for (int c = 0; c < SizesColumnCount; ++c) {
-        widths[c] = metrics.horizontalAdvance(QString::fromStdString(SizesHeader(sheet.View, c)));
+    std::vector<qreal> widths(kSizesAllColumns);
+    for (int c = 0; c < kSizesAllColumns; ++c) {
+        widths[c] =
+            metrics.horizontalAdvance(QString::fromStdString(SizesAnyHeader(sheet.View, c)));
         for (std::size_t r = first; r < first + shown; ++r)
             widths[c] = std::max(widths[c], metrics.horizontalAdvance(QString::fromStdString(
-                                                SizesCell(sheet.View, r, c))));
+                                                SizesAnyCell(sheet.View, iec, r, c))));
         widths[c] += 2 * pad;
     }
     qreal tableWidth = 0;
@@ -115,30 +126,46 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
     p.save();
     p.translate(page.left(), y);
     p.scale(scale, scale);
-    const auto rowAt = [&](qreal top, const QColor& fill, const QColor& ink, const QFont& f,
-                           const auto& textOf) {
-        if (fill.isValid())
-            p.fillRect(QRectF(0, top, tableWidth, rowHeight), fill);
-        p.setPen(QPen(kRule, 0));
-        p.drawLine(QPointF(0, top + rowHeight), QPointF(tableWidth, top + rowHeight));
-        p.setPen(ink);
-        p.setFont(f);
+    // Each cell stands by its own part's answer: the chosen size's ground and ink, or greyed.
+    const auto rowAt = [&](qreal top, const auto& styleOf, const auto& textOf) {
         qreal x = 0;
-        for (int c = 0; c < SizesColumnCount; ++c) {
+        for (int c = 0; c < kSizesAllColumns; ++c) {
+            const auto [fill, ink, font] = styleOf(c);
+            if (fill.isValid())
+                p.fillRect(QRectF(x, top, widths[c], rowHeight), fill);
+            p.setPen(ink);
+            p.setFont(font);
             const QRectF cellBox(x + pad, top, widths[c] - 2 * pad, rowHeight);
             const Qt::Alignment align =
-                (c == scGoverns ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
+                (c == scGoverns || c == SizesColumnCount + icShortCircuit ? Qt::AlignLeft
+                                                                          : Qt::AlignRight) |
+                Qt::AlignVCenter;
             p.drawText(cellBox, int(align), textOf(c));
             x += widths[c];
         }
+        p.setPen(QPen(kRule, 0));
+        p.drawLine(QPointF(0, top + rowHeight), QPointF(tableWidth, top + rowHeight));
     };
-    rowAt(0, kHeaderRow, kSizesText, head,
-          [&](int c) { return QString::fromStdString(SizesHeader(sheet.View, c)); });
+    struct TStyle {
+        QColor Fill, Ink;
+        QFont Font;
+    };
+    rowAt(
+        0,
+        [&](int) {
+            return TStyle{kHeaderRow, kSizesText, head};
+        },
+        [&](int c) { return QString::fromStdString(SizesAnyHeader(sheet.View, c)); });
     for (std::size_t r = first; r < first + shown; ++r) {
-        const bool chosen = static_cast<std::ptrdiff_t>(r) == sheet.View.Chosen;
-        rowAt(rowHeight * static_cast<qreal>(r - first + 1), chosen ? kSizesChosenRow : QColor(),
-              sheet.View.Rows[r].Fits ? kSizesText : kSizesGreyText, chosen ? head : cell,
-              [&](int c) { return QString::fromStdString(SizesCell(sheet.View, r, c)); });
+        rowAt(
+            rowHeight * static_cast<qreal>(r - first + 1),
+            [&](int c) {
+                const bool chosen = SizesCellChosen(sheet.View, iec, r, c);
+                return TStyle{chosen ? kSizesChosenRow : QColor(),
+                              SizesCellFits(sheet.View, iec, r, c) ? kSizesText : kSizesGreyText,
+                              chosen ? head : cell};
+            },
+            [&](int c) { return QString::fromStdString(SizesAnyCell(sheet.View, iec, r, c)); });
     }
     if (!cut.isEmpty()) {
         p.setPen(kSizesGreyText);
@@ -154,7 +181,7 @@ void PaintPage(QPainter& p, const TSizesPage& sheet, const QRectF& page) {
     scene.addItem(chart);
     const QSizeF chartSize(720, 720 * chartBox.height() / chartBox.width());
     chart->resize(chartSize);
-    TSizesChart(chart).Update(sheet.View);
+    TSizesChart(chart).Update(sheet.View, iec);
     // The chart lays itself out on posted events, which a page cannot wait for.
     QCoreApplication::sendPostedEvents();
     scene.render(&p, chartBox, QRectF(QPointF(0, 0), chartSize));

@@ -1,7 +1,8 @@
-// The Cable Sizes window on paper: inputs, verdict, table and chart on one page of a printer or a
+// The Cable Sizes window on paper: inputs, verdicts, table and chart on one page of a printer or a
 // PDF writer.
 #pragma once
 
+#include "sizestext/QvSizesIec.h"
 #include "sizestext/QvSizesText.h"
 
 #include <QFont>
@@ -19,6 +20,10 @@ struct TSizesPage {
     // Empty when the inputs have not changed since the calculation shown.
     QString Note;
     QFont Font;
+    // The standard's answer: its inputs follow the circuit's, its verdict Ampwise's, and its
+    // columns the present ones.
+    const TIecView* Iec = nullptr;
+    QString IecVerdict;
 };
 
 // The page as one job named `jobName`; throws std::runtime_error when the device cannot be

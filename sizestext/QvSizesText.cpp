@@ -389,21 +389,59 @@ const char* FitsText(const TSizesView& view, std::size_t row) {
 
 } // namespace
 
+namespace {
+
+// The extra fields of a row, each after the separator; none where the extra rows stop short.
+void AppendExtra(std::string& out, const TSizesExtraColumns& extra, std::size_t row, bool csv) {
+    if (row >= extra.Rows.size())
+        return;
+    for (const std::string& field : extra.Rows[row]) {
+        out += csv ? ',' : '\t';
+        if (csv)
+            AppendCsvField(out, field);
+        else
+            out += field;
+    }
+}
+
+void AppendExtraHeaders(std::string& out, const TSizesExtraColumns& extra, bool csv) {
+    for (const std::string& header : extra.Headers) {
+        out += csv ? ',' : '\t';
+        if (csv)
+            AppendCsvField(out, header);
+        else
+            out += header;
+    }
+}
+
+} // namespace
+
 std::string SizesTabText(const TSizesView& view) {
+    return SizesTabText(view, {});
+}
+
+std::string SizesTabText(const TSizesView& view, const TSizesExtraColumns& extra) {
     std::string out;
     for (int col = 0; col < SizesColumnCount; ++col)
         out += SizesHeader(view, col) + '\t';
-    out += "Fits\n";
+    out += "Fits";
+    AppendExtraHeaders(out, extra, false);
+    out += '\n';
     for (std::size_t row = 0; row < view.Rows.size(); ++row) {
         for (int col = 0; col < SizesColumnCount; ++col)
             out += SizesCell(view, row, col) + '\t';
         out += FitsText(view, row);
+        AppendExtra(out, extra, row, false);
         out += '\n';
     }
     return out;
 }
 
 std::string SizesCsv(const TSizesView& view) {
+    return SizesCsv(view, {});
+}
+
+std::string SizesCsv(const TSizesView& view, const TSizesExtraColumns& extra) {
     const TShown shown(view.Units);
     const TSizesCircuit& c = view.Circuit;
     const auto name = [](const auto& names, std::uint8_t i) {
@@ -430,6 +468,7 @@ std::string SizesCsv(const TSizesView& view) {
         out += ',';
         AppendCsvField(out, caption);
     }
+    AppendExtraHeaders(out, extra, true);
     out += '\n';
     std::string circuitFields;
     for (const auto& [caption, value] : circuit) {
@@ -448,6 +487,7 @@ std::string SizesCsv(const TSizesView& view) {
                (sound && r.LongestRun ? ExactText(shown.Length.Of(*r.LongestRun)) : "") + ',';
         out += FitsText(view, i);
         out += circuitFields;
+        AppendExtra(out, extra, i, true);
         out += '\n';
     }
     return out;

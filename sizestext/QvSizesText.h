@@ -82,10 +82,19 @@ std::vector<std::pair<std::string, std::string>> SizesInputs(const TSizesView& v
 // The table as shown, tab between cells, one line per row after the header, and a last column
 // "Fits" ("chosen", "yes", "no"): spreadsheets paste it as columns.
 std::string SizesTabText(const TSizesView& view);
+
+// Columns another part of the window adds after the table's own ("Fits" and, in CSV, the
+// circuit's inputs): their headers, and the fields of each row as text.
+struct TSizesExtraColumns {
+    std::vector<std::string> Headers;
+    std::vector<std::vector<std::string>> Rows; // one per row of the view, as many as Headers
+};
+std::string SizesTabText(const TSizesView& view, const TSizesExtraColumns& extra);
 // The table as CSV with full-precision numbers, the column "Fits" ("chosen", "yes", "no"), then
 // the circuit's inputs in the units shown (the same on every row); one LF-ended line per row
 // after the header.
 std::string SizesCsv(const TSizesView& view);
+std::string SizesCsv(const TSizesView& view, const TSizesExtraColumns& extra);
 
 // A value to `digits` significant digits without trailing zeros, locale-independent ("28.4",
 // "4.27", "625", "0.000123"); very large and very small magnitudes in exponent form.

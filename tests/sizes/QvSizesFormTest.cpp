@@ -285,13 +285,13 @@ TEST_F(SizesFormTest, CopyAndCsv) {
     auto form = Shown({2.5, 4});
     form->ButtonCopyClick();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QString::fromStdString(SizesTabText(form->View())));
+              QString::fromStdString(IecTabText(form->View(), form->Iec())));
     EXPECT_EQ(form->StatusText(), "Copied to Clipboard...");
 
     answer = tempDir() + "/sizes.csv";
     form->ButtonCsvClick();
     EXPECT_TRUE(suggestions.value(0).endsWith("/Cable sizes.csv"));
-    EXPECT_EQ(test::ReadFile(answer.toStdString()), SizesCsv(form->View()));
+    EXPECT_EQ(test::ReadFile(answer.toStdString()), IecCsv(form->View(), form->Iec()));
     EXPECT_EQ(form->StatusText(), "Saved sizes.csv");
     // The next save starts in the folder of the last; a folder that does not exist is named in
     // the message, and nothing is written.
@@ -418,14 +418,18 @@ TEST_F(SizesFormTest, PdfAndPrintHoldEverythingOnOnePageInTheColoursOnScreen) {
              {QString::fromUtf8("Cable Sizes Material Copper, 56 m/(Ω·mm²) Load Type Resistive "
                                 "Phase Single Power 5.5 kW Cable Length 40 m MaxVoltDrop 5.5 V "
                                 "Line Current 23.9 A"),
-              form->VerdictText(), form->NoteText(), form->Chart()->title(),
+              QString::fromUtf8("Insulation PVC 70 °C Installation method C — Single-core or "
+                                "multi-core cable on a wooden or masonry wall Ambient air "
+                                "temperature 30 °C"),
+              form->VerdictText(), form->IecVerdictText(), form->NoteText(), form->Chart()->title(),
               Cell(*form, int(form->View().Chosen), 0).toString() + " " +
                   Cell(*form, int(form->View().Chosen), 1).toString()})
             EXPECT_TRUE(text.contains(expected.simplified()))
                 << sizes.size() << ": " << expected.toStdString() << "\n"
                 << text.toStdString();
         if (sizes.size() == kSizes.size())
-            EXPECT_TRUE(text.contains("2.5 21.3 19.3 19.3 voltage drop 6.83 - 4 28.4 30.8"));
+            EXPECT_TRUE(text.contains("2.5 21.3 19.3 19.3 voltage drop 6.83 - 27 27 7.49 - 4 28.4 "
+                                      "30.8 28.4 carrying capacity 4.27 51.5 36 36 4.68 -"));
         else
             EXPECT_TRUE(text.contains(QRegularExpression(
                 R"(Sizes \d+ to \d+ of 1000 shown; Save as CSV gives every size\.)")));
