@@ -727,9 +727,12 @@ TCircuitInputs TAmpwiseForm::CircuitInputs() {
     for (TFmtEdit* field : {edPower, edLength})
         if (field->isModified())
             field->FinishEntry();
-    return {edMaterial->currentText(), edLoadType->currentText(), edPhase->currentText(),
+    return {edMaterial->currentText(),
+            edLoadType->currentText(),
+            edPhase->currentText(),
             edPower->text() + ' ' + FmtEditLabel1->text(),
-            edLength->text() + ' ' + FmtEditLabel2->text(), {}};
+            edLength->text() + ' ' + FmtEditLabel2->text(),
+            {}};
 }
 
 void TAmpwiseForm::LoadCircuit(const TCircuitInputs& circuit) {
