@@ -66,10 +66,10 @@ constexpr int kMinWidth = 16;
 constexpr int kMaxWidth = 4000;
 
 // Stored column widths go by kind of column, each kind's at its place in TColumn's order, which
-// only ever grows at the end.
+// only ever grows at the end. The file's other columns, each a kind of its own, keep none.
 constexpr std::size_t kWidthSlots = static_cast<std::size_t>(TColumn::IecStatus) + 1;
 std::size_t WidthSlot(TColumn kind) {
-    return static_cast<std::size_t>(kind);
+    return kind == TColumn::Other ? kWidthSlots : static_cast<std::size_t>(kind);
 }
 
 // The columns the View menu shows and hides together.

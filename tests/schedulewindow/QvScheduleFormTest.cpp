@@ -1361,6 +1361,7 @@ TEST_F(ScheduleForm, InstallationCellsEditedWithListsAndNumberFields) {
         form.Table->edit(cell);
         editor = form.Table->indexWidget(cell);
         ASSERT_NE(editor, nullptr) << c.name;
+        EXPECT_EQ(test::AccessibilityProblems(&form), QStringList()) << c.name;
         if (auto* list = qobject_cast<QComboBox*>(editor)) {
             EXPECT_EQ(test::AccessibleName(list), c.name);
             const int item = list->findData(QString::fromUtf8(c.pick));
