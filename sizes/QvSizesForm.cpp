@@ -18,18 +18,17 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QSpinBox>
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPdfWriter>
@@ -39,6 +38,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -167,9 +167,6 @@ void TSizesForm::BuildControls() {
     NoteLabel->setVisible(false);
     body->addWidget(NoteLabel);
 
-    auto* split = Splitter1 = new QSplitter(Qt::Horizontal, this);
-    split->setObjectName(QStringLiteral("Splitter1"));
-    split->setChildrenCollapsible(false);
     // The panel scrolls rather than squeeze the table and chart below their least height.
     auto* panel = new QScrollArea(this);
     panel->setObjectName(QStringLiteral("InstallationScroll"));
@@ -180,6 +177,9 @@ void TSizesForm::BuildControls() {
     panel->setMinimumHeight(panel->fontMetrics().height() * 4);
     body->addWidget(panel);
 
+    auto* split = Splitter1 = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("Splitter1"));
+    split->setChildrenCollapsible(false);
     m_model = new TSizesModel(m_view, m_iec, this);
     SizesGrid = new QTableView(split);
     SizesGrid->setObjectName(QStringLiteral("SizesGrid"));

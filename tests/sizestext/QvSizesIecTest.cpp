@@ -75,13 +75,6 @@ TEST(SizesIec, VerdictAndComparison) {
         const char* verdict;
         const char* comparison;
     } cases[] = {
-        // B.52.2 C 6 mm² 46 A · 0.94 (35 °C) · 0.79 (3 circuits, single layer) = 34.2 A; 4 mm²
-        // 36 A gives 26.7 A, under the breaker's 32 A. Drop 2 · 0.0225 · 40 · 23.9 / 6 / 230.
-        {"the example", View(40), Example(),
-         "IEC 60364-5-52: 6 mm² — Iz 34.2 A ≥ In 32 A ≥ Ib 23.9 A, drop 3.1 % ≤ 5 %; 4 mm² fails "
-         "the device check, Iz 26.7 A < In 32 A",
-         "Ampwise's own size, 4 mm², is smaller than the standard allows for this installation: "
-         "use 6 mm² or larger."},
         // 4 mm²: 36 A, drop 2 · 0.0225 · 40 · 23.9 / 4 = 10.8 V, 4.7 %; 2.5 mm² drops 7.5 %.
         {"both 4 mm²", View(40), plain, nullptr, "Both answers agree: 4 mm²."},
         // Over 20 m 2.5 mm² (27 A) drops 3.7 %; Ampwise's formula gives it 21.3 A.
@@ -253,27 +246,6 @@ TEST(SizesIec, TypedNumbers) {
     // A blank power factor is the load's.
     f.PowerFactor = "";
     EXPECT_EQ(ParseIecFields(f, previous).Inputs.PowerFactor, 0);
-}
-
-TEST(SizesIec, ArrangementFollowsTheMethod) {
-    const struct {
-        TMethod from, to;
-        TArrangement arrangement, after;
-    } cases[] = {
-        // Left at the default: the new method's default.
-        {TMethod::C, TMethod::E, TArrangement::SingleLayerWall, TArrangement::PerforatedTray},
-        // Chosen, and it fits: kept.
-        {TMethod::C, TMethod::E, TArrangement::Ladder, TArrangement::Ladder},
-        {TMethod::E, TMethod::A1, TArrangement::SingleLayerCeiling,
-         TArrangement::SingleLayerCeiling},
-        // Chosen, and it does not fit: the default.
-        {TMethod::E, TMethod::D2, TArrangement::Ladder, TArrangement::DirectTouching},
-        {TMethod::D2, TMethod::B1, TArrangement::DuctsTouching, TArrangement::Bunched},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(MethodName(c.from)) + " to " + MethodName(c.to));
-        EXPECT_EQ(ArrangementAfter(c.from, c.to, c.arrangement), c.after);
-    }
 }
 
 // What the store holds may be anything: each field takes only what the panel writes.
