@@ -727,9 +727,12 @@ TCircuitInputs TAmpwiseForm::CircuitInputs() {
     for (TFmtEdit* field : {edPower, edLength})
         if (field->isModified())
             field->FinishEntry();
-    return {edMaterial->currentText(), edLoadType->currentText(), edPhase->currentText(),
+    return {edMaterial->currentText(),
+            edLoadType->currentText(),
+            edPhase->currentText(),
             edPower->text() + ' ' + FmtEditLabel1->text(),
-            edLength->text() + ' ' + FmtEditLabel2->text()};
+            edLength->text() + ' ' + FmtEditLabel2->text(),
+            {}};
 }
 
 void TAmpwiseForm::LoadCircuit(const TCircuitInputs& circuit) {
@@ -750,6 +753,13 @@ void TAmpwiseForm::LoadCircuit(const TCircuitInputs& circuit) {
     const int phase = c.Phase;
     const double power = c.Power, length = c.Length;
     const int powerUnit = c.PowerUnit, lengthUnit = c.LengthUnit;
+    // The installation goes to the Cable Sizes window's panel, made now if need be but left
+    // unshown: it draws the circuit calculated below with it whenever the user opens it.
+    if (circuit.Installation) {
+        if (!m_sizesWindow)
+            m_sizesWindow = OnDemand().MakeSizesWindow(StandardSizes, this);
+        m_sizesWindow->SetInstallation(*circuit.Installation);
+    }
 
     edLoadType->setCurrentIndex(loadType);
     edPhase->setCurrentIndex(phase);

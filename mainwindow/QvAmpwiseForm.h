@@ -61,7 +61,8 @@ class TAmpwiseForm : public QMainWindow {
     // The Cable Schedule window, made on first use (it lives in the part of the program loaded
     // then, see ondemand/QvOnDemand.h), and the circuits it trades with this window:
     // the present inputs (a value still being typed finished first), and a circuit loaded and
-    // calculated here. LoadCircuit raises, changing nothing, when a text names nothing here.
+    // calculated here. LoadCircuit raises, changing nothing, when a text names nothing here; a
+    // circuit with an installation also sets the Cable Sizes window's Installation panel.
     void ScheduleButtonClick();
     QWidget* ScheduleWindow() const { return m_scheduleWindow.get(); }
     TCircuitInputs CircuitInputs();

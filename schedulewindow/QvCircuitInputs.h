@@ -2,7 +2,11 @@
 // window trade them.
 #pragma once
 
+#include "iec/QvIec.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace qv {
 
@@ -13,6 +17,9 @@ struct TCircuitInputs {
     QString Phase;
     QString Power;
     QString Length;
+    // The circuit's installation, for the Cable Sizes window's panel, when the schedule's row
+    // names a method. Plain data: whoever passes it on needs none of the library's code.
+    std::optional<iec::TIecInputs> Installation;
 };
 
 } // namespace qv

@@ -36,6 +36,20 @@ void TInsertRowsCommand::undo() {
     m_model->TakeRows(m_position, static_cast<int>(m_rows.size()));
 }
 
+TAppendColumnsCommand::TAppendColumnsCommand(TScheduleModel* model, std::vector<std::string> names,
+                                             const QString& what)
+    : m_model(model), m_names(std::move(names)) {
+    setText(what);
+}
+
+void TAppendColumnsCommand::redo() {
+    m_model->AppendColumns(m_names);
+}
+
+void TAppendColumnsCommand::undo() {
+    m_model->RemoveLastColumns(m_names.size());
+}
+
 TDeleteRowsCommand::TDeleteRowsCommand(TScheduleModel* model, std::vector<int> rows)
     : m_model(model) {
     setText(rows.size() == 1 ? QStringLiteral("Delete Row") : QStringLiteral("Delete Rows"));

@@ -1,4 +1,5 @@
-// The undoable edits of a cable schedule: a field changed, rows inserted, rows deleted.
+// The undoable edits of a cable schedule: a field changed, rows inserted, rows deleted, columns
+// added.
 #pragma once
 
 #include "schedule/QvScheduleSheet.h"
@@ -35,6 +36,19 @@ class TInsertRowsCommand : public QUndoCommand {
     TScheduleModel* m_model;
     int m_position;
     std::vector<TScheduleRow> m_rows;
+};
+
+// Columns added at the end of the header (the installation's, to a schedule without them).
+class TAppendColumnsCommand : public QUndoCommand {
+  public:
+    TAppendColumnsCommand(TScheduleModel* model, std::vector<std::string> names,
+                          const QString& what);
+    void redo() override;
+    void undo() override;
+
+  private:
+    TScheduleModel* m_model;
+    std::vector<std::string> m_names;
 };
 
 class TDeleteRowsCommand : public QUndoCommand {

@@ -1,6 +1,7 @@
 // Cell editors of the schedule table (see QvScheduleDelegate.h).
 #include "schedulewindow/QvScheduleDelegate.h"
 
+#include "iec/QvIecNames.h"
 #include "schedulewindow/QvScheduleModel.h"
 #include "text/QvNumberText.h"
 #include "units/QvFmtEdit.h"
@@ -33,6 +34,69 @@ QComboBox* ChoiceEditor(const QStringList& items, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->addItems(items);
     return box;
+}
+
+// An installation value's list: each item shows a text and writes its cell (item data). The
+// first item writes an empty cell, which takes the default.
+QComboBox* NamedEditor(const QString& empty, const std::vector<std::pair<QString, QString>>& items,
+                       QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->addItem(empty, QString());
+    for (const auto& [shown, cell] : items)
+        box->addItem(shown, cell);
+    box->setProperty("named", true);
+    return box;
+}
+
+template <std::size_t N>
+std::vector<std::pair<QString, QString>> Names(const char* const (&names)[N]) {
+    std::vector<std::pair<QString, QString>> items;
+    for (const char* n : names)
+        items.emplace_back(QString::fromUtf8(n), QString::fromUtf8(n));
+    return items;
+}
+
+// What a named cell means, so that a list left as it was rewrites no cell that says the same in
+// other words ("xlpe", "Circuit Breaker"); -1 for text that names nothing, -2 for an empty cell.
+int Meaning(TColumn kind, const QString& cell) {
+    const std::string text = cell.trimmed().toStdString();
+    if (text.empty())
+        return -2;
+    std::optional<int> v;
+    switch (kind) {
+    case TColumn::Method:
+        if (const auto m = iec::ParseMethod(text))
+            v = static_cast<int>(*m);
+        break;
+    case TColumn::Insulation:
+        if (const auto m = iec::ParseInsulation(text))
+            v = static_cast<int>(*m);
+        break;
+    case TColumn::Arrangement:
+        if (const auto m = iec::ParseArrangement(text))
+            v = static_cast<int>(*m);
+        break;
+    case TColumn::Device:
+        if (const auto m = iec::ParseDevice(text))
+            v = *m == iec::TDevice::None ? -2 : static_cast<int>(*m);
+        break;
+    default:
+        break;
+    }
+    return v.value_or(-1);
+}
+
+// How an installation number is written in its cell.
+QString NumberFormat(TColumn kind) {
+    switch (kind) {
+    case TColumn::GroupedCircuits:
+        return QStringLiteral("%0.0f");
+    case TColumn::Ambient:
+    case TColumn::Voltage:
+        return QStringLiteral("%0.1f");
+    default:
+        return QStringLiteral("%0.2f");
+    }
 }
 
 // On Linux a drop-down list's name is its value; a screen reader names the list by the label that
@@ -92,9 +156,23 @@ void TQuantityEditor::SetColumnName(const QString& name) {
     NameFields();
 }
 
+void TQuantityEditor::SetFixedUnit(const char* unit, const QString& format) {
+    m_fixedUnit = unit;
+    // Its own format, which no unit's replaces.
+    Number->setFormatType(ft_Manual);
+    Number->setFormatStr(format);
+    // Nothing to pick: the unit, if any, is the column's.
+    Unit->hide();
+    NameFields();
+}
+
 void TQuantityEditor::NameFields() {
-    if (!m_name.isEmpty())
-        Number->setAccessibleName(m_name + QStringLiteral(", ") + Unit->currentText());
+    if (m_name.isEmpty())
+        return;
+    const QString unit = UnitCount(m_type) > 0 ? Unit->currentText()
+                         : m_fixedUnit         ? QString::fromUtf8(m_fixedUnit)
+                                               : QString();
+    Number->setAccessibleName(unit.isEmpty() ? m_name : m_name + QStringLiteral(", ") + unit);
 }
 
 void TQuantityEditor::PickUnit(int index) {
@@ -115,7 +193,8 @@ void TQuantityEditor::PickUnit(int index) {
 }
 
 void TQuantityEditor::ShowUnits() {
-    Unit->showPopup();
+    if (UnitCount(m_type) > 0)
+        Unit->showPopup();
 }
 
 void TQuantityEditor::SetText(const QString& text) {
@@ -128,7 +207,8 @@ void TQuantityEditor::SetText(const QString& text) {
     Number->setUnitsValue(unit);
     m_base.reset();
     try {
-        m_base = ParseQuantity(t, m_type, "", m_unit, m_decimalComma);
+        m_base = UnitCount(m_type) > 0 ? ParseQuantity(t, m_type, "", m_unit, m_decimalComma)
+                                       : ParseFixedQuantity(t, m_fixedUnit, "", m_decimalComma);
         Number->SetValue(*m_base);
     } catch (const EScheduleError&) {
         Number->setText(NumberPart(text));
@@ -140,7 +220,10 @@ void TQuantityEditor::SetText(const QString& text) {
 
 QString TQuantityEditor::Text() {
     const int unit = Unit->currentIndex();
-    const QString label = QLatin1Char(' ') + QString::fromStdString(UnitLabel(m_type, unit));
+    // A number of one unit is written alone: the column's title says its unit.
+    const QString label = UnitCount(m_type) > 0
+                              ? QLatin1Char(' ') + QString::fromStdString(UnitLabel(m_type, unit))
+                              : QString();
     if (m_base && !m_typed) {
         // Only the unit changed: the value as it was, to the last digit, not the field's
         // rounded text (20 kW in HP and back is 20 kW, not 19.9998).
@@ -218,11 +301,43 @@ QWidget* TScheduleDelegate::createEditor(QWidget* parent, const QStyleOptionView
         choice = ChoiceEditor(
             {QString::fromStdString(PhaseNames[0]), QString::fromStdString(PhaseNames[1])}, parent);
         break;
+    case TColumn::Method: {
+        std::vector<std::pair<QString, QString>> methods;
+        for (iec::TMethod m : iec::kMethods)
+            methods.emplace_back(QString::fromUtf8(iec::MethodName(m)) + QStringLiteral(": ") +
+                                     QString::fromUtf8(iec::MethodDescription(m)),
+                                 QString::fromUtf8(iec::MethodName(m)));
+        choice = NamedEditor(QStringLiteral("none (no IEC answer)"), methods, parent);
+        break;
+    }
+    case TColumn::Insulation:
+        choice = NamedEditor(QStringLiteral("default (PVC)"), Names(iec::kInsulationNames), parent);
+        break;
+    case TColumn::Arrangement:
+        choice = NamedEditor(QStringLiteral("default for the method"),
+                             Names(iec::kArrangementNames), parent);
+        break;
+    case TColumn::Device:
+        choice = NamedEditor(QStringLiteral("none"), Names(iec::kDeviceNames), parent);
+        break;
     case TColumn::Power:
-    case TColumn::Length: {
-        auto* editor =
-            new TQuantityEditor(kind == TColumn::Power ? utPower : utLengthPrim, parent,
-                                model->Layout().UnitOf(kind), model->Layout().DecimalComma());
+    case TColumn::Length:
+    case TColumn::Ambient:
+    case TColumn::SoilResistivity:
+    case TColumn::GroupedCircuits:
+    case TColumn::DeviceRating:
+    case TColumn::Voltage:
+    case TColumn::PowerFactor:
+    case TColumn::MaxDrop:
+    case TColumn::FaultCurrent:
+    case TColumn::FaultTime: {
+        const TUnitsType type = ColumnUnitsType(kind);
+        auto* editor = new TQuantityEditor(type, parent, model->Layout().UnitOf(kind),
+                                           model->Layout().DecimalComma());
+        if (UnitCount(type) == 0)
+            editor->SetFixedUnit(ColumnUnit(kind), NumberFormat(kind));
+        else if (kind == TColumn::Ambient)
+            editor->Number->setRangeLo(-kQuantityRangeHi); // below 0 °C is a temperature too
         editor->SetColumnName(column);
         // Each editor says once that it is done; the view then closes it.
         connect(editor, &TQuantityEditor::Done, this, [this, editor] {
@@ -262,7 +377,18 @@ void TScheduleDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
     if (auto* quantity = qobject_cast<TQuantityEditor*>(editor)) {
         quantity->SetText(text);
     } else if (auto* choice = qobject_cast<QComboBox*>(editor)) {
-        choice->setCurrentIndex(choice->findText(text.trimmed(), Qt::MatchFixedString));
+        if (choice->property("named").toBool()) {
+            // The item written as the cell is, or else one that means the same.
+            const TColumn kind =
+                static_cast<const TScheduleModel*>(index.model())->ColumnKind(index.column());
+            int at = choice->findData(text.trimmed(), Qt::UserRole, Qt::MatchFixedString);
+            for (int i = 0; at < 0 && i < choice->count(); ++i)
+                if (Meaning(kind, choice->itemData(i).toString()) == Meaning(kind, text))
+                    at = i;
+            choice->setCurrentIndex(at);
+        } else {
+            choice->setCurrentIndex(choice->findText(text.trimmed(), Qt::MatchFixedString));
+        }
     } else {
         QStyledItemDelegate::setEditorData(editor, index);
     }
@@ -276,6 +402,14 @@ void TScheduleDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         if (quantity->Touched())
             model->setData(index, quantity->Text());
     } else if (auto* choice = qobject_cast<QComboBox*>(editor)) {
+        if (choice->property("named").toBool()) {
+            const TColumn kind =
+                static_cast<const TScheduleModel*>(model)->ColumnKind(index.column());
+            const QString chosen = choice->currentData().toString();
+            if (choice->currentIndex() >= 0 && Meaning(kind, chosen) != Meaning(kind, text))
+                model->setData(index, chosen);
+            return;
+        }
         const QString chosen = choice->currentText();
         if (choice->currentIndex() >= 0 && chosen.compare(text.trimmed(), Qt::CaseInsensitive) != 0)
             model->setData(index, chosen);

@@ -1,7 +1,8 @@
 // The editors of a schedule's cells: lists for Material (the data file's materials), Load Type
-// and Phase, and for Power and Length a number field typed and cleaned as the main window's
-// fields are, beside a list of the units it may be given in (opened from the keyboard with
-// Alt+Down, F4 or the menu key).
+// and Phase and the installation's named values (Method, Insulation, Arrangement, Device), and
+// for Power, Length and the installation's numbers a number field typed and cleaned as the main
+// window's fields are, beside a list of the units it may be given in where the catalogue has them
+// (opened from the keyboard with Alt+Down, F4 or the menu key).
 #pragma once
 
 #include "units/QvConv.h"
@@ -39,6 +40,9 @@ class TQuantityEditor : public QWidget {
     // The column's title, which names the field to a screen reader, with the unit shown
     // ("Power, kW"), and its list of units.
     void SetColumnName(const QString& name);
+    // For a number of no catalogue type: the one unit it is in ("A"; nullptr for none), which
+    // only names the field, the cell holding the number alone, and how it is written ("%0.2f").
+    void SetFixedUnit(const char* unit, const QString& format);
 
     TFmtEdit* Number;
     QComboBox* Unit;
@@ -61,6 +65,7 @@ class TQuantityEditor : public QWidget {
     int m_unit = 0;
     bool m_decimalComma = false;
     QString m_name;
+    const char* m_fixedUnit = nullptr;
     bool m_touched = false;
     // A number typed since SetText: a unit picked then names its unit.
     bool m_typed = false;

@@ -8,12 +8,14 @@
 #include "schedulewindow/QvScheduleModel.h"
 #include "schedulewindow/QvSchedulePrint.h"
 #include "schedule/QvScheduleRun.h"
+#include "scheduleiec/QvScheduleIec.h"
 #include "schedulewindow/QvWatchedFile.h"
 #include "settings/QvApplicationPath.h"
 #include "settings/QvFiles.h"
 #include "settings/QvFirstPlacement.h"
 #include "settings/QvFormPlacement.h"
 #include "settings/QvRegistry.h"
+#include "settings/QvTextUtils.h"
 #include "widgets/QvMessageBox.h"
 #include "printers/QvPrinters.h"
 
@@ -63,9 +65,33 @@ constexpr std::size_t kRowsPerStep = 2000;
 constexpr int kMinWidth = 16;
 constexpr int kMaxWidth = 4000;
 
+// Stored column widths go by kind of column, each kind's at its place in TColumn's order, which
+// only ever grows at the end. The file's other columns, each a kind of its own, keep none.
+constexpr std::size_t kWidthSlots = static_cast<std::size_t>(TColumn::IecStatus) + 1;
+std::size_t WidthSlot(TColumn kind) {
+    return kind == TColumn::Other ? kWidthSlots : static_cast<std::size_t>(kind);
+}
+
+// The columns the View menu shows and hides together.
+bool IsInstallationColumn(TColumn kind) {
+    return IsIecInput(kind) || IsIecResult(kind);
+}
+
 // What a shown column is made wide enough for at first, beside its title.
 QString DesignSample(TColumn kind) {
     switch (kind) {
+    case TColumn::Method:
+    case TColumn::Insulation:
+    case TColumn::Device:
+        return QStringLiteral("XLPE");
+    case TColumn::Arrangement:
+        return QStringLiteral("perforated tray");
+    case TColumn::Ambient:
+        return QStringLiteral("35.0 °C");
+    case TColumn::IecLimitedBy:
+        return QStringLiteral("device and voltage drop");
+    case TColumn::IecStatus:
+        return QStringLiteral("Error: Grouped Circuits \"21\" is more than 20");
     case TColumn::Circuit:
         return QStringLiteral("Chilled water pump 12");
     case TColumn::Material:
@@ -172,7 +198,11 @@ TScheduleForm::TScheduleForm(QWidget* parent) : QMainWindow(parent) {
     connect(m_model, &TScheduleModel::CountsChanged, this, [this] { UpdateStatus(); });
     // Another file may show other columns; each kind keeps the width it was given.
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { KeepWidths(); });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { ApplyWidths(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        // Another file, or the installation's columns added or taken off again.
+        m_showInstallation = m_model->Layout().HasIec();
+        ApplyWidths();
+    });
     UpdateTitle();
     UpdateStatus();
 }
@@ -306,6 +336,18 @@ void TScheduleForm::BuildActions() {
     edit->addSeparator();
     edit->addActions({addRow, addMain, del});
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    m_installationColumns = new QAction(QStringLiteral("&Installation Columns"), this);
+    m_installationColumns->setObjectName(QStringLiteral("ViewInstallationColumns"));
+    m_installationColumns->setCheckable(true);
+    m_installationColumns->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+I")));
+    connect(m_installationColumns, &QAction::triggered, this,
+            [this](bool checked) { ShowInstallationColumns(checked); });
+    addAction(m_installationColumns);
+    // Showing them may add columns: not while a file is being read.
+    m_editActions.push_back(m_installationColumns);
+    view->addAction(m_installationColumns);
+
     bar->addActions({open, m_save});
     bar->addSeparator();
     bar->addActions({addRow, addMain, del});
@@ -345,7 +387,7 @@ void TScheduleForm::RestoreSettings() {
         // A value of the wrong kind keeps the design widths; the next save writes it sound.
     }
     // Kept by kind of column, so that they hold for any file's columns; 0 for none.
-    m_widths.assign(kInputColumnCount + kResultColumnCount, 0);
+    m_widths.assign(kWidthSlots, 0);
     std::size_t k = 0;
     for (const QString& item : QString::fromStdString(stored).split(QLatin1Char(','))) {
         bool ok = false;
@@ -378,18 +420,58 @@ void TScheduleForm::ApplyWidths() {
     const int padding = 3 * cells.averageCharWidth();
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const TColumn kind = m_model->ColumnKind(c);
-        const auto i = static_cast<std::size_t>(kind);
+        const std::size_t i = WidthSlot(kind);
         const int design =
             std::max(titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()),
                      cells.horizontalAdvance(DesignSample(kind))) +
             padding;
+        // Sized while shown, so that a hidden column comes back at its width.
+        Table->setColumnHidden(c, false);
         header->resizeSection(c, i < m_widths.size() && m_widths[i] > 0 ? m_widths[i] : design);
     }
+    ApplyColumnsShown();
+}
+
+void TScheduleForm::ApplyColumnsShown() {
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        Table->setColumnHidden(c,
+                               !m_showInstallation && IsInstallationColumn(m_model->ColumnKind(c)));
+    const QSignalBlocker quiet(m_installationColumns);
+    m_installationColumns->setChecked(m_showInstallation);
+}
+
+void TScheduleForm::ShowInstallationColumns(bool show) {
+    if (Loading())
+        return;
+    CommitEditing();
+    m_showInstallation = show;
+    // Shown on a schedule without a Method column, the installation's columns are added, as one
+    // edit, save those the file has already under their names.
+    if (show && !m_model->Layout().HasIec()) {
+        std::vector<std::string> missing;
+        for (std::size_t i = 0; i < kIecInputColumnCount; ++i) {
+            const auto kind = static_cast<TColumn>(static_cast<std::size_t>(kFirstIecInput) + i);
+            const auto& header = m_model->Header();
+            if (std::none_of(header.begin(), header.end(),
+                             [kind](const std::string& name) { return ColumnOf(name) == kind; }))
+                missing.emplace_back(ColumnName(kind));
+        }
+        try {
+            UndoStack->push(new TAppendColumnsCommand(m_model, std::move(missing),
+                                                      QStringLiteral("Add Installation Columns")));
+        } catch (const std::exception& e) {
+            ShowError(QString::fromUtf8(e.what()));
+        }
+    }
+    ApplyColumnsShown();
 }
 
 void TScheduleForm::KeepWidths() {
     for (int c = 0; c < m_model->columnCount(); ++c) {
-        const auto i = static_cast<std::size_t>(m_model->ColumnKind(c));
+        // A hidden column has no width of its own to keep.
+        if (Table->isColumnHidden(c))
+            continue;
+        const std::size_t i = WidthSlot(m_model->ColumnKind(c));
         if (i < m_widths.size())
             m_widths[i] = Table->horizontalHeader()->sectionSize(c);
     }
@@ -422,6 +504,10 @@ void TScheduleForm::UpdateStatus() {
     text += QStringLiteral(", %1 not solved, %2 in error")
                 .arg(m_model->NotSolvedCount())
                 .arg(m_model->ErrorCount());
+    if (m_model->Layout().HasIec())
+        text += QStringLiteral("; IEC: %1 not solved, %2 in error")
+                    .arg(m_model->IecNotSolvedCount())
+                    .arg(m_model->IecErrorCount());
     m_status->setText(text);
 }
 
@@ -510,9 +596,10 @@ void TScheduleForm::RefreshSizer() {
     data.Ratings = MotorRatings;
     data.Materials = Materials;
     const TScheduleSizer& now = m_model->Sizer();
-    if (now.Data() == data && now.MaxVoltDrop() == MaxVoltDrop)
+    if (now.Data() == data && now.MaxVoltDrop() == MaxVoltDrop && now.Installation())
         return;
-    m_model->SetSizer(std::make_shared<const TScheduleSizer>(std::move(data), MaxVoltDrop));
+    m_model->SetSizer(std::make_shared<const TScheduleSizer>(
+        std::move(data), MaxVoltDrop, std::make_shared<const TIecScheduleSizer>()));
 }
 
 void TScheduleForm::CommitEditing() {
@@ -749,7 +836,21 @@ bool TScheduleForm::RunPrintJob(QPrinter& printer, const QString& doing, const Q
                          QString::fromStdString(SharedDataPath + "ElecData.ini")
                   << QStringLiteral("MaxVoltDrop: ") + QString::fromStdString(drop) +
                          QStringLiteral(" V");
-    TSchedulePrintJob job(printer, *m_model, heading);
+    // With the installation's columns, the circuit and its own answer, the installation, and
+    // the standard's answer are printed as three tables, the last two named by the Circuit
+    // column: all on one page's width, none would read.
+    TPrintBands bands;
+    if (m_model->Layout().HasIec()) {
+        bands.resize(3);
+        const int circuit = m_model->ColumnOfKind(TColumn::Circuit);
+        if (circuit >= 0)
+            bands[1] = bands[2] = {circuit};
+        for (int c = 0; c < m_model->columnCount(); ++c) {
+            const TColumn kind = m_model->ColumnKind(c);
+            bands[IsIecInput(kind) ? 1 : IsIecResult(kind) ? 2 : 0].push_back(c);
+        }
+    }
+    TSchedulePrintJob job(printer, *m_model, heading, std::move(bands));
 
     // Every window stays drawn while the job runs; none takes input, so the schedule cannot
     // change under it.
@@ -1004,6 +1105,14 @@ void TScheduleForm::LoadRow(int row) {
                       .arg(QString::fromStdString(chosen.Result.Error)));
         return;
     }
+    // The same for the standard's answer: the Cable Sizes window would show another
+    // installation's as this one's.
+    if (chosen.Result.Iec && chosen.Result.Iec->Status == TRowStatus::Error) {
+        ShowError(QStringLiteral("Row %1 is not loaded into the main window: %2")
+                      .arg(row + 1)
+                      .arg(QString::fromStdString(chosen.Result.Iec->Error)));
+        return;
+    }
     const std::vector<std::string>& fields = chosen.Fields;
     auto field = [&](TColumn c) {
         const int i = m_model->Layout().Position(c);
@@ -1018,8 +1127,22 @@ void TScheduleForm::LoadRow(int row) {
             CellWithUnit(field(c).toStdString(), type, layout.UnitOf(c), layout.DecimalComma()));
     };
     try {
-        LoadIntoMain({field(TColumn::Material), field(TColumn::LoadType), field(TColumn::Phase),
-                      quantity(TColumn::Power, utPower), quantity(TColumn::Length, utLengthPrim)});
+        TCircuitInputs circuit{field(TColumn::Material),
+                               field(TColumn::LoadType),
+                               field(TColumn::Phase),
+                               quantity(TColumn::Power, utPower),
+                               quantity(TColumn::Length, utLengthPrim),
+                               {}};
+        if (chosen.Result.Iec) {
+            const std::vector<std::string_view> record(fields.begin(), fields.end());
+            const TCircuitText text = CircuitOf(record, m_model->Layout());
+            circuit.Installation = IecInputsOf(m_model->Sizer(), text);
+            // An empty cell leaves the power factor to the load there as here, whatever load the
+            // main window is given next.
+            if (TrimBlanks(text.Installation.Cell(TColumn::PowerFactor)).empty())
+                circuit.Installation->PowerFactor = 0;
+        }
+        LoadIntoMain(circuit);
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
     }

@@ -61,8 +61,14 @@ class TScheduleForm : public QMainWindow {
     void PasteRows();
     // Pastes tab-separated text as new circuits after the current row.
     void PasteText(const QString& text);
-    // Loads the circuit of a row into the main window.
+    // Loads the circuit of a row into the main window, with its installation when it names a
+    // method.
     void LoadRow(int row);
+    // Shows or hides the installation's columns: its inputs and the standard's answer. A file
+    // with a Method column opens with them shown, one without it with them hidden; shown on a
+    // schedule without them, the input columns are added, an edit that can be undone.
+    void ShowInstallationColumns(bool show);
+    bool InstallationColumnsShown() const { return m_showInstallation; }
 
     // Starts reading a CSV file, a step at a time from the event loop, with a progress bar and
     // a Cancel button; LoadFinished tells the outcome. False, after a message, when the file
@@ -123,6 +129,8 @@ class TScheduleForm : public QMainWindow {
     // What the table needs to show every column at its width, row numbers and scroll bar too.
     int ColumnsWidth() const;
     void KeepWidths();
+    // Hides the installation's columns while they are not to be shown.
+    void ApplyColumnsShown();
     void CommitEditing();
     void UpdateTitle();
     void UpdateStatus();
@@ -148,7 +156,9 @@ class TScheduleForm : public QMainWindow {
     QLabel* m_status = nullptr;
     QAction* m_save = nullptr;
     std::vector<QAction*> m_editActions;
-    std::vector<int> m_widths; // column widths by kind of column (TColumn); 0: the design's
+    std::vector<int> m_widths; // column widths by kind of column (WidthSlot); 0: the design's
+    QAction* m_installationColumns = nullptr;
+    bool m_showInstallation = false;
 
     // The file being read, while it is.
     struct TLoad;

@@ -2,6 +2,7 @@
 #include "schedulewindow/QvScheduleModel.h"
 
 #include "schedulewindow/QvScheduleCommands.h"
+#include "scheduleiec/QvScheduleIec.h"
 #include "units/QvConv.h"
 
 #include <QBrush>
@@ -20,11 +21,22 @@ QString Number(const std::optional<double>& v, const char* format) {
     return v ? QString::fromStdString(FormatFloat(format, *v)) : QString();
 }
 
+// The status a row is marked with: the worse of its own answer and the standard's.
+TRowStatus RowLook(const TRowResult& r) {
+    const TRowStatus iec = r.Iec ? r.Iec->Status : TRowStatus::Solved;
+    if (r.Status == TRowStatus::Error || iec == TRowStatus::Error)
+        return TRowStatus::Error;
+    if (r.Status == TRowStatus::NotSolved || iec == TRowStatus::NotSolved)
+        return TRowStatus::NotSolved;
+    return TRowStatus::Solved;
+}
+
 } // namespace
 
 TScheduleModel::TScheduleModel(QObject* parent)
     : QAbstractTableModel(parent),
-      m_sizer(std::make_shared<const TScheduleSizer>(TElecData{}, 5.5)) {
+      m_sizer(std::make_shared<const TScheduleSizer>(TElecData{}, 5.5,
+                                                     std::make_shared<const TIecScheduleSizer>())) {
     m_header = DefaultScheduleHeader();
     m_layout = MatchHeader(m_header);
     KeepKinds();
@@ -61,14 +73,25 @@ TColumn TScheduleModel::ColumnKind(int column) const {
     if (column < 0 || column >= columnCount())
         return TColumn::Other;
     if (column >= kept)
-        return static_cast<TColumn>(kInputColumnCount + static_cast<std::size_t>(column - kept));
+        return m_resultKinds[static_cast<std::size_t>(column - kept)];
     return m_keptKinds[static_cast<std::size_t>(column)];
 }
 
 void TScheduleModel::KeepKinds() {
     m_keptKinds.clear();
-    for (std::size_t k : m_layout.Kept)
-        m_keptKinds.push_back(ColumnOf(m_header[k]));
+    for (std::size_t k : m_layout.Kept) {
+        const TColumn kind = ColumnOf(m_header[k]);
+        // Without a Method column an installation's name is only a column to keep.
+        m_keptKinds.push_back(IsIecInput(kind) && !m_layout.HasIec() ? TColumn::Other : kind);
+    }
+    // The results as the CSV writes them: the standard's answer only beside a Method column.
+    m_resultKinds.clear();
+    for (std::size_t i = 0; i < kResultColumnCount; ++i)
+        m_resultKinds.push_back(static_cast<TColumn>(kInputColumnCount + i));
+    if (m_layout.HasIec())
+        for (std::size_t i = 0; i < kIecResultColumnCount; ++i)
+            m_resultKinds.push_back(
+                static_cast<TColumn>(static_cast<std::size_t>(kFirstIecResult) + i));
 }
 
 int TScheduleModel::ColumnOfKind(TColumn kind) const {
@@ -101,11 +124,19 @@ void TScheduleModel::Count(const TRowResult& result, int sign) {
         m_notSolved += sign;
     else if (result.Status == TRowStatus::Error)
         m_errors += sign;
+    if (!result.Iec)
+        return;
+    if (result.Iec->Status == TRowStatus::NotSolved)
+        m_iecNotSolved += sign;
+    else if (result.Iec->Status == TRowStatus::Error)
+        m_iecErrors += sign;
 }
 
 void TScheduleModel::Recount() {
     m_notSolved = 0;
     m_errors = 0;
+    m_iecNotSolved = 0;
+    m_iecErrors = 0;
     for (const TScheduleRow& row : m_rows)
         Count(row.Result, 1);
     emit CountsChanged();
@@ -157,6 +188,60 @@ std::vector<TScheduleRow> TScheduleModel::TakeRows(int position, int count) {
     return taken;
 }
 
+void TScheduleModel::AppendColumns(const std::vector<std::string>& names) {
+    if (names.empty())
+        return;
+    std::vector<std::string> header = m_header;
+    header.insert(header.end(), names.begin(), names.end());
+    TScheduleLayout layout = MatchHeader(header); // raises before anything changes
+    // The file's own separator and byte-order mark stay.
+    layout.Separator = m_layout.Separator;
+    layout.ByteOrderMark = m_layout.ByteOrderMark;
+    const std::size_t width = m_layout.Width;
+    beginResetModel();
+    for (TScheduleRow& row : m_rows) {
+        // A row short of the header reads its missing fields as empty, and one longer than it
+        // keeps its extra fields past the header, so that it stays the error it was.
+        if (row.Fields.size() < width)
+            row.Fields.resize(width);
+        row.Fields.insert(row.Fields.begin() + static_cast<std::ptrdiff_t>(width), names.size(),
+                          std::string());
+    }
+    TakeHeader(std::move(header), std::move(layout));
+}
+
+void TScheduleModel::RemoveLastColumns(std::size_t count) {
+    count = std::min(count, m_header.size());
+    if (count == 0)
+        return;
+    std::vector<std::string> header(m_header.begin(),
+                                    m_header.end() - static_cast<std::ptrdiff_t>(count));
+    TScheduleLayout layout = MatchHeader(header);
+    layout.Separator = m_layout.Separator;
+    layout.ByteOrderMark = m_layout.ByteOrderMark;
+    const std::size_t width = layout.Width;
+    beginResetModel();
+    for (TScheduleRow& row : m_rows) {
+        if (row.Fields.size() > width) {
+            const auto from = row.Fields.begin() + static_cast<std::ptrdiff_t>(width);
+            row.Fields.erase(from, from + static_cast<std::ptrdiff_t>(
+                                              std::min(count, row.Fields.size() - width)));
+        }
+    }
+    TakeHeader(std::move(header), std::move(layout));
+}
+
+void TScheduleModel::TakeHeader(std::vector<std::string> header, TScheduleLayout layout) {
+    m_header = std::move(header);
+    m_layout = std::move(layout);
+    KeepKinds();
+    // Every row read as the new header lays it out.
+    for (TScheduleRow& row : m_rows)
+        SizeRow(row);
+    endResetModel();
+    Recount();
+}
+
 std::string TScheduleModel::TabText(const std::vector<int>& rows, bool header) const {
     std::string out;
     std::vector<std::string> cells;
@@ -171,8 +256,12 @@ std::string TScheduleModel::TabText(const std::vector<int>& rows, bool header) c
         cells.clear();
         for (std::size_t c = 0; c < m_layout.Kept.size(); ++c)
             cells.push_back(Field(r, static_cast<int>(c)));
-        for (std::string& s : ResultCells(m_rows[static_cast<std::size_t>(r)].Result))
+        const TRowResult& result = m_rows[static_cast<std::size_t>(r)].Result;
+        for (std::string& s : ResultCells(result))
             cells.push_back(std::move(s));
+        if (m_layout.HasIec())
+            for (std::string& s : IecResultCells(result))
+                cells.push_back(std::move(s));
         AppendTabRow(out, cells);
     }
     return out;
@@ -183,7 +272,7 @@ int TScheduleModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TScheduleModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_layout.Kept.size() + kResultColumnCount);
+    return parent.isValid() ? 0 : static_cast<int>(m_layout.Kept.size() + m_resultKinds.size());
 }
 
 QVariant TScheduleModel::data(const QModelIndex& index, int role) const {
@@ -211,22 +300,36 @@ QVariant TScheduleModel::data(const QModelIndex& index, int role) const {
             return r.LimitedBy ? QString::fromLatin1(LimitName(*r.LimitedBy)) : QString();
         case TColumn::Status:
             return QString::fromStdString(r.StatusText());
+        case TColumn::IecSize:
+            return r.Iec ? Number(r.Iec->Size, "%g") : QString();
+        case TColumn::Iz:
+            return r.Iec ? Number(r.Iec->Iz, "%0.2f") : QString();
+        case TColumn::IecVoltageDrop:
+            return r.Iec ? Number(r.Iec->DropPercent, "%0.2f") : QString();
+        case TColumn::IecLimitedBy:
+            return r.Iec ? QString::fromStdString(r.Iec->LimitedBy) : QString();
+        case TColumn::IecStatus:
+            return r.Iec ? QString::fromStdString(r.Iec->StatusText()) : QString();
         default:
             return {};
         }
     case Qt::TextAlignmentRole:
-        if (kind == TColumn::Current || kind == TColumn::Size || kind == TColumn::VoltageDrop)
+        if (kind == TColumn::Current || kind == TColumn::Size || kind == TColumn::VoltageDrop ||
+            kind == TColumn::IecSize || kind == TColumn::Iz || kind == TColumn::IecVoltageDrop)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:
-        // Rows that need a look stand out from the solved ones.
-        if (r.Status == TRowStatus::NotSolved)
+        // Rows that need a look stand out from the solved ones, whichever answer needs it.
+        switch (RowLook(r)) {
+        case TRowStatus::NotSolved:
             return QBrush(kNotSolvedBack);
-        if (r.Status == TRowStatus::Error)
+        case TRowStatus::Error:
             return QBrush(kErrorBack);
-        return {};
+        default:
+            return {};
+        }
     case Qt::ForegroundRole:
-        return r.Status == TRowStatus::Solved ? QVariant() : QVariant(QBrush(kMarkedText));
+        return RowLook(r) == TRowStatus::Solved ? QVariant() : QVariant(QBrush(kMarkedText));
     default:
         return {};
     }

@@ -1,5 +1,6 @@
 // TScheduleModel: the cable schedule as a table model. One row per circuit; the columns are the
-// header's kept input columns in file order, then the results. Every row is sized again the
+// header's kept input columns in file order, then the results (the installation standard's too,
+// when the header has a Method column). Every row is sized again the
 // moment one of its fields changes, with the same sizer the command-line program uses.
 #pragma once
 
@@ -49,12 +50,21 @@ class TScheduleModel : public QAbstractTableModel {
     // Removes `count` rows from `position` and hands them back.
     std::vector<TScheduleRow> TakeRows(int position, int count);
 
+    // Appends columns with these names to the header, empty in every row, so that a schedule
+    // can take inputs its file has no column for; RemoveLastColumns takes the last ones off
+    // again with what their cells hold. Each row is sized again.
+    void AppendColumns(const std::vector<std::string>& names);
+    void RemoveLastColumns(std::size_t count);
+
     // Tab-separated text of rows for a spreadsheet: the shown columns, results as the CSV has
     // them; with `header`, the column titles first.
     std::string TabText(const std::vector<int>& rows, bool header = false) const;
 
     int NotSolvedCount() const { return m_notSolved; }
     int ErrorCount() const { return m_errors; }
+    // The same of the answers to the installation standard.
+    int IecNotSolvedCount() const { return m_iecNotSolved; }
+    int IecErrorCount() const { return m_iecErrors; }
 
     // Edits made through the view go onto this stack as undoable commands; without one they
     // apply at once.
@@ -78,15 +88,21 @@ class TScheduleModel : public QAbstractTableModel {
     void Count(const TRowResult& result, int sign);
     void Recount();
     void SizeRow(TScheduleRow& row) const;
+    // Ends a reset that changed the columns: takes the header and sizes every row by it.
+    void TakeHeader(std::vector<std::string> header, TScheduleLayout layout);
 
     std::shared_ptr<const TScheduleSizer> m_sizer;
     std::vector<std::string> m_header;
     TScheduleLayout m_layout;
     // The kind of each kept column, worked out once per header: every cell painted asks.
     std::vector<TColumn> m_keptKinds;
+    // The result columns: the circuit's own, then the standard's beside a Method column.
+    std::vector<TColumn> m_resultKinds;
     std::vector<TScheduleRow> m_rows;
     int m_notSolved = 0;
     int m_errors = 0;
+    int m_iecNotSolved = 0;
+    int m_iecErrors = 0;
     QUndoStack* m_undo = nullptr;
 };
 

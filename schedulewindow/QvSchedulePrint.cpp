@@ -21,6 +21,7 @@ namespace {
 struct TPage {
     int First; // rows [First, End)
     int End;
+    int Band; // the columns printed (TPrintBands)
 };
 
 // Column widths within `total`: columns narrower than an even share keep their width, the rest
@@ -62,8 +63,9 @@ Qt::Alignment AlignmentOf(const QVariant& v) {
 struct TSchedulePrintJob::TState {
     enum class TPhase { Measure, LayOut, Draw, Done };
 
-    TState(QPrinter& printer, const QAbstractItemModel& model, TSchedulePrintHeading heading)
-        : Printer(printer), Model(model), Heading(std::move(heading)),
+    TState(QPrinter& printer, const QAbstractItemModel& model, TSchedulePrintHeading heading,
+           TPrintBands bands)
+        : Printer(printer), Model(model), Heading(std::move(heading)), Bands(std::move(bands)),
           Body(QStringLiteral("Arial"), 8), Bold(Body), TitleFont(QStringLiteral("Arial"), 14),
           Fm(Body, &printer), FmBold(QFont(), &printer), FmTitle(QFont(), &printer) {
         Bold.setBold(true);
@@ -77,43 +79,60 @@ struct TSchedulePrintJob::TState {
         BodyBottom = Page.height() - 2 * Line; // the page number goes below
         Rows = model.rowCount();
         Cols = model.columnCount();
+        std::erase_if(Bands, [this](std::vector<int>& band) {
+            std::erase_if(band, [this](int c) { return c < 0 || c >= Cols; });
+            return band.empty();
+        });
+        if (Bands.empty()) {
+            Bands.emplace_back();
+            for (int c = 0; c < Cols; ++c)
+                Bands.back().push_back(c);
+        }
         for (int c = 0; c < Cols; ++c)
             Headers << model.headerData(c, Qt::Horizontal).toString();
         Natural.resize(static_cast<std::size_t>(Cols));
         for (int c = 0; c < Cols; ++c)
             Natural[static_cast<std::size_t>(c)] = FmBold.horizontalAdvance(Headers[c]);
-        Heights.resize(static_cast<std::size_t>(Rows));
+        Heights.assign(Bands.size(), std::vector<qreal>(static_cast<std::size_t>(Rows)));
         Wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
 
+    const std::vector<int>& Columns(int band) const {
+        return Bands[static_cast<std::size_t>(band)];
+    }
     QString Text(int r, int c) const { return Model.data(Model.index(r, c)).toString(); }
-    QStringList RowCells(int r) const {
+    QStringList RowCells(int r, int band) const {
         QStringList cells;
-        for (int c = 0; c < Cols; ++c)
-            cells << Text(r, c);
+        for (int c : Columns(band))
+            cells << (r < 0 ? Headers[c] : Text(r, c));
         return cells;
     }
 
-    qreal RowHeight(const QStringList& cells, const QFont& font, const QFontMetricsF& m) {
+    qreal RowHeight(const QStringList& cells, int band, const QFont& font, const QFontMetricsF& m) {
         qreal h = Line;
         P.setFont(font);
-        for (int c = 0; c < Cols; ++c) {
+        const std::vector<qreal>& widths = Widths[static_cast<std::size_t>(band)];
+        for (std::size_t k = 0; k < widths.size(); ++k) {
             // Only a column narrower than its text's widest line wraps.
-            const auto i = static_cast<std::size_t>(c);
-            const qreal inner = Widths[i] - 2 * PadX;
-            if (Widths[i] < Natural[i] && m.horizontalAdvance(cells[c]) > inner - PadX)
-                h = std::max(h, P.boundingRect(QRectF(0, 0, inner, 1e9), cells[c], Wrap).height());
+            const auto i = static_cast<std::size_t>(Columns(band)[k]);
+            const auto cell = static_cast<qsizetype>(k);
+            const qreal inner = widths[k] - 2 * PadX;
+            if (widths[k] < Natural[i] && m.horizontalAdvance(cells[cell]) > inner - PadX)
+                h = std::max(h,
+                             P.boundingRect(QRectF(0, 0, inner, 1e9), cells[cell], Wrap).height());
         }
         return h + 2 * PadY;
     }
 
     void DrawRow(qreal top, qreal h, const QStringList& cells, const QFont& font,
-                 const QBrush& back, int r) {
+                 const QBrush& back, int r, int band) {
         const QPen grid(QColor(0x80, 0x80, 0x80), 0);
         P.setFont(font);
         qreal x = 0;
-        for (int c = 0; c < Cols; ++c) {
-            const qreal w = Widths[static_cast<std::size_t>(c)];
+        const std::vector<qreal>& widths = Widths[static_cast<std::size_t>(band)];
+        for (std::size_t k = 0; k < widths.size(); ++k) {
+            const int c = Columns(band)[k];
+            const qreal w = widths[k];
             const QRectF cell(x, top, w, h);
             if (back.style() != Qt::NoBrush)
                 P.fillRect(cell, back);
@@ -124,7 +143,8 @@ struct TSchedulePrintJob::TState {
             o.setAlignment(r < 0
                                ? Qt::AlignLeft | Qt::AlignVCenter
                                : AlignmentOf(Model.data(Model.index(r, c), Qt::TextAlignmentRole)));
-            P.drawText(cell.adjusted(PadX, PadY, -PadX, -PadY), cells[c], o);
+            P.drawText(cell.adjusted(PadX, PadY, -PadX, -PadY), cells[static_cast<qsizetype>(k)],
+                       o);
             x += w;
         }
     }
@@ -143,27 +163,47 @@ struct TSchedulePrintJob::TState {
         // measured here.
         for (qreal& w : Natural)
             w += 2 * PadX + Fm.averageCharWidth();
-        Widths = FitWidths(Natural, Page.width());
-        HeaderHeight = RowHeight(Headers, Bold, FmBold);
+        Widths.clear();
+        HeaderHeights.clear();
+        for (int b = 0; b < static_cast<int>(Bands.size()); ++b) {
+            std::vector<qreal> natural;
+            for (int c : Columns(b))
+                natural.push_back(Natural[static_cast<std::size_t>(c)]);
+            Widths.push_back(FitWidths(natural, Page.width()));
+            HeaderHeights.push_back(RowHeight(RowCells(-1, b), b, Bold, FmBold));
+        }
         const qreal headingHeight =
             FmTitle.height() + Line * static_cast<qreal>(Heading.Lines.size()) + Line;
-        Y = headingHeight + HeaderHeight;
+        Y = headingHeight + HeaderHeights[0];
         First = 0;
         Next = 0;
+        Band = 0;
     }
 
+    // Lays out the next row; true when every band's rows are on pages.
     bool LayOutRow() {
         const int r = Next;
-        const qreal h = RowHeight(RowCells(r), Body, Fm);
-        Heights[static_cast<std::size_t>(r)] = h;
-        // A page takes at least one row, however tall.
-        if (r > First && Y + h > BodyBottom) {
-            Pages.push_back({First, r});
-            First = r;
-            Y = HeaderHeight;
+        if (r < Rows) {
+            const qreal h = RowHeight(RowCells(r, Band), Band, Body, Fm);
+            Heights[static_cast<std::size_t>(Band)][static_cast<std::size_t>(r)] = h;
+            // A page takes at least one row, however tall.
+            if (r > First && Y + h > BodyBottom) {
+                Pages.push_back({First, r, Band});
+                First = r;
+                Y = HeaderHeights[static_cast<std::size_t>(Band)];
+            }
+            Y += h;
+            if (++Next < Rows)
+                return false;
         }
-        Y += h;
-        return ++Next >= Rows;
+        // The band's last page; the next band starts a page of its own.
+        Pages.push_back({First, Rows, Band});
+        if (++Band >= static_cast<int>(Bands.size()))
+            return true;
+        First = 0;
+        Next = 0;
+        Y = HeaderHeights[static_cast<std::size_t>(Band)];
+        return false;
     }
 
     void DrawPage(int i) {
@@ -183,13 +223,15 @@ struct TSchedulePrintJob::TState {
             }
             top += Line;
         }
-        DrawRow(top, HeaderHeight, Headers, Bold, QBrush(QColor(0xe4, 0xe4, 0xe4)), -1);
-        top += HeaderHeight;
         const auto& page = Pages[static_cast<std::size_t>(i)];
+        const auto band = static_cast<std::size_t>(page.Band);
+        DrawRow(top, HeaderHeights[band], RowCells(-1, page.Band), Bold,
+                QBrush(QColor(0xe4, 0xe4, 0xe4)), -1, page.Band);
+        top += HeaderHeights[band];
         for (int r = page.First; r < page.End; ++r) {
-            const qreal h = Heights[static_cast<std::size_t>(r)];
+            const qreal h = Heights[band][static_cast<std::size_t>(r)];
             const QVariant back = Model.data(Model.index(r, 0), Qt::BackgroundRole);
-            DrawRow(top, h, RowCells(r), Body, back.value<QBrush>(), r);
+            DrawRow(top, h, RowCells(r, page.Band), Body, back.value<QBrush>(), r, page.Band);
             top += h;
         }
         P.setFont(Body);
@@ -201,14 +243,18 @@ struct TSchedulePrintJob::TState {
     QPrinter& Printer;
     const QAbstractItemModel& Model;
     TSchedulePrintHeading Heading;
+    TPrintBands Bands; // the model's columns of each band
     QPainter P;
     QFont Body, Bold, TitleFont;
     QFontMetricsF Fm, FmBold, FmTitle;
-    qreal PadX = 0, PadY = 0, Line = 0, BodyBottom = 0, HeaderHeight = 0, Y = 0;
+    qreal PadX = 0, PadY = 0, Line = 0, BodyBottom = 0, Y = 0;
     QRectF Page;
     int Rows = 0, Cols = 0;
     QStringList Headers;
-    std::vector<qreal> Natural, Widths, Heights;
+    // Each band's widths and row heights; every column is measured.
+    std::vector<qreal> Natural, HeaderHeights;
+    std::vector<std::vector<qreal>> Widths, Heights;
+    int Band = 0; // the band being laid out
     QTextOption Wrap;
     std::vector<TPage> Pages;
     TPhase Phase = TPhase::Measure;
@@ -217,9 +263,9 @@ struct TSchedulePrintJob::TState {
 };
 
 TSchedulePrintJob::TSchedulePrintJob(QPrinter& printer, const QAbstractItemModel& model,
-                                     TSchedulePrintHeading heading) {
+                                     TSchedulePrintHeading heading, TPrintBands bands) {
     printer.setDocName(heading.Title);
-    m = std::make_unique<TState>(printer, model, std::move(heading));
+    m = std::make_unique<TState>(printer, model, std::move(heading), std::move(bands));
     if (!m->P.begin(&printer)) {
         throw ESchedulePrintError(QStringLiteral("Unable to print the schedule on \"%1\".")
                                       .arg(PrintTarget(printer))
@@ -248,8 +294,7 @@ bool TSchedulePrintJob::Step() {
             }
             break;
         case TPhase::LayOut:
-            if (m->Rows == 0 || m->LayOutRow()) {
-                m->Pages.push_back({m->First, m->Rows});
+            if (m->LayOutRow()) {
                 m->Next = 0;
                 m->Phase = TPhase::Draw;
                 // The page count is known: the caller may ask about it before any page is drawn.
@@ -289,7 +334,8 @@ int TSchedulePrintJob::Progress() const {
     case TState::TPhase::Measure:
         return share(m->Next, m->Rows) / 10;
     case TState::TPhase::LayOut:
-        return 100 + share(m->Next, m->Rows) / 10;
+        return 100 +
+               share(m->Band * m->Rows + m->Next, static_cast<int>(m->Bands.size()) * m->Rows) / 10;
     case TState::TPhase::Draw:
         return 200 + share(m->Next, PageCount()) * 8 / 10;
     case TState::TPhase::Done:

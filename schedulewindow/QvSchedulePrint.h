@@ -1,5 +1,6 @@
 // The printed cable schedule: a heading (title, date, data file, allowed voltage drop), then the
-// table, its header repeated at the top of every page, and the page numbers; printed in steps.
+// table (or its bands of columns one after the other), its header repeated at the top of every
+// page, and the page numbers; printed in steps.
 #pragma once
 
 #include <QString>
@@ -7,6 +8,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 class QAbstractItemModel;
 class QPrinter;
@@ -25,6 +27,10 @@ struct TSchedulePrintHeading {
     QStringList Lines;
 };
 
+// Sets of the model's columns printed together, each a table of its own after the one before,
+// so that a wide schedule stays readable; none: every column in one table.
+using TPrintBands = std::vector<std::vector<int>>;
+
 // A print of the model's shown text, one table row a row, wrapping cells that do not fit the
 // page's width, made a step at a time so that the window running it stays live: the columns are
 // measured and the rows laid out on pages, then the pages are drawn, each step a few dozen
@@ -33,7 +39,7 @@ class TSchedulePrintJob {
   public:
     // Starts the job on `printer`. Raises ESchedulePrintError.
     TSchedulePrintJob(QPrinter& printer, const QAbstractItemModel& model,
-                      TSchedulePrintHeading heading);
+                      TSchedulePrintHeading heading, TPrintBands bands = {});
     // A job not run to its end is aborted.
     ~TSchedulePrintJob();
     TSchedulePrintJob(const TSchedulePrintJob&) = delete;

@@ -1090,6 +1090,58 @@ TEST_F(AmpwiseFormTest, CircuitsTradedWithTheScheduleWindow) {
     EXPECT_EQ(form->edAmps->text(), amps);
 }
 
+// A circuit loaded with its installation sets the Cable Sizes window's panel, making the window
+// unshown when it is not made yet; one without leaves the window alone, and one that cannot be
+// loaded changes nothing, there either.
+TEST_F(AmpwiseFormTest, LoadedInstallationGoesToTheSizesPanel) {
+    iec::TIecInputs buried;
+    buried.Method = iec::TMethod::D2;
+    const struct {
+        bool sizesOpen; // the Sizes window made (and shown) before
+        const char* material;
+        bool installed; // the circuit carries the installation
+        bool made;      // the Sizes window exists afterwards
+    } cases[] = {{false, "Copper", true, true},
+                 {true, "Copper", true, true},
+                 {false, "Copper", false, false},
+                 {true, "Copper", false, true},
+                 {false, "Tin", true, false}};
+    for (const auto& c : cases) {
+        auto form = Start();
+        // The panel keeps what it was given last: each case gives another.
+        ++buried.Circuits;
+        if (c.sizesOpen)
+            form->SizesButtonClick();
+        const iec::TIecInputs before =
+            c.sizesOpen ? SizesOf(*form)->Installation() : iec::TIecInputs{};
+        TCircuitInputs circuit{c.material, "Resistive", "Three", "7.500 kW", "60.000 m", {}};
+        if (c.installed)
+            circuit.Installation = buried;
+        bool raised = false;
+        try {
+            form->LoadCircuit(circuit);
+        } catch (const std::exception&) {
+            raised = true;
+        }
+        EXPECT_EQ(raised, QByteArray(c.material) == "Tin");
+        TSizesForm* sizes = SizesOf(*form);
+        ASSERT_EQ(sizes != nullptr, c.made) << c.material << c.sizesOpen;
+        if (!sizes)
+            continue;
+        EXPECT_EQ(sizes->isVisible(), c.sizesOpen);
+        const iec::TIecInputs& held = sizes->Installation();
+        const iec::TIecInputs& want = c.installed ? buried : before;
+        EXPECT_TRUE(held.Method == want.Method && held.Circuits == want.Circuits)
+            << c.material << c.sizesOpen;
+        // The main window's circuit reached it too: shown, its chosen size is this window's.
+        sizes->show();
+        ASSERT_TRUE(sizes->HasView());
+        const std::ptrdiff_t chosen = sizes->View().Chosen;
+        EXPECT_EQ(chosen < 0 ? -1 : sizes->View().Rows[std::size_t(chosen)].Area,
+                  form->edXArea->valueOr(0));
+    }
+}
+
 TEST_F(AmpwiseFormTest, ClosingAsksAboutTheUnsavedSchedule) {
     auto form = Start();
     form->ScheduleButton->click();

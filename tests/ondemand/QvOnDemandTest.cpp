@@ -54,7 +54,7 @@ TEST_F(OnDemandTest, PartSizesWithTheProgramsData) {
     } cases[] = {{5.5, "35"}, {11, "16"}};
     for (const Case& c : cases) {
         MaxVoltDrop = c.maxVoltDrop;
-        const TCircuitInputs circuit{"Testium", "Resistive", "Single", "5.5 kW", "400 m"};
+        const TCircuitInputs circuit{"Testium", "Resistive", "Single", "5.5 kW", "400 m", {}};
         std::unique_ptr<QWidget> window(
             OnDemand().MakeScheduleWindow([&] { return circuit; }, [](const TCircuitInputs&) {}));
         auto* add = window->findChild<QAction*>(QStringLiteral("EditAddFromMain"));

@@ -15,6 +15,7 @@
 #include "tests/testsupport/PdfTools.h"
 #include "tests/testsupport/TestElecData.h"
 #include "tests/testsupport/UiTestFixture.h"
+#include "iec/QvIec.h"
 #include "units/QvFmtEdit.h"
 
 #include <QApplication>
@@ -1141,6 +1142,296 @@ TEST_F(ScheduleForm, AnotherProgramsSaveIsOfferedForReadingAgain) {
         // The same version is not offered twice.
         form.File()->Check();
         EXPECT_EQ(changed.count(), 1) << c.name;
+    }
+}
+
+// --- The installation's columns -------------------------------------------------------------
+
+const char* const kInstalledHeader =
+    "Circuit,Material,Load Type,Phase,Power,Length,Method,Insulation,Ambient (°F),Grouped "
+    "Circuits,Arrangement,Device,Device Rating,Power Factor,Fault Current,Fault Time\n";
+
+// Rows answered to the installation standard, hostile cells among them.
+const char* const kInstalledRows =
+    "P1,Copper,Resistive,Single,5.5,40,C,PVC,95,3,single layer,breaker,32,,,\n"
+    "P2,Copper,Inductive,Three,7.5 kW,120 ft,e,xlpe,,,,gG fuse,25,,6,0.4\n"
+    "Own only,Copper,Resistive,Single,5.5,40,,,,,,,,,,\n"
+    "Unknown,Copper,Resistive,Single,5.5,40,Z9,,,,,,,,,\n"
+    "Crowded,Copper,Resistive,Single,5.5,40,C,PVC,,21,,,,,,\n"
+    "Small device,Copper,Resistive,Single,5.5,40,C,PVC,,,,breaker,10,,,\n"
+    "Backwards,Copper,Resistive,Single,5.5,40,C,,,,,,,,6,-1\n"
+    "Hot,Copper,Resistive,Single,5.5,40,B2,PVC,150,,,,,0.9,,\n";
+
+// Column titles as the table shows them, hidden ones left out.
+QStringList ShownTitles(const TScheduleForm& form) {
+    QStringList titles;
+    for (int c = 0; c < form.Model()->columnCount(); ++c)
+        if (!form.Table->isColumnHidden(c))
+            titles << form.Model()->headerData(c, Qt::Horizontal).toString();
+    return titles;
+}
+
+// The window saves what ampwise-schedule writes for the same file, the standard's answers and
+// hostile cells included; the status line counts them, and the print carries them.
+TEST_F(ScheduleForm, InstallationAnswersSavedAsTheProgramWritesThem) {
+    const QString input =
+        WriteInput("installed.csv", QByteArray(kInstalledHeader) + kInstalledRows);
+    TScheduleForm form;
+    ASSERT_TRUE(Open(form, input));
+    TScheduleModel& m = *form.Model();
+    ASSERT_EQ(m.rowCount(), 8);
+    const QString saved = tempDir() + "/installed-saved.csv";
+    ASSERT_TRUE(form.SaveFile(saved));
+    const QByteArray program = Program(input);
+    ASSERT_TRUE(program.contains("IEC Status")) << program.toStdString();
+    EXPECT_EQ(Read(saved), program);
+    // Copied with its titles, a row holds the saved line's cells.
+    form.Table->selectRow(0);
+    form.CopyRowsWithHeader();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().remove('\r').replace('\t', ','),
+              QString::fromUtf8(program).section('\n', 0, 1) + '\n');
+
+    // Each hostile cell gives an answer that says why beside the circuit's own, and its row
+    // stands out as one whose own answer needs a look.
+    const char* const answers[] = {"Solved",
+                                   "Not Solved: no size: the device rating In 25 A",
+                                   "",
+                                   "Error: Method \"Z9\" is not a method",
+                                   "Error: Grouped Circuits \"21\" is more than 20",
+                                   "Not Solved: no size: the device rating In 10 A",
+                                   "Error: Fault Time must be greater than 0",
+                                   "Not Solved: the cable may not be used at an air temperature"};
+    for (int r = 0; r < 8; ++r) {
+        const QString status = m.index(r, m.ColumnOfKind(TColumn::IecStatus)).data().toString();
+        EXPECT_TRUE(*answers[r] ? status.startsWith(answers[r]) : status.isEmpty())
+            << status.toStdString();
+        EXPECT_EQ(m.index(r, m.ColumnOfKind(TColumn::Status)).data().toString(), "Solved");
+        EXPECT_EQ(m.index(r, 0).data(Qt::BackgroundRole).isValid(), r != 0 && r != 2) << r;
+    }
+    EXPECT_EQ(form.StatusText(), "8 circuits, 0 not solved, 0 in error; IEC: 3 not solved, 3 in "
+                                 "error");
+
+    if (!test::HavePoppler())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    // Hidden or shown, the print carries the installation's columns.
+    form.ShowInstallationColumns(false);
+    const QString pdf = tempDir() + "/installed.pdf";
+    ASSERT_TRUE(form.ExportPdf(pdf));
+    QProcess p;
+    p.start("pdftotext", {"-raw", pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString drawn = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+    for (const char* text : {"Method", "Grouped", "IEC Size", "Iz (A)", "IEC Status",
+                             "Grouped Circuits \"21\" is more than 20"})
+        EXPECT_TRUE(drawn.contains(QString::fromUtf8(text))) << text;
+}
+
+// The View menu's toggle: shown with a Method column, hidden (not there) without; shown on a
+// schedule without them it adds the input columns as one edit, which undoes to the file as it
+// was, byte for byte, short and long rows too.
+TEST_F(ScheduleForm, InstallationColumnsToggledFromTheViewMenu) {
+    const QString plain = WriteInput("plain.csv", "Circuit,Material,Load Type,Phase,Power,"
+                                                  "Length,Insulation\n"
+                                                  "A,Copper,Resistive,Single,5.5,40,kept\n"
+                                                  "Short,Copper,Resistive,Single,5.5\n"
+                                                  "Long,Copper,Resistive,Single,5.5,40,x,y\n");
+    const QString installed =
+        WriteInput("installed.csv", QByteArray(kInstalledHeader) + kInstalledRows);
+    const int ownColumns = 7 + 5;
+    const struct {
+        const char* name;
+        QString file;
+        bool shown;    // on opening
+        int columns;   // the model's columns on opening
+        int afterShow; // its columns once shown
+        bool addsColumns;
+    } cases[] = {
+        {"WithMethod", installed, true, 16 + 10, 16 + 10, false},
+        {"WithoutMethod", plain, false, ownColumns, ownColumns + 12 + 5, true},
+    };
+    for (const auto& c : cases) {
+        TScheduleForm form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << c.name;
+        ASSERT_TRUE(Open(form, c.file)) << c.name;
+        TScheduleModel& m = *form.Model();
+        auto* toggle = form.findChild<QAction*>("ViewInstallationColumns");
+        ASSERT_NE(toggle, nullptr);
+        EXPECT_EQ(toggle->isChecked(), c.shown) << c.name;
+        EXPECT_EQ(form.InstallationColumnsShown(), c.shown) << c.name;
+        EXPECT_EQ(m.columnCount(), c.columns) << c.name;
+        EXPECT_EQ(ShownTitles(form).contains("IEC Status"), c.shown) << c.name;
+        // A column named like an installation's, in a file without a Method column, is the
+        // file's own and stays in sight.
+        if (!c.shown) {
+            EXPECT_TRUE(ShownTitles(form).contains("Insulation")) << c.name;
+        }
+
+        // From the keyboard alone: the menu's key (hidden first, when shown).
+        if (c.shown) {
+            QTest::keySequence(&form, toggle->shortcut());
+            EXPECT_FALSE(form.InstallationColumnsShown()) << c.name;
+            EXPECT_FALSE(toggle->isChecked()) << c.name;
+            EXPECT_FALSE(ShownTitles(form).contains("Method")) << c.name;
+            EXPECT_FALSE(ShownTitles(form).contains("IEC Status")) << c.name;
+            EXPECT_TRUE(ShownTitles(form).contains("Status")) << c.name;
+        }
+        QTest::keySequence(&form, toggle->shortcut());
+        EXPECT_TRUE(form.InstallationColumnsShown()) << c.name;
+        EXPECT_TRUE(toggle->isChecked()) << c.name;
+        EXPECT_EQ(m.columnCount(), c.afterShow) << c.name;
+        for (const char* title : {"Method", "Fault Time", "IEC Size (mm²)", "IEC Status"})
+            EXPECT_TRUE(ShownTitles(form).contains(QString::fromUtf8(title))) << c.name << title;
+        EXPECT_EQ(form.IsModified(), c.addsColumns) << c.name;
+        const QString saved = tempDir() + "/toggled.csv";
+        if (c.addsColumns) {
+            // The file's own Insulation column is now the installation's, not a second one.
+            EXPECT_EQ(std::count(m.Header().begin(), m.Header().end(), "Insulation"), 1);
+            // The added columns read back as written, and the program answers them the same.
+            m.setData(m.index(0, m.ColumnOfKind(TColumn::Method)), "C");
+            EXPECT_EQ(m.index(0, m.ColumnOfKind(TColumn::IecStatus)).data().toString(),
+                      "Error: Insulation \"kept\" is not one of PVC, XLPE, EPR");
+            ASSERT_TRUE(form.SaveFile(saved));
+            // Read again, a row longer than its header counts the results written after it too.
+            const auto withoutLong = [](const QByteArray& csv) {
+                QStringList lines = QString::fromUtf8(csv).split('\n');
+                lines.removeIf([](const QString& l) { return l.startsWith("Long,"); });
+                return lines;
+            };
+            EXPECT_EQ(withoutLong(Read(saved)), withoutLong(Program(saved))) << c.name;
+            form.UndoStack->undo();
+            form.UndoStack->undo();
+            EXPECT_FALSE(form.InstallationColumnsShown()) << c.name;
+            EXPECT_FALSE(toggle->isChecked()) << c.name;
+            EXPECT_EQ(m.columnCount(), c.columns) << c.name;
+            ASSERT_TRUE(form.SaveFile(saved));
+            EXPECT_EQ(QString(Read(saved)), QString(Program(c.file))) << c.name;
+            continue;
+        }
+        // Hidden and shown again, nothing was added or changed.
+        ASSERT_TRUE(form.SaveFile(saved));
+        EXPECT_EQ(QString(Read(saved)), QString(Program(c.file))) << c.name;
+    }
+}
+
+// Every installation cell has its editor: a list of the named values that writes their names,
+// or the main window's number field; each named after its column. An editor opened and left
+// rewrites no cell that says the same in other words.
+TEST_F(ScheduleForm, InstallationCellsEditedWithListsAndNumberFields) {
+    const struct {
+        TColumn column;
+        const char* name;   // the editor's accessible name
+        const char* before; // the cell
+        const char* pick;   // a list's item, by the cell it writes; or the number typed
+        const char* after;  // the cell written
+    } cases[] = {
+        {TColumn::Method, "Method", "c", "D2", "D2"},
+        {TColumn::Method, "Method", "C", "", ""},
+        {TColumn::Insulation, "Insulation", "pvc", "EPR", "EPR"},
+        {TColumn::Arrangement, "Arrangement", "", "perforated tray", "perforated tray"},
+        {TColumn::Device, "Device", "circuit breaker", "gG", "gG"},
+        {TColumn::Ambient, "Ambient (°F), °F", "95", "104", "104.0 °F"},
+        {TColumn::GroupedCircuits, "Grouped Circuits", "", "4", "4"},
+        {TColumn::DeviceRating, "Device Rating, A", "32", "40", "40.00"},
+        {TColumn::PowerFactor, "Power Factor", "", "0.85", "0.85"},
+        {TColumn::FaultTime, "Fault Time, s", "", "0.4", "0.40"},
+    };
+    for (const auto& c : cases) {
+        const QString input = WriteInput("edit.csv", QByteArray(kInstalledHeader) + kInstalledRows);
+        TScheduleForm form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(Open(form, input));
+        TScheduleModel& m = *form.Model();
+        const QModelIndex cell = m.index(0, m.ColumnOfKind(c.column));
+        m.setData(cell, QString::fromUtf8(c.before));
+        form.UndoStack->setClean();
+
+        // Opened and left unchanged: the cell stays as written.
+        form.Table->setCurrentIndex(cell);
+        form.Table->edit(cell);
+        QWidget* editor = form.Table->indexWidget(cell);
+        ASSERT_NE(editor, nullptr) << c.name;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(cell.data().toString(), QString::fromUtf8(c.before)) << c.name;
+        EXPECT_FALSE(form.IsModified()) << c.name;
+
+        form.Table->edit(cell);
+        editor = form.Table->indexWidget(cell);
+        ASSERT_NE(editor, nullptr) << c.name;
+        EXPECT_EQ(test::AccessibilityProblems(&form), QStringList()) << c.name;
+        if (auto* list = qobject_cast<QComboBox*>(editor)) {
+            EXPECT_EQ(test::AccessibleName(list), c.name);
+            const int item = list->findData(QString::fromUtf8(c.pick));
+            ASSERT_GE(item, 0) << c.name;
+            list->setCurrentIndex(item);
+            emit list->activated(item);
+        } else {
+            auto* number = qobject_cast<TQuantityEditor*>(editor);
+            ASSERT_NE(number, nullptr) << c.name;
+            EXPECT_EQ(test::AccessibleName(number->Number), QString::fromUtf8(c.name));
+            number->Number->selectAll();
+            QTest::keyClicks(number->Number, c.pick);
+            QTest::keyClick(number->Number, Qt::Key_Return);
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(cell.data().toString(), QString::fromUtf8(c.after)) << c.name;
+        EXPECT_TRUE(form.IsModified()) << c.name;
+        // What the editor wrote reads as the program reads it.
+        const QString saved = tempDir() + "/edited.csv";
+        ASSERT_TRUE(form.SaveFile(saved));
+        EXPECT_EQ(QString(Read(saved)), QString(Program(saved))) << c.name;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A row loaded into the main window carries its installation when it names a method: the
+// cells as read, an empty power factor left to the load. A row whose standard's answer is in
+// error is not loaded.
+TEST_F(ScheduleForm, LoadedRowCarriesItsInstallation) {
+    const QString input = WriteInput("load.csv", QByteArray(kInstalledHeader) + kInstalledRows);
+    TScheduleForm form;
+    ASSERT_TRUE(Open(form, input));
+    std::vector<TCircuitInputs> loaded;
+    form.LoadIntoMain = [&](const TCircuitInputs& in) { loaded.push_back(in); };
+    const struct {
+        int row;
+        int loads;          // circuits loaded: 0 for a row in error
+        const char* method; // none: loaded without an installation
+        double air = 30;
+        int circuits = 1;
+        double rating = 0;
+        double powerFactor = 0;
+    } cases[] = {
+        {0, 1, "C", 35, 3, 32, 0},
+        {1, 1, "E", 30, 1, 25, 0},
+        {2, 1, nullptr},
+        {3, 0, nullptr},
+        {7, 1, "B2", (150 - 32) / 1.8, 1, 0, 0.9},
+    };
+    for (const auto& c : cases) {
+        loaded.clear();
+        QString message;
+        if (!c.loads)
+            onNextModal(Answer(QMessageBox::Ok, &message));
+        form.LoadRow(c.row);
+        ASSERT_EQ(loaded.size(), std::size_t(c.loads)) << c.row;
+        EXPECT_EQ(message.startsWith("Row 4 is not loaded into the main window: Method \"Z9\""),
+                  !c.loads)
+            << message.toStdString();
+        if (!c.loads)
+            continue;
+        ASSERT_EQ(loaded[0].Installation.has_value(), c.method != nullptr) << c.row;
+        if (!c.method)
+            continue;
+        const iec::TIecInputs& in = *loaded[0].Installation;
+        EXPECT_STREQ(iec::MethodName(in.Method), c.method);
+        EXPECT_NEAR(in.AirTemperature, c.air, 1e-9) << c.row;
+        EXPECT_EQ(in.Circuits, c.circuits) << c.row;
+        EXPECT_EQ(in.DeviceRating, c.rating) << c.row;
+        EXPECT_EQ(in.PowerFactor, c.powerFactor) << c.row;
     }
 }
 
