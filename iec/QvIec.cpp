@@ -28,8 +28,34 @@ std::string Num(double value, int decimals = -1) {
     return std::string(buffer, result.ptr);
 }
 
-std::string Amps(double value) {
-    return Num(value, 1) + " A";
+std::string Amps(double value, int decimals = 1) {
+    return Num(value, decimals) + " A";
+}
+
+double Rounded(double value, int decimals) {
+    const std::string text = Num(value, decimals);
+    double shown = value;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    return shown;
+}
+
+int Order(double a, double b) {
+    return (a > b) - (a < b);
+}
+
+// The decimals, one or more, at which `value` and `other` (rounded alike, or shown exactly as a
+// typed limit is) still read in the order the comparison found, so that no line reads
+// "Iz 32.0 A < In 32 A". A strict comparison (< or >) must keep its order; ≥ and ≤ may show two
+// equal figures.
+int Decimals(double value, double other, bool otherRounded, bool strict) {
+    const int order = Order(value, other);
+    for (int decimals = 1;; ++decimals) {
+        const int shown =
+            Order(Rounded(value, decimals), otherRounded ? Rounded(other, decimals) : other);
+        if (shown == order || (!strict && shown == 0) || decimals >= 17) {
+            return decimals;
+        }
+    }
 }
 
 const char* MaterialText(TMaterial material) {
@@ -130,25 +156,31 @@ std::string FailureFigures(const TIecRow& row, const TIecInputs& in) {
     std::string text;
     auto add = [&text](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
     if (Has(row.Failed, TCheck::Current)) {
-        add("Iz " + Amps(row.Iz) + " < Ib " + Amps(in.DesignCurrent));
+        const int d = Decimals(row.Iz, in.DesignCurrent, true, true);
+        add("Iz " + Amps(row.Iz, d) + " < Ib " + Amps(in.DesignCurrent, d));
     }
     if (Has(row.Failed, TCheck::Device)) {
         if (in.DeviceRating < in.DesignCurrent) {
-            add("In " + Num(in.DeviceRating) + " A < Ib " + Amps(in.DesignCurrent));
+            const int d = Decimals(in.DesignCurrent, in.DeviceRating, false, true);
+            add("In " + Num(in.DeviceRating) + " A < Ib " + Amps(in.DesignCurrent, d));
         } else {
             const double i2 = OperatingCurrent(in.Device, in.DeviceRating);
             if (in.DeviceRating > row.Iz) {
-                add("Iz " + Amps(row.Iz) + " < In " + Num(in.DeviceRating) + " A");
+                const int d = Decimals(row.Iz, in.DeviceRating, false, true);
+                add("Iz " + Amps(row.Iz, d) + " < In " + Num(in.DeviceRating) + " A");
             } else {
-                add("I2 " + Amps(i2) + " > 1.45 Iz " + Amps(1.45 * row.Iz));
+                const int d = Decimals(i2, 1.45 * row.Iz, true, true);
+                add("I2 " + Amps(i2, d) + " > 1.45 Iz " + Amps(1.45 * row.Iz, d));
             }
         }
     }
     if (Has(row.Failed, TCheck::VoltageDrop)) {
-        add("drop " + Num(row.DropPercent, 1) + " % > " + Num(in.AllowedDrop) + " %");
+        const int d = Decimals(row.DropPercent, in.AllowedDrop, false, true);
+        add("drop " + Num(row.DropPercent, d) + " % > " + Num(in.AllowedDrop) + " %");
     }
     if (Has(row.Failed, TCheck::ShortCircuit) && row.WithstandArea) {
-        add("the fault needs " + Num(*row.WithstandArea, 1) + " mm²");
+        add("the fault needs " +
+            Num(*row.WithstandArea, Decimals(*row.WithstandArea, row.Area, false, true)) + " mm²");
     }
     return text;
 }
@@ -366,9 +398,10 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
     }
     const std::string head = "IEC 60364-5-52: ";
     if (deviceBelowIb) {
-        answer.Reason = head + "no size: the device rating In " + Num(in.DeviceRating) +
-                        " A is below Ib " + Amps(in.DesignCurrent) +
-                        ", so every size fails the device check.";
+        answer.Reason =
+            head + "no size: the device rating In " + Num(in.DeviceRating) + " A is below Ib " +
+            Amps(in.DesignCurrent, Decimals(in.DesignCurrent, in.DeviceRating, false, true)) +
+            ", so every size fails the device check.";
         return answer;
     }
     if (!answer.Chosen) {
@@ -389,14 +422,22 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
     }
 
     const TIecRow& chosen = answer.Rows[*answer.Chosen];
-    std::string text = head + Num(chosen.Area) + " mm² — Iz " + Amps(chosen.Iz) + " ≥ ";
-    if (in.Device != TDevice::None) {
+    const bool device = in.Device != TDevice::None;
+    // Iz against In, or against Ib (rounded alike, which rounding can never turn round).
+    const int dIz = device ? Decimals(chosen.Iz, in.DeviceRating, false, false) : 1;
+    const int dIb = device ? Decimals(in.DesignCurrent, in.DeviceRating, false, false) : 1;
+    std::string text = head + Num(chosen.Area) + " mm² — Iz " + Amps(chosen.Iz, dIz) + " ≥ ";
+    if (device) {
         text += "In " + Num(in.DeviceRating) + " A ≥ ";
     }
-    text += "Ib " + Amps(in.DesignCurrent) + ", drop " + Num(chosen.DropPercent, 1) + " % ≤ " +
-            Num(in.AllowedDrop) + " %";
+    text += "Ib " + Amps(in.DesignCurrent, dIb) + ", drop " +
+            Num(chosen.DropPercent, Decimals(chosen.DropPercent, in.AllowedDrop, false, false)) +
+            " % ≤ " + Num(in.AllowedDrop) + " %";
     if (chosen.WithstandArea) {
-        text += ", withstands the fault (needs " + Num(*chosen.WithstandArea, 1) + " mm²)";
+        text +=
+            ", withstands the fault (needs " +
+            Num(*chosen.WithstandArea, Decimals(*chosen.WithstandArea, chosen.Area, false, false)) +
+            " mm²)";
     }
     if (*answer.Chosen == 0) {
         text += "; it is the smallest size of the list";

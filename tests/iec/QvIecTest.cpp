@@ -120,6 +120,34 @@ TEST(IecSizing, IzIsNotRoundedBeforeTheComparison) {
     }
 }
 
+// A figure shown beside the one it was compared with has the decimals it takes to read in that
+// order: one decimal would say "26.7 A < 26.7 A" or "5.0 % > 5 %".
+TEST(IecSizing, FiguresReadInTheOrderTheyCompare) {
+    struct Case {
+        std::function<void(TIecInputs&)> change;
+        const char* says;
+    } cases[] = {
+        {[](TIecInputs& in) { in.DesignCurrent = 26.74; }, "Iz 26.73 A < Ib 26.74 A"},
+        {[](TIecInputs& in) { in.Length = 43.1; },
+         "4 mm² fails the voltage drop check, drop 5.04 % > 5 %"},
+        {[](TIecInputs& in) {
+             in.FaultCurrent = 0.46046;
+             in.FaultTime = 1;
+         },
+         "4 mm² fails the short circuit check, the fault needs 4.004 mm²"},
+        // Where one decimal reads right, one decimal it stays.
+        {[](TIecInputs& in) { in.DesignCurrent = 26.8; }, "Iz 26.7 A < Ib 26.8 A"},
+    };
+    for (const Case& c : cases) {
+        TIecInputs in = DefaultCircuit();
+        in.Device = TDevice::None;
+        in.Length = 0;
+        c.change(in);
+        const std::string reason = SizeToStandard(in, kSizes).Reason;
+        EXPECT_NE(reason.find(c.says), std::string::npos) << reason;
+    }
+}
+
 TEST(IecSizing, OperatingCurrentOfDevices) {
     struct Case {
         TDevice device;
