@@ -281,16 +281,18 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
     answer.PhaseVoltage = threePhase ? static_cast<double>(un / std::sqrt(3.0L)) : un;
 
     // Rows first, so that a refusal below still lists every size as the table gives it.
+    bool unconfirmed = false;
+    answer.Rows.reserve(sizes.size());
     for (double area : sizes) {
-        TIecRow row;
+        TIecRow& row = answer.Rows.emplace_back();
         row.Area = area;
         if (const auto index = TableSizeIndex(area)) {
             const TTabulated cell =
                 Tabulated(in.Insulation, in.LoadedConductors, in.Material, in.Method, *index);
             row.Rated = cell.Kind == TTabulated::Value;
             row.Tabulated = cell.Current;
+            unconfirmed |= cell.Kind == TTabulated::Unconfirmed;
         }
-        answer.Rows.push_back(row);
     }
 
     const std::string cable = std::string(MaterialText(in.Material)) + " " +
@@ -327,15 +329,6 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
     if (!kGrouping) // the count was checked above; kept so a table gap can never read as 1
         throw EIecInputError("no grouping factor for " + std::to_string(in.Circuits) + " circuits");
     answer.KGrouping = *kGrouping;
-
-    bool unconfirmed = false;
-    for (double area : sizes) {
-        if (const auto index = TableSizeIndex(area)) {
-            unconfirmed |=
-                Tabulated(in.Insulation, in.LoadedConductors, in.Material, in.Method, *index)
-                    .Kind == TTabulated::Unconfirmed;
-        }
-    }
 
     const long double factors =
         static_cast<long double>(answer.KTemperature) * answer.KGrouping * answer.KSoil;

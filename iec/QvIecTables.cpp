@@ -3,6 +3,7 @@
 // cells no two reproductions agreed on are kUnconfirmed and never used.
 #include "iec/QvIecTables.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qv::iec {
@@ -175,12 +176,13 @@ template <std::size_t N> std::optional<double> AtOrAbove(const TFactorRow (&rows
 } // namespace
 
 std::optional<std::size_t> TableSizeIndex(double area) {
-    for (std::size_t i = 0; i < kTableSizes.size(); ++i) {
-        // The caller's sizes come from decimal text, so the same decimal gives the same double;
-        // the tolerance only absorbs a size that went through arithmetic.
-        if (std::fabs(area - kTableSizes[i]) <= kTableSizes[i] * 1e-9) {
-            return i;
-        }
+    // The caller's sizes come from decimal text, so the same decimal gives the same double; the
+    // tolerance only absorbs a size that went through arithmetic. The sizes are far enough apart
+    // that only the first at or above the area, less the tolerance, can match.
+    const auto at = std::lower_bound(kTableSizes.begin(), kTableSizes.end(), area,
+                                     [](double size, double a) { return size + size * 1e-9 < a; });
+    if (at != kTableSizes.end() && std::fabs(area - *at) <= *at * 1e-9) {
+        return static_cast<std::size_t>(at - kTableSizes.begin());
     }
     return std::nullopt;
 }

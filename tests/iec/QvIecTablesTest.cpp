@@ -150,6 +150,12 @@ TEST(IecTables, EmptyAndUnconfirmedCells) {
         EXPECT_FALSE(TableSizeIndex(area)) << area;
     }
     EXPECT_FALSE(TableSizeIndex(std::numeric_limits<double>::quiet_NaN()));
+    // A size that went through arithmetic is found within its tolerance, on either side.
+    EXPECT_EQ(TableSizeIndex(16 * (1 + 5e-10)), 5u);
+    EXPECT_EQ(TableSizeIndex(16 * (1 - 5e-10)), 5u);
+    EXPECT_EQ(TableSizeIndex(300 * (1 - 5e-10)), 15u);
+    EXPECT_FALSE(TableSizeIndex(16 * (1 + 2e-9)));
+    EXPECT_FALSE(TableSizeIndex(16 * (1 - 2e-9)));
 }
 
 // The correction tables at their published rows, between rows (the next higher), below the
