@@ -429,28 +429,29 @@ TCircuitText CircuitOf(const std::vector<std::string_view>& record, const TSched
     return circuit;
 }
 
-std::string TIecRowResult::StatusText() const {
-    switch (Status) {
+namespace {
+
+// Both answers of a row say how they ended in the same words.
+std::string StatusWords(TRowStatus status, const std::string& reason, const std::string& error) {
+    switch (status) {
     case TRowStatus::Solved:
         return "Solved";
     case TRowStatus::NotSolved:
-        return Reason.empty() ? "Not Solved" : "Not Solved: " + Reason;
+        return reason.empty() ? "Not Solved" : "Not Solved: " + reason;
     case TRowStatus::Error:
         break;
     }
-    return "Error: " + Error;
+    return "Error: " + error;
+}
+
+} // namespace
+
+std::string TIecRowResult::StatusText() const {
+    return StatusWords(Status, Reason, Error);
 }
 
 std::string TRowResult::StatusText() const {
-    switch (Status) {
-    case TRowStatus::Solved:
-        return "Solved";
-    case TRowStatus::NotSolved:
-        return Reason.empty() ? "Not Solved" : "Not Solved: " + Reason;
-    case TRowStatus::Error:
-        break;
-    }
-    return "Error: " + Error;
+    return StatusWords(Status, Reason, Error);
 }
 
 int QuantityUnit(std::string_view text, TUnitsType type, int unit) {
