@@ -291,7 +291,8 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
                 Tabulated(in.Insulation, in.LoadedConductors, in.Material, in.Method, *index);
             row.Rated = cell.Kind == TTabulated::Value;
             row.Tabulated = cell.Current;
-            unconfirmed |= cell.Kind == TTabulated::Unconfirmed;
+            row.Unconfirmed = cell.Kind == TTabulated::Unconfirmed;
+            unconfirmed |= row.Unconfirmed;
         }
     }
 
@@ -437,7 +438,9 @@ TIecAnswer SizeToStandard(const TIecInputs& in, const std::vector<double>& sizes
     } else {
         const TIecRow& below = answer.Rows[*answer.Chosen - 1];
         if (!below.Rated) {
-            text += "; " + Num(below.Area) + " mm² is not rated";
+            text += "; " + Num(below.Area) +
+                    (below.Unconfirmed ? " mm² has no confirmed table value here"
+                                       : " mm² is not rated");
         } else {
             answer.Governing = below.Failed;
             text += "; " + Num(below.Area) + " mm² fails " + CheckList(below.Failed) + ", " +

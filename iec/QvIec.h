@@ -87,11 +87,16 @@ struct TIecInputs {
 
 // What a size the tables do not rate shows in place of its figures.
 inline constexpr const char* kNotRated = "not rated";
+// What a size shows whose current the library does not hold confirmed (see TIecRow::Unconfirmed).
+inline constexpr const char* kUnconfirmed = "unconfirmed";
 
 // The figures of one size of the caller's list.
 struct TIecRow {
-    double Area = 0;      // mm²
-    bool Rated = false;   // the table gives a current for this size
+    double Area = 0;    // mm²
+    bool Rated = false; // the table gives a current for this size
+    // The standard lists the size, but no two reproductions of its table agreed on the current,
+    // so the library does not rate it either.
+    bool Unconfirmed = false;
     double Tabulated = 0; // It, A; 0 when not rated
     double Iz = 0;        // It · k_temperature · k_grouping · k_soil, A
     double DropPercent = 0;
@@ -101,6 +106,8 @@ struct TIecRow {
     std::optional<bool> Withstands;
     unsigned Failed = 0; // TCheck bits; only for rated sizes
     bool Passes() const { return Rated && Failed == 0; }
+    // kNotRated or kUnconfirmed, for a size without a rating.
+    const char* NoRatingText() const { return Unconfirmed ? kUnconfirmed : kNotRated; }
 };
 
 struct TIecAnswer {

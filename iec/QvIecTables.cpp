@@ -1,6 +1,6 @@
 // The installation standard's tables (IEC 60364-5-52, Annex B), each value checked against two
 // or more public reproductions (see iec/README.md). Cells the standard leaves empty are kNo;
-// cells no two reproductions agreed on are kUnconfirmed and never used.
+// cells no two reproductions agreed on are kUnconfirmedCell and never used.
 #include "iec/QvIecTables.h"
 
 #include <algorithm>
@@ -10,8 +10,8 @@ namespace qv::iec {
 namespace {
 
 constexpr double kNo = 0;
-constexpr double kUnconfirmed = -1;
-constexpr double kUnc = kUnconfirmed; // short, to keep the table's rows on a line
+constexpr double kUnconfirmedCell = -1;
+constexpr double kUnc = kUnconfirmedCell; // short, to keep the table's rows on a line
 
 // [insulation][loaded conductors - 2][material][method A1..E][size of kTableSizes], A, for
 // conductors at their full temperature in 30 °C air or 20 °C ground of 2.5 K·m/W.
@@ -194,7 +194,7 @@ TTabulated Tabulated(TInsulation insulation, int loadedConductors, TMaterial mat
     }
     const double cell = kCapacity[static_cast<int>(insulation)][loadedConductors - 2]
                                  [static_cast<int>(material)][static_cast<int>(method)][sizeIndex];
-    if (cell == kUnconfirmed) {
+    if (cell == kUnconfirmedCell) {
         return {TTabulated::Unconfirmed, 0};
     }
     if (cell == kNo) {

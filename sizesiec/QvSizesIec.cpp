@@ -411,9 +411,9 @@ std::string IecCell(const TIecView& iec, std::size_t row, int column) {
         return "-";
     switch (column) {
     case icTabulated:
-        return r->Rated ? SignificantText(r->Tabulated, kDigits) : kNotRated;
+        return r->Rated ? SignificantText(r->Tabulated, kDigits) : r->NoRatingText();
     case icIz:
-        return !r->Rated ? kNotRated : iec.Derated ? SignificantText(r->Iz, kDigits) : "-";
+        return !r->Rated ? r->NoRatingText() : iec.Derated ? SignificantText(r->Iz, kDigits) : "-";
     case icDrop:
         return iec.Derated ? SignificantText(r->DropPercent, kDigits) : "-";
     case icShortCircuit:
@@ -439,7 +439,7 @@ std::string IecFits(const TIecView& iec, std::size_t row) {
     if (!r)
         return "-";
     if (!r->Rated)
-        return kNotRated;
+        return r->NoRatingText();
     return IecChosen(iec, row) ? "chosen" : IecPasses(iec, row) ? "yes" : "no";
 }
 
@@ -560,8 +560,8 @@ std::string IecCsv(const TSizesView& view, const TIecView& iec) {
             row.assign(6, "");
         } else {
             const bool derated = iec.Derated;
-            row.push_back(r->Rated ? ExactText(r->Tabulated) : kNotRated);
-            row.push_back(!r->Rated ? kNotRated : derated ? ExactText(r->Iz) : "");
+            row.push_back(r->Rated ? ExactText(r->Tabulated) : r->NoRatingText());
+            row.push_back(!r->Rated ? r->NoRatingText() : derated ? ExactText(r->Iz) : "");
             row.push_back(derated ? ExactText(r->DropPercent) : "");
             row.push_back(derated && r->WithstandArea ? ExactText(*r->WithstandArea) : "");
             row.push_back(!derated || !r->Withstands ? ""

@@ -183,6 +183,15 @@ TEST(SizesIec, CellsOfSizesTheTablesDoNotRate) {
     EXPECT_EQ(IecCell(refused, six, icIz), "-");
     EXPECT_EQ(IecCell(refused, six, icDrop), "-");
     EXPECT_EQ(IecFits(refused, six), "no");
+    // Aluminium in conduit, two loaded: the standard lists 10 mm², but the library holds no
+    // agreed current for it, which is not the same as a size the table leaves out.
+    TIecInputs conduit = Example();
+    conduit.Method = TMethod::A1;
+    const TSizesView aluminium = View(40, "Aluminium");
+    const TIecView al = MakeIecView(aluminium, conduit);
+    EXPECT_EQ(IecCell(al, RowOfArea(aluminium, 10), icTabulated), kUnconfirmed);
+    EXPECT_EQ(IecFits(al, RowOfArea(aluminium, 10)), kUnconfirmed);
+    EXPECT_EQ(IecCell(al, RowOfArea(aluminium, 0.75), icIz), kNotRated);
 }
 
 TEST(SizesIec, SizesOutOfOrderOrNotAboveZero) {
