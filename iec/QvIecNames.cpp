@@ -78,6 +78,15 @@ std::optional<TArrangement> ParseArrangement(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<TMaterial> ParseMaterial(std::string_view text) {
+    const std::string key = Key(text);
+    if (key == "copper")
+        return TMaterial::Copper;
+    if (key == "aluminium" || key == "aluminum")
+        return TMaterial::Aluminium;
+    return std::nullopt;
+}
+
 std::optional<TDevice> ParseDevice(std::string_view text) {
     const std::string key = Key(text);
     if (key == "breaker" || key == "circuitbreaker")

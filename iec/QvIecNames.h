@@ -32,6 +32,8 @@ std::optional<TMethod> ParseMethod(std::string_view text);
 std::optional<TInsulation> ParseInsulation(std::string_view text);
 std::optional<TArrangement> ParseArrangement(std::string_view text);
 std::optional<TDevice> ParseDevice(std::string_view text);
+// A material as the electrical data file names it: "Copper", "Aluminium" (or "Aluminum").
+std::optional<TMaterial> ParseMaterial(std::string_view text);
 
 // The names joined for a message: "A1, A2, B1, B2, C, D1, D2, E".
 std::string MethodNames();

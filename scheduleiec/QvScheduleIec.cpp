@@ -39,12 +39,9 @@ std::optional<double> Positive(const TInstallationText& cells, TColumn column) {
 }
 
 TMaterial MaterialOf(std::string_view name) {
-    const std::string_view t = TrimBlanks(name);
-    if (SameNameAscii(t, "Copper"))
-        return TMaterial::Copper;
-    if (SameNameAscii(t, "Aluminium") || SameNameAscii(t, "Aluminum"))
-        return TMaterial::Aluminium;
-    Refuse("Material " + QuotedCell(t) +
+    if (const std::optional<TMaterial> material = ParseMaterial(name))
+        return *material;
+    Refuse("Material " + QuotedCell(TrimBlanks(name)) +
            " is not in the standard's tables, which hold copper and aluminium");
 }
 

@@ -1,6 +1,8 @@
 // The standard's answer in the Cable Sizes window: the panel's fields, the view, cells and exports.
 #include "sizesiec/QvSizesIec.h"
 
+#include "iec/QvIecNames.h"
+
 #include "core/QvAmpwise.h"
 #include "settings/QvSysUtils.h"
 #include "text/QvCsv.h"
@@ -20,12 +22,6 @@ constexpr int kInputDigits = 6;
 // No number the panel writes comes near this; a longer stored text is not the panel's.
 constexpr std::size_t kLongestNumber = 32;
 constexpr const char* kHead = "IEC 60364-5-52: ";
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -277,12 +273,7 @@ IecFieldsFromStored(const std::function<std::optional<std::string>(const std::st
 }
 
 std::optional<TMaterial> IecMaterial(const std::string& name) {
-    const std::string lower = Lower(name);
-    if (lower == "copper")
-        return TMaterial::Copper;
-    if (lower == "aluminium")
-        return TMaterial::Aluminium;
-    return std::nullopt;
+    return ParseMaterial(name);
 }
 
 TIecInputs IecCircuitInputs(const TSizesCircuit& circuit, const TIecInputs& installation) {

@@ -104,10 +104,13 @@ TEST(SizesIec, VerdictAndComparison) {
     }
 }
 
+// Read as the schedule reads it, so a data file's material gets the same answer in both.
 TEST(SizesIec, MaterialByNameInAnyCase) {
     EXPECT_EQ(IecMaterial("COPPER"), TMaterial::Copper);
+    EXPECT_EQ(IecMaterial(" Copper "), TMaterial::Copper);
     EXPECT_EQ(IecMaterial("aLuMiNiUm"), TMaterial::Aluminium);
-    for (const char* other : {"Aluminum", "", "Copper ", "Silver"})
+    EXPECT_EQ(IecMaterial("Aluminum"), TMaterial::Aluminium);
+    for (const char* other : {"", "Silver", "Copper-nickel", "Copper clad aluminium"})
         EXPECT_FALSE(IecMaterial(other)) << other;
 }
 
