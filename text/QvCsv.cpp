@@ -216,8 +216,13 @@ char TCsvReader::DetectSeparator() {
 bool TCsvReader::Next(std::vector<std::string_view>& fields) {
     Start();
     for (;;) {
+        const std::size_t start = m_pos;
         switch (Scan(fields)) {
         case TScan::Record:
+            // A record is too long whether it came in one read or in many (ReadMore refuses it
+            // part-way), so that how a file arrives never changes what it reads as.
+            if (m_pos - start > m_maxRecordBytes)
+                throw RecordTooLong(m_recordLine);
             return true;
         case TScan::End:
             return false;
@@ -230,10 +235,10 @@ bool TCsvReader::Next(std::vector<std::string_view>& fields) {
 }
 
 void TCsvReader::ReadMore() {
+    // The record read so far is its start, so it is longer than this in the end too.
     const std::size_t pending = m_end - m_pos;
-    if (pending >= m_maxRecordBytes)
-        throw ECsvError(LineText(m_line) + "a record longer than " +
-                        std::to_string(m_maxRecordBytes >> 20) + " MiB");
+    if (pending > m_maxRecordBytes)
+        throw RecordTooLong(m_line);
     if (m_pos > 0) {
         std::memmove(m_buf.data(), m_buf.data() + m_pos, pending);
         m_pos = 0;
@@ -248,6 +253,11 @@ void TCsvReader::ReadMore() {
         m_eof = n == 0;
         m_end += n;
     } while (!m_eof && m_end > kChunk && m_end < Capacity());
+}
+
+ECsvError TCsvReader::RecordTooLong(std::size_t line) const {
+    return ECsvError(LineText(line) + "a record longer than " +
+                     std::to_string(m_maxRecordBytes >> 20) + " MiB");
 }
 
 // One record from the unread text, or NeedMore when the text read so far ends inside it. The

@@ -75,6 +75,8 @@ class TCsvReader {
     TScan Scan(std::vector<std::string_view>& fields);
     TScan ScanUnquoted(std::vector<std::string_view>& fields);
     void ReadMore();
+    // The error for a record longer than the limit, starting on `line`.
+    ECsvError RecordTooLong(std::size_t line) const;
     void Start();                 // looks for a byte-order mark once
     std::size_t Capacity() const; // of the buffer, less what is kept past its end
     const char* Text() const;     // what is read: the buffer or the text in place

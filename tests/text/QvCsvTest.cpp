@@ -156,6 +156,35 @@ TEST(CsvReader, InputThatIsNoCsv) {
     }
 }
 
+// A record longer than the limit is refused however the file arrives: at once, or in reads that
+// stop inside it, after its line break, or just before the line feed of a CR LF. Found by the
+// fuzzer with a record that a single read took whole and small reads refused.
+TEST(CsvReader, RecordLimitWhateverTheReads) {
+    constexpr std::size_t kMax = 16;
+    for (const char* end : {"\n", "\r\n", "\r", "\"\n", ""}) {
+        for (std::size_t length = kMax - 3; length <= kMax + 1; ++length) {
+            const bool quoted = std::strchr(end, '"') != nullptr;
+            // The record's bytes, its line break included.
+            const std::string record =
+                (quoted ? "\"" + std::string(length - 2, 'x') : std::string(length, 'x')) + end;
+            const std::string text = "a\n" + record + (*end ? "b\n" : "");
+            const bool tooLong = record.size() > kMax;
+            for (std::size_t step : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
+                                     kMax, text.size() + 1}) {
+                const std::string name = "end " + std::to_string(std::strlen(end)) + ", length " +
+                                         std::to_string(length) + ", step " + std::to_string(step);
+                try {
+                    ReadAll(text, step, kMax);
+                    EXPECT_FALSE(tooLong) << name << ": no error";
+                } catch (const ECsvError& e) {
+                    EXPECT_TRUE(tooLong) << name << ": " << e.what();
+                    EXPECT_STREQ(e.what(), "line 2: a record longer than 0 MiB") << name;
+                }
+            }
+        }
+    }
+}
+
 TEST(CsvReader, LongFieldAcrossManyReads) {
     const std::string big(10 << 20, 'z');
     const Records r = ReadAll("a,b\n1,\"" + big + "\"\n", 65536, 64 << 20);
